@@ -1,0 +1,29 @@
+# Front of the CMake build: `make demo` and `make test` set up everything they need.
+BUILD   ?= build
+JOBS    ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all setup configure build test demo bench clean
+
+all: build
+
+setup:
+	@scripts/setup.sh
+
+configure: setup
+	@cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j$(JOBS)
+
+test: build
+	@scripts/run-tests.sh $(BUILD)
+
+demo: build
+	@scripts/demo.sh $(BUILD)
+
+bench: build
+	@scripts/bench.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

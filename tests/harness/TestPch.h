@@ -1,0 +1,3 @@
+// Precompiled for every test program.
+#include <windows.h>
+#include <gtest/gtest.h>
