@@ -1,0 +1,61 @@
+#include "framework/AfxApp.h"
+
+namespace {
+AFX_MODULE_STATE g_moduleState;
+}
+
+AFX_MODULE_STATE* AfxGetModuleState() { return &g_moduleState; }
+CWinApp* AfxGetApp() { return g_moduleState.m_pCurrentWinApp; }
+HINSTANCE AfxGetInstanceHandle() { return g_moduleState.m_hCurrentInstanceHandle; }
+HINSTANCE AfxGetResourceHandle() { return g_moduleState.m_hCurrentResourceHandle; }
+void AfxSetResourceHandle(HINSTANCE resource) { g_moduleState.m_hCurrentResourceHandle = resource; }
+
+BOOL AfxWinInit(HINSTANCE instance)
+{
+    AFX_MODULE_STATE* state = AfxGetModuleState();
+    state->m_hCurrentInstanceHandle = instance;
+    state->m_hCurrentResourceHandle = instance;
+    state->m_bProcessDetaching = FALSE;
+    CWinApp* app = state->m_pCurrentWinApp;
+    if (!app)
+        return TRUE;
+    app->m_hInstance = instance;
+    return app->InitInstance();
+}
+
+void AfxWinTerm(BOOL processDetaching)
+{
+    AFX_MODULE_STATE* state = AfxGetModuleState();
+    state->m_bProcessDetaching = processDetaching;
+    if (state->m_pCurrentWinApp)
+        state->m_pCurrentWinApp->ExitInstance();
+}
+
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+
+const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
+{
+    static const AFX_MSGMAP_ENTRY entries[] = { { 0, 0, 0, 0, 0, nullptr } };
+    static const AFX_MSGMAP map = { nullptr, &entries[0] };
+    return &map;
+}
+
+CWinApp::CWinApp(LPCWSTR appName) : m_pszAppName(appName)
+{
+    AFX_MODULE_STATE* state = AfxGetModuleState();
+    state->m_pCurrentWinApp = this;
+    state->m_lpszCurrentAppName = appName;
+}
+
+CWinApp::~CWinApp()
+{
+    AFX_MODULE_STATE* state = AfxGetModuleState();
+    if (state->m_pCurrentWinApp == this)
+        state->m_pCurrentWinApp = nullptr;
+}
+
+BOOL CWinApp::InitInstance() { return TRUE; }
+int CWinApp::ExitInstance() { return 0; }
+
+BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
+END_MESSAGE_MAP()

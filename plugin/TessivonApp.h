@@ -1,0 +1,23 @@
+// The module's application object and its process-wide state.
+#pragma once
+
+#include "framework/Afx.h"
+
+class CFeatures;
+
+class CTessivonApp : public CWinApp {
+public:
+    CTessivonApp() : CWinApp(nullptr) {}
+    BOOL InitInstance() override;
+
+    DECLARE_MESSAGE_MAP()
+};
+
+// The plug-in module's instance handle, recorded at start-up: the instance of
+// its property pages and the fallback module of its dialog templates.
+extern HINSTANCE g_hModuleInstance;
+
+// Static objects, constructed at load in this order.
+extern CFeatures g_ProcessFeatures;   // serves the device-capability queries only
+extern CTessivonApp theApp;
+extern CString g_strUnitName[2];      // unit names: [0] millimetres, [1] inches

@@ -1,0 +1,3 @@
+#include "settings/PrivateDevMode.h"
+
+HRESULT HandleOemDevMode(DWORD, POEMDMPARAM) { return E_NOTIMPL; }
