@@ -1,0 +1,39 @@
+// The language resource module of the driver package: the source of every
+// text and dialog template of the plug-in.
+#pragma once
+
+#include <windows.h>
+
+struct RESOURCE_MODULE {
+    DWORD subLanguage;   // SUBLANGID of the user's language when it chose the module
+    DWORD primaryLanguage;
+    HMODULE module;      // loaded as a data/resource image; null when none loaded
+};
+
+// Loads the language module for that printer: the file named by the printer
+// data "BqPSResDll", else "bq2100PS<code>.dll" for the user's language, else
+// the "enUS" module, from the subfolder "3" of the printer driver directory.
+// The module of the record is null when nothing could be loaded.
+void LoadResourceModule(RESOURCE_MODULE* record, HANDLE hPrinter);
+// Frees the record's module when there is one (the field keeps its value).
+void FreeResourceModule(RESOURCE_MODULE* record);
+
+// The process-wide record, created all zero on first use and freed at unload.
+// Hold a CResourceModuleLock while loading into it or reading from it on a
+// path that another thread may share.
+RESOURCE_MODULE* GetResourceModule();
+
+class CResourceModuleLock {
+public:
+    CResourceModuleLock();
+    ~CResourceModuleLock();
+    CResourceModuleLock(const CResourceModuleLock&) = delete;
+    CResourceModuleLock& operator=(const CResourceModuleLock&) = delete;
+};
+
+// The code that ends the names of the language module and the help file for a
+// Windows language id ("enUS" for 0x0409); null when the table has none.
+const WCHAR* GetLanguageCode(LANGID language);
+
+// The printer driver directory's subfolder "3" (no trailing backslash).
+BOOL GetDriverFilesFolder(WCHAR* folder, DWORD chars);
