@@ -63,8 +63,3 @@ private:
     ULONG_PTR m_gdiplusToken = 0;
     bool m_gdiplusStarted = false;
 };
-
-// The signature of the plug-in's private DEVMODE block, "KWRZ" as a
-// multi-character constant (the bytes "ZRWK" in memory).
-constexpr DWORD OEM_SIGNATURE = ('K' << 24) | ('W' << 16) | ('R' << 8) | 'Z';
-constexpr DWORD OEM_VERSION = 1;
