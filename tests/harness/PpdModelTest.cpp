@@ -66,7 +66,8 @@ TEST(PrinterPpd, FeaturesInFileOrder)
 TEST(PrinterPpd, InstallableOptionsFormTheirGroup)
 {
     for (const PpdFeature& f : printerPpd().features()) {
-        bool installable = f.keyword == "OptionalTray1" || f.keyword == "OptionalTray2" || f.keyword == "InstalledMemory";
+        bool installable =
+            f.keyword == "OptionalTray1" || f.keyword == "OptionalTray2" || f.keyword == "InstalledMemory";
         EXPECT_EQ(installable ? "InstallableOptions" : "", f.group) << f.keyword;
     }
     const PpdFeature* tray = printerPpd().feature("OptionalTray1");

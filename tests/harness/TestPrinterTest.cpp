@@ -109,7 +109,8 @@ TEST(TestPrinter, PortsIncludeFileWithLocalMonitor)
     std::vector<BYTE> buffer(needed);
     ASSERT_TRUE(EnumPortsW(nullptr, 2, buffer.data(), needed, &needed, &count));
     auto* ports = reinterpret_cast<const PORT_INFO_2W*>(buffer.data());
-    auto file = std::find_if(ports, ports + count, [](const PORT_INFO_2W& p) { return wcscmp(p.pPortName, L"FILE:") == 0; });
+    auto file = std::find_if(ports, ports + count,
+                             [](const PORT_INFO_2W& p) { return wcscmp(p.pPortName, L"FILE:") == 0; });
     ASSERT_NE(ports + count, file);
     EXPECT_STREQ(L"Local Monitor", file->pMonitorName);
 }
