@@ -141,7 +141,7 @@ CoreDriver::CoreDriver(const PpdModel& model, Kind kind) : m_kind(kind), m_langu
 
     for (const PpdFeature& pf : model.features()) {
         if (pf.keyword == "PageRegion")
-            continue; // the driver shows it as part of PageSize
+            continue; // the driver folds it into PageSize
         Feature f;
         f.keyword = pf.keyword;
         f.displayName = fromLatin1(pf.text);

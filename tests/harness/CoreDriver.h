@@ -6,6 +6,14 @@
 // The test owns the object (on the stack or in a unique_ptr); COM references
 // are counted but never delete it. It starts with one reference, the owner's:
 // refCount() is 1 again once everybody else has released theirs.
+//
+//   auto core = harness::CoreDriver::fromDefaultPpd();
+//   plugin->PublishDriverInterface(core->unknown());
+//   param.poemuiobj = core->uiObject();
+//   core->failCall(harness::CoreMethod::EnumFeatures, E_FAIL);
+//   ... run the code under test ...
+//   EXPECT_EQ(1, core->refCount());  // every reference it took is released
+//   auto writes = core->calls(harness::CoreMethod::SetOptions); // bytes, cbIn, flags
 #pragma once
 
 #include "PpdModel.h"

@@ -262,7 +262,7 @@ TEST_F(CoreDriverFeatures, PpdFeaturesThenTheDriversOwn)
                         "JCLInputSlot", "JCLFeedEdge", "JCLTonerMode", "JCLDensity", "JCLGraphFine",
                         "JCLPrintQuality", "JCLSleepTime"};
     expected.insert(expected.end(), kDriverFeatures.begin(), kDriverFeatures.end());
-    EXPECT_EQ(expected, features()); // PageRegion is part of PageSize
+    EXPECT_EQ(expected, features()); // PageRegion is folded into PageSize
 }
 
 TEST_F(CoreDriverFeatures, PageSizeEndsWithTheCustomSize)

@@ -147,28 +147,28 @@ PpdModel PpdModel::parse(std::string_view text)
         if (s.keyword.empty())
             continue;
         if (keyEnd != std::string_view::npos) {
-            std::string_view spec = trim(head.substr(keyEnd));
-            size_t slash = spec.find('/');
-            s.option = std::string(trim(spec.substr(0, slash)));
+            std::string_view selector = trim(head.substr(keyEnd));
+            size_t slash = selector.find('/');
+            s.option = std::string(trim(selector.substr(0, slash)));
             if (slash != std::string_view::npos)
-                s.text = decodeHex(trim(spec.substr(slash + 1)));
+                s.text = decodeHex(trim(selector.substr(slash + 1)));
         }
 
         if (!rest.empty() && rest[0] == '"') {
             // A quoted value runs to the next quote, possibly lines later.
             std::string value;
-            std::string_view part = rest.substr(1);
+            std::string_view chunk = rest.substr(1);
             for (;;) {
-                size_t quote = part.find('"');
+                size_t quote = chunk.find('"');
                 if (quote != std::string_view::npos) {
-                    value.append(part.substr(0, quote));
+                    value.append(chunk.substr(0, quote));
                     break;
                 }
-                value.append(part);
+                value.append(chunk);
                 if (i + 1 >= lines.size())
                     break; // unterminated at the end of the file: keep what there is
                 value.push_back('\n');
-                part = lines[++i];
+                chunk = lines[++i];
             }
             s.value = std::move(value);
         } else {

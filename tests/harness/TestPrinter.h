@@ -1,6 +1,13 @@
 // The Wine test printer: a printer of the "Brixom Q2100 Series PS" driver
 // (wineps.drv over bq2100PS.ppd) on port FILE:, installed once per test
 // session by bq_install.exe, and an RAII handle on it for tests.
+//
+//   harness::TestPrinter printer(harness::TestPrinter::Mode::Unique);
+//   ASSERT_TRUE(printer.ok()) << printer.failureText();
+//   SetPrinterDataW(printer.handle(), ...); // deleted with the printer at the end
+//
+// Wine's DeletePrinterDataW is an unimplemented stub that ends the process:
+// tests that write printer data use a unique printer instead of cleaning up.
 #pragma once
 
 #include <windows.h>
