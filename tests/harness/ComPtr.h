@@ -1,28 +1,57 @@
-// Owns one reference to a COM interface.
+// Owns one reference to a COM object.
 #pragma once
 
-#include <unknwn.h>
+#include <objbase.h>
+
 #include <utility>
+
+namespace harness {
 
 template <class T>
 class ComPtr {
 public:
     ComPtr() = default;
-    explicit ComPtr(T* p) : m_p(p) {}   // adopts a reference
-    ComPtr(const ComPtr& o) : m_p(o.m_p) { if (m_p) m_p->AddRef(); }
-    ComPtr(ComPtr&& o) noexcept : m_p(std::exchange(o.m_p, nullptr)) {}
-    ~ComPtr() { Reset(); }
-    ComPtr& operator=(ComPtr o) noexcept { std::swap(m_p, o.m_p); return *this; }
+    // Takes over a reference the caller owns.
+    static ComPtr attach(T* p)
+    {
+        ComPtr c;
+        c.m_p = p;
+        return c;
+    }
+    ComPtr(const ComPtr& other) : m_p(other.m_p)
+    {
+        if (m_p)
+            m_p->AddRef();
+    }
+    ComPtr(ComPtr&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
+    ComPtr& operator=(ComPtr other) noexcept
+    {
+        std::swap(m_p, other.m_p);
+        return *this;
+    }
+    ~ComPtr() { reset(); }
 
-    T* Get() const { return m_p; }
+    T* get() const { return m_p; }
     T* operator->() const { return m_p; }
     explicit operator bool() const { return m_p != nullptr; }
-    // Releases what is held and gives the slot for an out-parameter.
-    T** Out() { Reset(); return &m_p; }
-    void** OutVoid() { return reinterpret_cast<void**>(Out()); }
-    void Reset() { if (T* p = std::exchange(m_p, nullptr)) p->Release(); }
-    T* Detach() { return std::exchange(m_p, nullptr); }
+
+    // For out parameters: releases what is held and answers the slot.
+    T** put()
+    {
+        reset();
+        return &m_p;
+    }
+    void** putVoid() { return reinterpret_cast<void**>(put()); }
+
+    void reset()
+    {
+        if (T* p = std::exchange(m_p, nullptr))
+            p->Release();
+    }
+    T* detach() { return std::exchange(m_p, nullptr); }
 
 private:
     T* m_p = nullptr;
 };
+
+} // namespace harness

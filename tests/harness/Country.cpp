@@ -1,5 +1,7 @@
 #include "Country.h"
 
+namespace harness {
+
 namespace {
 const wchar_t kKey[] = L"Control Panel\\International";
 
@@ -35,3 +37,5 @@ CountryOverride::~CountryOverride()
         RegCloseKey(key);
     }
 }
+
+} // namespace harness

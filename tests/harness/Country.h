@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <string>
 
+namespace harness {
+
 class CountryOverride {
 public:
     explicit CountryOverride(int code);
@@ -18,3 +20,5 @@ private:
     bool m_had = false;
     std::wstring m_old;
 };
+
+} // namespace harness

@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+namespace harness {
+
 namespace {
 
 // The system reports debugger output by raising these exceptions.
@@ -21,7 +23,7 @@ std::string ToUtf8(const wchar_t* text, size_t length)
 
 } // namespace
 
-LONG CALLBACK DebugOutputCapture::Handler(EXCEPTION_POINTERS* info)
+LONG CALLBACK DebugOutputCapture::handler(EXCEPTION_POINTERS* info)
 {
     const EXCEPTION_RECORD* rec = info->ExceptionRecord;
     if ((rec->ExceptionCode != kDbgPrint && rec->ExceptionCode != kDbgPrintWide) || rec->NumberParameters < 2)
@@ -42,8 +44,8 @@ LONG CALLBACK DebugOutputCapture::Handler(EXCEPTION_POINTERS* info)
 
 DebugOutputCapture::DebugOutputCapture()
 {
-    Clear();
-    m_handler = AddVectoredExceptionHandler(1, &Handler);
+    clear();
+    m_handler = AddVectoredExceptionHandler(1, &handler);
 }
 
 DebugOutputCapture::~DebugOutputCapture()
@@ -52,14 +54,16 @@ DebugOutputCapture::~DebugOutputCapture()
         RemoveVectoredExceptionHandler(m_handler);
 }
 
-std::vector<std::string> DebugOutputCapture::Lines() const
+std::vector<std::string> DebugOutputCapture::lines() const
 {
     std::lock_guard<std::mutex> hold(g_lock);
     return g_lines;
 }
 
-void DebugOutputCapture::Clear()
+void DebugOutputCapture::clear()
 {
     std::lock_guard<std::mutex> hold(g_lock);
     g_lines.clear();
 }
+
+} // namespace harness

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace harness {
+
 class DebugOutputCapture {
 public:
     DebugOutputCapture();
@@ -13,10 +15,12 @@ public:
     DebugOutputCapture& operator=(const DebugOutputCapture&) = delete;
 
     // Every string passed to OutputDebugStringA/W, in order, as UTF-8.
-    std::vector<std::string> Lines() const;
-    void Clear();
+    std::vector<std::string> lines() const;
+    void clear();
 
 private:
-    static LONG CALLBACK Handler(EXCEPTION_POINTERS* info);
+    static LONG CALLBACK handler(EXCEPTION_POINTERS* info);
     PVOID m_handler = nullptr;
 };
+
+} // namespace harness

@@ -4,6 +4,8 @@
 #include "PluginHost.h"
 #include "Screenshot.h"
 
+using namespace harness;
+
 #include <shellapi.h>
 #include <string>
 
@@ -41,9 +43,9 @@ std::wstring HResultText(HRESULT hr)
 std::wstring BuildReport(const PluginModule& module)
 {
     std::wstring r = L"Brixom Q2100 Series PS - plug-in report\r\n\r\n";
-    if (!module.Handle())
+    if (!module.handle())
         return r + L"bq2100PSui.dll could not be loaded.\r\n";
-    ComPtr<IPrintOemUI2> plugin = module.CreatePlugin();
+    ComPtr<IPrintOemUI2> plugin = module.createPlugin();
     if (!plugin)
         return r + L"The class factory made no plug-in object.\r\n";
 
@@ -60,8 +62,8 @@ std::wstring BuildReport(const PluginModule& module)
     dm.cbSize = sizeof dm;
     hr = plugin->DevMode(OEMDM_SIZE, &dm);
     r += L"DevMode(size): " + HResultText(hr) + L", " + std::to_wstring(dm.cbBufSize) + L" bytes\r\n";
-    plugin.Reset();
-    r += L"DllCanUnloadNow after the last Release: " + HResultText(module.CanUnloadNow()) + L"\r\n";
+    plugin.reset();
+    r += L"DllCanUnloadNow after the last Release: " + HResultText(module.canUnloadNow()) + L"\r\n";
     return r;
 }
 
@@ -80,7 +82,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (wParam == kShotTimer) {
             KillTimer(hwnd, kShotTimer);
             if (!g_options.screenshot.empty())
-                SaveWindowPng(hwnd, g_options.screenshot);
+                saveWindowPng(hwnd, g_options.screenshot);
             if (g_options.close)
                 DestroyWindow(hwnd);
         }

@@ -7,11 +7,10 @@
 
 #include <string>
 
+namespace harness {
+
 // {ABCE80D7-9F46-11D1-882A-00C04FB961EC}, the plug-in's class id.
 extern const CLSID kPluginClsid;
-
-// The directory of the running program, with a trailing backslash.
-std::wstring ProgramDirectory();
 
 class PluginModule {
 public:
@@ -21,14 +20,16 @@ public:
     PluginModule(const PluginModule&) = delete;
     PluginModule& operator=(const PluginModule&) = delete;
 
-    HMODULE Handle() const { return m_module; }
-    FARPROC Proc(const char* name) const;
+    HMODULE handle() const { return m_module; }
+    FARPROC proc(const char* name) const;
 
-    HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** ppv) const;
-    HRESULT CanUnloadNow() const;
+    HRESULT getClassObject(REFCLSID clsid, REFIID riid, void** ppv) const;
+    HRESULT canUnloadNow() const;
     // A plug-in object as the core driver makes it: factory, CreateInstance.
-    ComPtr<IPrintOemUI2> CreatePlugin() const;
+    ComPtr<IPrintOemUI2> createPlugin() const;
 
 private:
     HMODULE m_module = nullptr;
 };
+
+} // namespace harness

@@ -2,6 +2,8 @@
 
 #include <gdiplus.h>
 
+namespace harness {
+
 namespace {
 
 // {557CF406-1A04-11D3-9A73-0000F81EF32E}
@@ -34,7 +36,7 @@ struct GdiplusSession {
 
 } // namespace
 
-bool SaveWindowPng(HWND window, const std::wstring& path)
+bool saveWindowPng(HWND window, const std::wstring& path)
 {
     RECT r;
     if (!GetWindowRect(window, &r))
@@ -61,3 +63,5 @@ bool SaveWindowPng(HWND window, const std::wstring& path)
     Gdiplus::DllExports::GdipDisposeImage(image);
     return saved;
 }
+
+} // namespace harness

@@ -4,4 +4,8 @@
 #include <windows.h>
 #include <string>
 
-bool SaveWindowPng(HWND window, const std::wstring& path);
+namespace harness {
+
+bool saveWindowPng(HWND window, const std::wstring& path);
+
+} // namespace harness

@@ -7,6 +7,8 @@
 
 #include <string>
 
+using namespace harness;
+
 namespace {
 
 typedef void (*SetErrorFn)(char*, unsigned long, char*, char*, char*, const char*, ...);
@@ -16,15 +18,15 @@ class Diagnostics : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        setError = reinterpret_cast<SetErrorFn>(module.Proc("?SetError@@YAXPEADK000PEBDZZ"));
-        setMsg = reinterpret_cast<SetMsgFn>(module.Proc("?SetMsg@@YAXPEAD00PEBDZZ"));
+        setError = reinterpret_cast<SetErrorFn>(module.proc("?SetError@@YAXPEADK000PEBDZZ"));
+        setMsg = reinterpret_cast<SetMsgFn>(module.proc("?SetMsg@@YAXPEAD00PEBDZZ"));
         ASSERT_NE(nullptr, setError);
         ASSERT_NE(nullptr, setMsg);
-        capture.Clear();
+        capture.clear();
     }
     std::string Only()
     {
-        std::vector<std::string> lines = capture.Lines();
+        std::vector<std::string> lines = capture.lines();
         EXPECT_EQ(1u, lines.size());
         return lines.empty() ? std::string() : lines.back();
     }
@@ -66,8 +68,8 @@ TEST_F(Diagnostics, SetErrorReportsTheLastErrorOfEntryEvenWhenFormattingChangesI
     SetLastError(5);
     // A wide conversion of an invalid code point may reset the last error.
     setError(file, 2, mod, func, err, "%ls", L"\xD800");
-    ASSERT_EQ(1u, capture.Lines().size());
-    EXPECT_NE(std::string::npos, capture.Lines()[0].find("LastErr=5  "));
+    ASSERT_EQ(1u, capture.lines().size());
+    EXPECT_NE(std::string::npos, capture.lines()[0].find("LastErr=5  "));
 }
 
 TEST_F(Diagnostics, SetErrorWithoutFileNamesNoFile)
@@ -84,7 +86,7 @@ TEST_F(Diagnostics, MissingTextWritesNothing)
     setMsg(nullptr, func, err, "x");
     setMsg(mod, func, err, nullptr);
     setError(file, 1, mod, nullptr, err, "x");
-    EXPECT_TRUE(capture.Lines().empty());
+    EXPECT_TRUE(capture.lines().empty());
 }
 
 TEST_F(Diagnostics, LongMessagesAreCutToTheBuffer)

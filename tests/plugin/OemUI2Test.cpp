@@ -3,6 +3,8 @@
 
 #include "harness/PluginHost.h"
 
+using namespace harness;
+
 namespace {
 
 // A driver interface that counts its references and answers QueryInterface
@@ -42,7 +44,7 @@ private:
 
 class OemUI2 : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_NE(nullptr, module.Handle()) << "bq2100PSui.dll not loaded"; }
+    void SetUp() override { ASSERT_NE(nullptr, module.handle()) << "bq2100PSui.dll not loaded"; }
     PluginModule module;
 };
 
@@ -53,95 +55,95 @@ const IID kSomeOtherIid = { 0x12345678, 0x1234, 0x1234, { 1, 2, 3, 4, 5, 6, 7, 8
 TEST(OemUI2Module, ExportsTheComEntriesAndTheDiagnostics)
 {
     PluginModule module;
-    ASSERT_NE(nullptr, module.Handle());
-    EXPECT_NE(nullptr, module.Proc("DllGetClassObject"));
-    EXPECT_NE(nullptr, module.Proc("DllCanUnloadNow"));
-    EXPECT_NE(nullptr, module.Proc("?SetError@@YAXPEADK000PEBDZZ"));
-    EXPECT_NE(nullptr, module.Proc("?SetMsg@@YAXPEAD00PEBDZZ"));
-    EXPECT_EQ(nullptr, module.Proc("SetError"));
-    EXPECT_EQ(nullptr, module.Proc("SetMsg"));
+    ASSERT_NE(nullptr, module.handle());
+    EXPECT_NE(nullptr, module.proc("DllGetClassObject"));
+    EXPECT_NE(nullptr, module.proc("DllCanUnloadNow"));
+    EXPECT_NE(nullptr, module.proc("?SetError@@YAXPEADK000PEBDZZ"));
+    EXPECT_NE(nullptr, module.proc("?SetMsg@@YAXPEAD00PEBDZZ"));
+    EXPECT_EQ(nullptr, module.proc("SetError"));
+    EXPECT_EQ(nullptr, module.proc("SetMsg"));
 }
 
 TEST_F(OemUI2, GetClassObjectRefusesANullOutPointer)
 {
-    EXPECT_EQ(E_POINTER, module.GetClassObject(kPluginClsid, IID_IClassFactory, nullptr));
+    EXPECT_EQ(E_POINTER, module.getClassObject(kPluginClsid, IID_IClassFactory, nullptr));
 }
 
 TEST_F(OemUI2, GetClassObjectRefusesAnotherClass)
 {
     void* p = reinterpret_cast<void*>(1);
-    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, module.GetClassObject(kSomeOtherIid, IID_IClassFactory, &p));
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, module.getClassObject(kSomeOtherIid, IID_IClassFactory, &p));
     EXPECT_EQ(nullptr, p);
 }
 
 TEST_F(OemUI2, GetClassObjectRefusesOtherInterfacesAndKeepsNoFactory)
 {
     void* p = reinterpret_cast<void*>(1);
-    EXPECT_EQ(E_NOINTERFACE, module.GetClassObject(kPluginClsid, IID_IPrintOemUI2, &p));
+    EXPECT_EQ(E_NOINTERFACE, module.getClassObject(kPluginClsid, IID_IPrintOemUI2, &p));
     EXPECT_EQ(nullptr, p);
-    EXPECT_EQ(S_OK, module.CanUnloadNow());
+    EXPECT_EQ(S_OK, module.canUnloadNow());
 }
 
 TEST_F(OemUI2, FactoryAnswersIUnknownAndIClassFactoryOnly)
 {
     ComPtr<IUnknown> unknown;
-    ASSERT_EQ(S_OK, module.GetClassObject(kPluginClsid, IID_IUnknown, unknown.OutVoid()));
+    ASSERT_EQ(S_OK, module.getClassObject(kPluginClsid, IID_IUnknown, unknown.putVoid()));
     ComPtr<IClassFactory> factory;
-    EXPECT_EQ(S_OK, unknown->QueryInterface(IID_IClassFactory, factory.OutVoid()));
+    EXPECT_EQ(S_OK, unknown->QueryInterface(IID_IClassFactory, factory.putVoid()));
     void* p = reinterpret_cast<void*>(1);
     EXPECT_EQ(E_NOINTERFACE, unknown->QueryInterface(IID_IPrintOemUI, &p));
     EXPECT_EQ(nullptr, p);
     // A class factory is not a live object.
-    EXPECT_EQ(S_OK, module.CanUnloadNow());
+    EXPECT_EQ(S_OK, module.canUnloadNow());
 }
 
 TEST_F(OemUI2, CreateInstanceRefusesAggregation)
 {
     ComPtr<IClassFactory> factory;
-    ASSERT_EQ(S_OK, module.GetClassObject(kPluginClsid, IID_IClassFactory, factory.OutVoid()));
+    ASSERT_EQ(S_OK, module.getClassObject(kPluginClsid, IID_IClassFactory, factory.putVoid()));
     FakeDriver outer(false, false);
     void* p = reinterpret_cast<void*>(1);
     EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(&outer, IID_IUnknown, &p));
     EXPECT_EQ(nullptr, p);
-    EXPECT_EQ(S_OK, module.CanUnloadNow());
+    EXPECT_EQ(S_OK, module.canUnloadNow());
 }
 
 TEST_F(OemUI2, CreateInstanceRefusingIPrintOemCommonDestroysTheObject)
 {
     ComPtr<IClassFactory> factory;
-    ASSERT_EQ(S_OK, module.GetClassObject(kPluginClsid, IID_IClassFactory, factory.OutVoid()));
+    ASSERT_EQ(S_OK, module.getClassObject(kPluginClsid, IID_IClassFactory, factory.putVoid()));
     void* p = reinterpret_cast<void*>(1);
     EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IPrintOemCommon, &p));
     EXPECT_EQ(nullptr, p);
-    EXPECT_EQ(S_OK, module.CanUnloadNow());
+    EXPECT_EQ(S_OK, module.canUnloadNow());
 }
 
 TEST_F(OemUI2, LiveObjectKeepsTheModuleLoadedUntilItsLastRelease)
 {
-    ComPtr<IPrintOemUI2> plugin = module.CreatePlugin();
+    ComPtr<IPrintOemUI2> plugin = module.createPlugin();
     ASSERT_TRUE(plugin);
-    EXPECT_EQ(S_FALSE, module.CanUnloadNow());
+    EXPECT_EQ(S_FALSE, module.canUnloadNow());
     ComPtr<IPrintOemUI> older;
-    EXPECT_EQ(S_OK, plugin->QueryInterface(IID_IPrintOemUI, older.OutVoid()));
-    plugin.Reset();
-    EXPECT_EQ(S_FALSE, module.CanUnloadNow());
-    older.Reset();
-    EXPECT_EQ(S_OK, module.CanUnloadNow());
+    EXPECT_EQ(S_OK, plugin->QueryInterface(IID_IPrintOemUI, older.putVoid()));
+    plugin.reset();
+    EXPECT_EQ(S_FALSE, module.canUnloadNow());
+    older.reset();
+    EXPECT_EQ(S_OK, module.canUnloadNow());
 }
 
 TEST_F(OemUI2, LockServerHoldsTheModule)
 {
     ComPtr<IClassFactory> factory;
-    ASSERT_EQ(S_OK, module.GetClassObject(kPluginClsid, IID_IClassFactory, factory.OutVoid()));
+    ASSERT_EQ(S_OK, module.getClassObject(kPluginClsid, IID_IClassFactory, factory.putVoid()));
     EXPECT_EQ(S_OK, factory->LockServer(TRUE));
-    EXPECT_EQ(S_FALSE, module.CanUnloadNow());
+    EXPECT_EQ(S_FALSE, module.canUnloadNow());
     EXPECT_EQ(S_OK, factory->LockServer(FALSE));
-    EXPECT_EQ(S_OK, module.CanUnloadNow());
+    EXPECT_EQ(S_OK, module.canUnloadNow());
 }
 
 TEST_F(OemUI2, ObjectRefusesIPrintOemCommonAndUnknownIds)
 {
-    ComPtr<IPrintOemUI2> plugin = module.CreatePlugin();
+    ComPtr<IPrintOemUI2> plugin = module.createPlugin();
     ASSERT_TRUE(plugin);
     void* p = reinterpret_cast<void*>(1);
     EXPECT_EQ(E_NOINTERFACE, plugin->QueryInterface(IID_IPrintOemCommon, &p));
@@ -150,13 +152,13 @@ TEST_F(OemUI2, ObjectRefusesIPrintOemCommonAndUnknownIds)
     EXPECT_EQ(E_NOINTERFACE, plugin->QueryInterface(IID_IClassFactory, &p));
     EXPECT_EQ(nullptr, p);
     ComPtr<IUnknown> unknown;
-    EXPECT_EQ(S_OK, plugin->QueryInterface(IID_IUnknown, unknown.OutVoid()));
-    EXPECT_EQ(static_cast<IUnknown*>(plugin.Get()), unknown.Get());
+    EXPECT_EQ(S_OK, plugin->QueryInterface(IID_IUnknown, unknown.putVoid()));
+    EXPECT_EQ(static_cast<IUnknown*>(plugin.get()), unknown.get());
 }
 
 TEST_F(OemUI2, GetInfoAnswersSignatureAndVersion)
 {
-    ComPtr<IPrintOemUI2> plugin = module.CreatePlugin();
+    ComPtr<IPrintOemUI2> plugin = module.createPlugin();
     ASSERT_TRUE(plugin);
     BYTE buf[4] = {};
     DWORD needed = 0;
@@ -170,7 +172,7 @@ TEST_F(OemUI2, GetInfoAnswersSignatureAndVersion)
 
 TEST_F(OemUI2, GetInfoRefusesTheInterfaceVersionModeWithoutTouchingNeeded)
 {
-    ComPtr<IPrintOemUI2> plugin = module.CreatePlugin();
+    ComPtr<IPrintOemUI2> plugin = module.createPlugin();
     ASSERT_TRUE(plugin);
     DWORD value = 0, needed = 77;
     SetLastError(0);
@@ -184,7 +186,7 @@ TEST_F(OemUI2, GetInfoRefusesTheInterfaceVersionModeWithoutTouchingNeeded)
 
 TEST_F(OemUI2, GetInfoWithAShortBufferTellsTheSize)
 {
-    ComPtr<IPrintOemUI2> plugin = module.CreatePlugin();
+    ComPtr<IPrintOemUI2> plugin = module.createPlugin();
     ASSERT_TRUE(plugin);
     BYTE buf[4] = { 0xAA, 0xAA, 0xAA, 0xAA };
     DWORD needed = 0;
@@ -200,7 +202,7 @@ TEST_F(OemUI2, GetInfoWithAShortBufferTellsTheSize)
 
 TEST_F(OemUI2, GetInfoHasNoPublisherInformation)
 {
-    ComPtr<IPrintOemUI2> plugin = module.CreatePlugin();
+    ComPtr<IPrintOemUI2> plugin = module.createPlugin();
     ASSERT_TRUE(plugin);
     DWORD value = 0, needed = 9;
     SetLastError(0);
@@ -211,7 +213,7 @@ TEST_F(OemUI2, GetInfoHasNoPublisherInformation)
 
 TEST_F(OemUI2, CommonUIPropRefusesAnUnknownMode)
 {
-    ComPtr<IPrintOemUI2> plugin = module.CreatePlugin();
+    ComPtr<IPrintOemUI2> plugin = module.createPlugin();
     ASSERT_TRUE(plugin);
     OEMCUIPPARAM param = {};
     SetLastError(0);
@@ -222,7 +224,7 @@ TEST_F(OemUI2, CommonUIPropRefusesAnUnknownMode)
 
 TEST_F(OemUI2, HideStandardUIAcceptsBothSheetsOnly)
 {
-    ComPtr<IPrintOemUI2> plugin = module.CreatePlugin();
+    ComPtr<IPrintOemUI2> plugin = module.createPlugin();
     ASSERT_TRUE(plugin);
     EXPECT_EQ(E_NOTIMPL, plugin->HideStandardUI(0));
     EXPECT_EQ(E_NOTIMPL, plugin->HideStandardUI(3));
@@ -232,7 +234,7 @@ TEST_F(OemUI2, HideStandardUIAcceptsBothSheetsOnly)
 
 TEST_F(OemUI2, MethodsLeftToTheDriverAnswerNotImplemented)
 {
-    ComPtr<IPrintOemUI2> plugin = module.CreatePlugin();
+    ComPtr<IPrintOemUI2> plugin = module.createPlugin();
     ASSERT_TRUE(plugin);
     EXPECT_EQ(E_NOTIMPL, plugin->DevQueryPrintEx(nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(E_NOTIMPL, plugin->UpgradePrinter(1, nullptr));
@@ -247,13 +249,13 @@ TEST_F(OemUI2, MethodsLeftToTheDriverAnswerNotImplemented)
 
 TEST_F(OemUI2, PublishDriverInterfacePrefersIPrintCoreUI2)
 {
-    ComPtr<IPrintOemUI2> plugin = module.CreatePlugin();
+    ComPtr<IPrintOemUI2> plugin = module.createPlugin();
     ASSERT_TRUE(plugin);
     FakeDriver driver(true, true);
     EXPECT_EQ(S_OK, plugin->PublishDriverInterface(&driver));
     EXPECT_TRUE(IsEqualIID(IID_IPrintCoreUI2, driver.lastGiven));
     EXPECT_EQ(2, driver.refs);
-    plugin.Reset();
+    plugin.reset();
     // The last Release gives the driver's reference back exactly once.
     EXPECT_EQ(1, driver.refs);
     EXPECT_EQ(1, driver.releases);
@@ -261,19 +263,19 @@ TEST_F(OemUI2, PublishDriverInterfacePrefersIPrintCoreUI2)
 
 TEST_F(OemUI2, PublishDriverInterfaceTakesTheOlderInterface)
 {
-    ComPtr<IPrintOemUI2> plugin = module.CreatePlugin();
+    ComPtr<IPrintOemUI2> plugin = module.createPlugin();
     ASSERT_TRUE(plugin);
     FakeDriver driver(false, true);
     EXPECT_EQ(S_OK, plugin->PublishDriverInterface(&driver));
     EXPECT_TRUE(IsEqualIID(IID_IPrintOemDriverUI, driver.lastGiven));
     EXPECT_EQ(2, driver.refs);
-    plugin.Reset();
+    plugin.reset();
     EXPECT_EQ(1, driver.refs);
 }
 
 TEST_F(OemUI2, ASecondPublishKeepsTheFirstInterface)
 {
-    ComPtr<IPrintOemUI2> plugin = module.CreatePlugin();
+    ComPtr<IPrintOemUI2> plugin = module.createPlugin();
     ASSERT_TRUE(plugin);
     FakeDriver first(true, true), second(true, true);
     ASSERT_EQ(S_OK, plugin->PublishDriverInterface(&first));
@@ -285,7 +287,7 @@ TEST_F(OemUI2, ASecondPublishKeepsTheFirstInterface)
 
 TEST_F(OemUI2, PublishDriverInterfaceAnswersTheSecondRefusal)
 {
-    ComPtr<IPrintOemUI2> plugin = module.CreatePlugin();
+    ComPtr<IPrintOemUI2> plugin = module.createPlugin();
     ASSERT_TRUE(plugin);
     FakeDriver neither(false, false);
     EXPECT_EQ(E_NOINTERFACE, plugin->PublishDriverInterface(&neither));
@@ -299,7 +301,7 @@ TEST_F(OemUI2, PublishDriverInterfaceAnswersTheSecondRefusal)
 
 TEST_F(OemUI2, PublishDriverInterfaceRefusesNull)
 {
-    ComPtr<IPrintOemUI2> plugin = module.CreatePlugin();
+    ComPtr<IPrintOemUI2> plugin = module.createPlugin();
     ASSERT_TRUE(plugin);
     EXPECT_EQ(E_POINTER, plugin->PublishDriverInterface(nullptr));
     FakeDriver driver(true, false);

@@ -96,7 +96,7 @@ TEST(PaperInfo, SetNameCutsLongNames)
 namespace {
 BOOL MetricFor(int country)
 {
-    CountryOverride c(country);
+    harness::CountryOverride c(country);
     // The locale value is cached per process; each case sets only one country.
     return IsMetricLocale();
 }
@@ -118,7 +118,7 @@ TEST(MetricLocaleCountry, ValueWithoutDigitsTakesA4)
     HKEY key = nullptr;
     ASSERT_EQ(0, RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\International", 0, nullptr, 0,
                                  KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &key, nullptr));
-    CountryOverride restore(1);
+    harness::CountryOverride restore(1);
     const wchar_t text[] = L"x1";
     RegSetValueExW(key, L"iCountry", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
     RegCloseKey(key);

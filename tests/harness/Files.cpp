@@ -1,0 +1,69 @@
+#include "Files.h"
+
+#include <vector>
+
+namespace harness {
+
+FileHandle& FileHandle::operator=(FileHandle&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_handle = other.m_handle;
+        other.m_handle = INVALID_HANDLE_VALUE;
+    }
+    return *this;
+}
+
+void FileHandle::close()
+{
+    if (*this)
+        CloseHandle(m_handle);
+    m_handle = INVALID_HANDLE_VALUE;
+}
+
+std::wstring programDirectory()
+{
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0)
+            return {};
+        if (n < path.size()) {
+            std::wstring full(path.data(), n);
+            size_t slash = full.find_last_of(L"\\/");
+            return slash == std::wstring::npos ? std::wstring() : full.substr(0, slash);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::wstring programFile(const std::wstring& name)
+{
+    return programDirectory() + L"\\" + name;
+}
+
+std::optional<std::string> readFile(const std::wstring& path)
+{
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return std::nullopt;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 64 * 1024 * 1024)
+        return std::nullopt;
+    std::string content(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!content.empty() &&
+        (!ReadFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &read, nullptr) ||
+         read != content.size()))
+        return std::nullopt;
+    return content;
+}
+
+bool fileExists(const std::wstring& path)
+{
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+} // namespace harness
