@@ -198,3 +198,177 @@ TEST(LoadHeapString, MissingArgumentsAreRefused)
     EXPECT_EQ(E_INVALIDARG, LoadHeapString(nullptr, Self(), 60000, &text));
     EXPECT_EQ(E_INVALIDARG, LoadHeapString(heap.h, Self(), 60000, nullptr));
 }
+
+// --- against the Wine test printer -----------------------------------------
+
+#include "harness/TestPrinter.h"
+
+namespace {
+
+// A port list served through the enumeration seam.
+struct FakePort {
+    const wchar_t* name;
+    const wchar_t* monitor;
+};
+std::vector<FakePort> g_ports;
+bool g_failSecondEnum = false;
+
+BOOL WINAPI FakeEnumPorts(LPWSTR, DWORD level, LPBYTE buf, DWORD size, LPDWORD needed, LPDWORD returned)
+{
+    if (level != 2) {
+        SetLastError(ERROR_INVALID_LEVEL);
+        return FALSE;
+    }
+    DWORD need = (DWORD)(g_ports.size() * sizeof(PORT_INFO_2W));
+    *needed = need;
+    *returned = 0;
+    if (!buf || size < need) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    if (g_failSecondEnum) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    auto* info = reinterpret_cast<PORT_INFO_2W*>(buf);
+    for (size_t i = 0; i < g_ports.size(); ++i) {
+        info[i] = PORT_INFO_2W();
+        info[i].pPortName = const_cast<LPWSTR>(g_ports[i].name);
+        info[i].pMonitorName = const_cast<LPWSTR>(g_ports[i].monitor);
+    }
+    *returned = (DWORD)g_ports.size();
+    return TRUE;
+}
+
+class PortKind : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(printer.ok()) << printer.failureText();
+        g_failSecondEnum = false;
+    }
+    void TearDown() override { ResetSystemSeams(); }
+    int KindWith(std::vector<FakePort> ports)
+    {
+        g_ports = std::move(ports);
+        g_seams.EnumPortsW = &FakeEnumPorts;
+        return GetPortKind(printer.handle());
+    }
+    harness::TestPrinter printer;   // on port FILE:
+};
+
+const HANDLE kBadPrinter = reinterpret_cast<HANDLE>(0x5A5A);
+
+} // namespace
+
+TEST_F(PortKind, WinesLocalPortIsOther)
+{
+    EXPECT_EQ(PORT_KIND_OTHER, GetPortKind(printer.handle()));
+}
+
+TEST_F(PortKind, TheMonitorNamesDecide)
+{
+    EXPECT_EQ(PORT_KIND_USB, KindWith({ { L"LPT1:", L"Local Monitor" }, { L"FILE:", L"Dynamic Print Monitor" } }));
+    EXPECT_EQ(PORT_KIND_NETWORK, KindWith({ { L"FILE:", L"TCPMON.DLL" } }));
+    EXPECT_EQ(PORT_KIND_NETWORK, KindWith({ { L"FILE:", L"WSD Port Monitor" } }));
+    EXPECT_EQ(PORT_KIND_OTHER, KindWith({ { L"FILE:", L"Local Monitor" } }));
+}
+
+TEST_F(PortKind, NamesCompareExactly)
+{
+    EXPECT_EQ(PORT_KIND_OTHER, KindWith({ { L"FILE:", L"tcpmon.dll" } }));
+    EXPECT_EQ(PORT_KIND_OTHER, KindWith({ { L"FILE:", L"Dynamic print monitor" } }));
+    EXPECT_EQ(PORT_KIND_OTHER, KindWith({ { L"file:", L"Dynamic Print Monitor" } }));
+}
+
+TEST_F(PortKind, AnOtherMonitorGoesOnToTheNextPortOfTheName)
+{
+    EXPECT_EQ(PORT_KIND_USB, KindWith({ { L"FILE:", L"Local Monitor" }, { L"FILE:", L"Dynamic Print Monitor" } }));
+}
+
+TEST_F(PortKind, PortsWithoutNamesAreSkipped)
+{
+    EXPECT_EQ(PORT_KIND_USB, KindWith({ { nullptr, L"TCPMON.DLL" }, { L"FILE:", L"Dynamic Print Monitor" } }));
+    EXPECT_EQ(PORT_KIND_OTHER, KindWith({ { L"FILE:", nullptr } }));
+}
+
+TEST_F(PortKind, FailedEnumerationsGiveOther)
+{
+    EXPECT_EQ(PORT_KIND_OTHER, KindWith({}));
+    g_failSecondEnum = true;
+    EXPECT_EQ(PORT_KIND_OTHER, KindWith({ { L"FILE:", L"Dynamic Print Monitor" } }));
+}
+
+TEST_F(PortKind, AnUnreadablePrinterGivesOther)
+{
+    g_ports = { { L"FILE:", L"Dynamic Print Monitor" } };
+    g_seams.EnumPortsW = &FakeEnumPorts;
+    EXPECT_EQ(PORT_KIND_OTHER, GetPortKind(kBadPrinter));
+    EXPECT_EQ(PORT_KIND_OTHER, GetPortKind(nullptr));
+}
+
+TEST(PrinterInfo, CopiesLevelsOneAndTwo)
+{
+    harness::TestPrinter printer;
+    ASSERT_TRUE(printer.ok()) << printer.failureText();
+    ProcessHeapPtr<PRINTER_INFO_2W> two(GetPrinterInfo2(printer.handle()));
+    ASSERT_TRUE(two);
+    EXPECT_STREQ(harness::kPrinterName, two->pPrinterName);
+    EXPECT_STREQ(L"FILE:", two->pPortName);
+    EXPECT_STREQ(harness::kDriverName, two->pDriverName);
+    ProcessHeapPtr<PRINTER_INFO_1W> one(GetPrinterInfo1(printer.handle()));
+    ASSERT_TRUE(one);
+    EXPECT_NE(nullptr, wcsstr(one->pName, harness::kPrinterName));
+}
+
+TEST(PrinterInfo, AnUnreadablePrinterGivesNull)
+{
+    EXPECT_EQ(nullptr, GetPrinterInfo2(kBadPrinter));
+    EXPECT_EQ(nullptr, GetPrinterInfo1(kBadPrinter));
+}
+
+namespace {
+
+class InstallableInfoValue : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(printer.ok()) << printer.failureText(); }
+    void Store(const std::vector<BYTE>& bytes)
+    {
+        ASSERT_EQ(0u, SetPrinterDataW(printer.handle(), const_cast<LPWSTR>(L"InstallableInfo"), REG_BINARY,
+                                      const_cast<BYTE*>(bytes.data()), (DWORD)bytes.size()));
+    }
+    harness::TestPrinter printer{ harness::TestPrinter::Mode::Unique };
+};
+
+} // namespace
+
+TEST_F(InstallableInfoValue, AMissingValueAnswersNotFound)
+{
+    INSTALLABLE_INFO info;
+    memset(&info, 0x77, sizeof info);
+    EXPECT_EQ((DWORD)ERROR_FILE_NOT_FOUND, ReadInstallableInfo(printer.handle(), &info));
+    EXPECT_EQ(0x77, info.tray[0].installed);
+}
+
+TEST_F(InstallableInfoValue, SixteenBytesAreRead)
+{
+    Store({ 1, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0 });
+    INSTALLABLE_INFO info = {};
+    EXPECT_EQ(0u, ReadInstallableInfo(printer.handle(), &info));
+    EXPECT_EQ(1, info.tray[0].installed);
+    EXPECT_EQ(3u, info.tray[0].paper);
+    EXPECT_EQ(0, info.tray[1].installed);
+    EXPECT_EQ(2u, info.tray[1].paper);
+}
+
+TEST_F(InstallableInfoValue, OtherSizesLeaveTheOutputAlone)
+{
+    for (size_t size : { 15u, 17u, 1u }) {
+        Store(std::vector<BYTE>(size, 1));
+        INSTALLABLE_INFO info;
+        memset(&info, 0x77, sizeof info);
+        EXPECT_EQ(0u, ReadInstallableInfo(printer.handle(), &info)) << size;
+        EXPECT_EQ(0x77, info.tray[0].installed) << size;
+        EXPECT_EQ(0x77777777u, info.tray[1].paper) << size;
+    }
+}
