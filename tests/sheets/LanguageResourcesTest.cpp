@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "harness/PluginHost.h"
+#include "harness/Files.h"
 
 #include <cstring>
 #include <string>
@@ -168,7 +168,7 @@ bool LoadTemplate(HMODULE module, WORD id, DialogTemplate* t)
 class DataModule {
 public:
     explicit DataModule(const wchar_t* file)
-        : m_module(LoadLibraryExW((ProgramDirectory() + file).c_str(), nullptr,
+        : m_module(LoadLibraryExW(harness::programFile(file).c_str(), nullptr,
                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
     ~DataModule() { if (m_module) FreeLibrary(m_module); }
     HMODULE get() const { return m_module; }
