@@ -1,0 +1,29 @@
+// A small benchmark runner: each case runs a number of times and its median
+// wall-clock time is printed.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct BenchCase {
+    std::string name;
+    int runs;
+    // Prepares and returns the timed body; returns an empty function when the
+    // case cannot run here (its reason printed).
+    std::function<std::function<void()>()> setup;
+};
+
+std::vector<BenchCase>& BenchCases();
+
+struct BenchRegistration {
+    BenchRegistration(const char* name, int runs, std::function<std::function<void()>()> setup)
+    {
+        BenchCases().push_back({ name, runs, std::move(setup) });
+    }
+};
+
+#define BENCH_CASE(id, name, runs) \
+    static std::function<void()> id##_setup(); \
+    static BenchRegistration id##_registration(name, runs, &id##_setup); \
+    static std::function<void()> id##_setup()
