@@ -39,11 +39,11 @@ bool deletePrinter(const std::wstring& name)
     return printer && DeletePrinter(printer.get());
 }
 
-PrinterHandle addPrinter(const std::wstring& name, DWORD* error)
+PrinterHandle addPrinter(const std::wstring& name, const std::wstring& port, DWORD* error)
 {
     PRINTER_INFO_2W info{};
     info.pPrinterName = const_cast<wchar_t*>(name.c_str());
-    info.pPortName = const_cast<wchar_t*>(L"FILE:");
+    info.pPortName = const_cast<wchar_t*>(port.c_str());
     info.pDriverName = const_cast<wchar_t*>(kDriverName);
     info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
     info.pDatatype = const_cast<wchar_t*>(L"RAW");
@@ -162,20 +162,26 @@ bool installTestPrinter(std::wstring* message)
     DWORD error = 0;
     if (openPrinter(kPrinterName, PRINTER_ACCESS_USE, &error))
         return true;
-    if (!addPrinter(kPrinterName, &error))
+    if (!addPrinter(kPrinterName, kFilePort, &error))
         return fail(win32Message(L"AddPrinterW", error));
     return true;
 }
 
-TestPrinter::TestPrinter(Mode mode)
+TestPrinter::TestPrinter(Mode mode) : TestPrinter(mode, kFilePort) {}
+
+TestPrinter::TestPrinter(Mode mode, const std::wstring& port)
 {
     DWORD error = 0;
     if (mode == Mode::Shared) {
+        if (port != kFilePort) {
+            m_failure = L"the shared printer is on " + std::wstring(kFilePort) + L" only, not on " + port;
+            return;
+        }
         m_name = kPrinterName;
     } else {
         static std::atomic<unsigned> serial{0};
         m_name = kUniquePrinterPrefix + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++serial);
-        if (!addPrinter(m_name, &error)) {
+        if (!addPrinter(m_name, port, &error)) {
             m_failure = win32Message(L"AddPrinterW", error) + L" for " + m_name;
             return;
         }

@@ -6,6 +6,12 @@
 //   ASSERT_TRUE(printer.ok()) << printer.failureText();
 //   SetPrinterDataW(printer.handle(), ...); // deleted with the printer at the end
 //
+// A unique printer may stand on another port: Wine's AddPrinterW takes any
+// port name, also one that no port monitor lists (such as "USB001"; see
+// SimulatedPrinter::attach for a USB port that the port list serves).
+//
+//   harness::TestPrinter printer(harness::TestPrinter::Mode::Unique, L"USB001");
+//
 // Wine's DeletePrinterDataW is an unimplemented stub that ends the process:
 // tests that write printer data use a unique printer instead of cleaning up.
 #pragma once
@@ -22,6 +28,7 @@ inline constexpr wchar_t kPrinterName[] = L"Brixom Q2100 Series PS";
 inline constexpr wchar_t kDriverName[] = L"Brixom Q2100 Series PS";
 inline constexpr wchar_t kPpdFileName[] = L"bq2100PS.ppd";
 inline constexpr wchar_t kLanguageModuleName[] = L"bq2100PSenUS.dll";
+inline constexpr wchar_t kFilePort[] = L"FILE:";
 // Printers that TestPrinter creates are named this, then a process and a serial number.
 inline constexpr wchar_t kUniquePrinterPrefix[] = L"Brixom Q2100 Series PS test ";
 
@@ -68,6 +75,8 @@ public:
     };
 
     explicit TestPrinter(Mode mode = Mode::Shared);
+    // On a port of its own choice: Mode::Unique only (the shared printer is on FILE:).
+    TestPrinter(Mode mode, const std::wstring& port);
     TestPrinter(const TestPrinter&) = delete;
     TestPrinter& operator=(const TestPrinter&) = delete;
     ~TestPrinter();

@@ -171,3 +171,14 @@ TEST(TestPrinter, DriverFolderHoldsLanguageModule)
     EXPECT_STREQ(L"Basic", text);
     FreeLibrary(module);
 }
+
+TEST(TestPrinter, AUniquePrinterMayStandOnAPortNoMonitorLists)
+{
+    TestPrinter printer(TestPrinter::Mode::Unique, L"USB001");
+    ASSERT_TRUE(printer.ok()) << printer.failureText();
+    std::vector<BYTE> buffer = printerInfo(printer.handle(), 2);
+    const PRINTER_INFO_2W* info = info2(buffer);
+    ASSERT_NE(nullptr, info);
+    EXPECT_STREQ(L"USB001", info->pPortName);
+    EXPECT_FALSE(TestPrinter(TestPrinter::Mode::Shared, L"USB001").ok());
+}
