@@ -50,7 +50,8 @@ TEST(TestPrinter, UniquePrintersHaveOwnNamesAndAreDeleted)
         second = b.name();
         EXPECT_NE(first, second);
         EXPECT_EQ(0u, first.find(kUniquePrinterPrefix));
-        const PRINTER_INFO_2W* info = info2(printerInfo(a.handle(), 2));
+        std::vector<BYTE> buffer = printerInfo(a.handle(), 2);
+        const PRINTER_INFO_2W* info = info2(buffer);
         ASSERT_NE(nullptr, info);
         EXPECT_STREQ(kDriverName, info->pDriverName);
     }

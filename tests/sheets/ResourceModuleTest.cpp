@@ -153,7 +153,8 @@ TEST_F(LanguageModule, OnlyABareFileNameIsTaken)
 {
     ModuleCopy copy;
     ASSERT_TRUE(copy.ok);
-    std::vector<std::wstring> values = { L"..\\3\\" + copy.name, copy.path, L"sub/" + copy.name, L"..", L"" };
+    std::vector<std::wstring> values = { L"..\\3\\" + copy.name, copy.path, L"sub/" + copy.name, std::wstring(L".."),
+                                         std::wstring() };
     for (const std::wstring& value : values) {
         SetResDll(printer.handle(), value);
         record.primaryLanguage = 0x77;
@@ -186,8 +187,9 @@ TEST_F(LanguageModule, ReloadingASheetRecordReplacesItsModule)
     LoadResourceModule(&record, printer.handle());
     ASSERT_NE(nullptr, record.module);
     // The first image is gone: resources can no longer be found through it.
-    if (record.module != first)
+    if (record.module != first) {
         EXPECT_EQ(nullptr, FindResourceW(first, MAKEINTRESOURCEW(1101), RT_DIALOG));
+    }
 }
 
 TEST(ProcessLanguageModule, KeepsItsModuleWhileTheFileStaysTheSame)
