@@ -1,7 +1,7 @@
 // Option access by feature keyword and the per-sheet settings.
 #include "SettingsFixture.h"
 
-#include "settings/FeatureAccess.h"
+#include "settings/FeatureSettings.h"
 #include "settings/Features.h"
 
 using namespace settings_test;
@@ -194,4 +194,21 @@ TEST_F(FeatureAccess, ReadsTheSleepTimeDefaultOnTheSheetsHeap)
     core->failCall(CoreMethod::GetFeatureAttribute, E_FAIL, 2);
     EXPECT_EQ(nullptr, access.GetSleepTimeDefault(&size));
     EXPECT_EQ(0u, size);
+}
+
+// Its paper list reads the custom-paper file.
+class SheetSettingsDataFile : public FeatureAccess {};
+
+TEST_F(SheetSettingsDataFile, CarryTheirPaperList)
+{
+    CFeatureSettings settings(&model, &helper, &param);
+    EXPECT_TRUE(settings.IsValid());
+    EXPECT_EQ(&param, settings.SheetParam());
+    EXPECT_EQ(&model, settings.GetFeatures());
+    EXPECT_EQ(heap.get(), settings.GetHeap());
+    EXPECT_EQ(7, settings.GetMediaTypeCount());
+    EXPECT_EQ(10, settings.PaperList().GetStandardCount());
+    EXPECT_TRUE(settings.PaperList().IsValid());
+    EXPECT_EQ(S_OK, settings.SetFeatureOption("Duplex", 1));
+    EXPECT_EQ("DuplexNoTumble", core->selection("Duplex"));
 }
