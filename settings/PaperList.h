@@ -1,0 +1,93 @@
+// CPaperList: the standard papers of the driver's "PageSize" feature and up to
+// 20 custom papers kept in the custom-paper file "bq2100PS_cp.cfg".
+//
+// Global paper index: standard papers 0 .. S-1 (id = "PageSize" option
+// index = position), then custom papers S .. S+N-1 (ids 257, 258, ... in
+// order). The arrays may be read, and custom records edited in place,
+// directly through StandardPapers() and CustomPapers().
+#pragma once
+
+#include "framework/AfxArray.h"
+#include "framework/AfxString.h"
+#include "settings/FeatureAccess.h"
+#include "settings/PaperInfo.h"
+
+// Custom-size limits: {least width, greatest width, least height, greatest height}.
+#define PAPER_LIMIT_MIN_WIDTH 0
+#define PAPER_LIMIT_MAX_WIDTH 1
+#define PAPER_LIMIT_MIN_HEIGHT 2
+#define PAPER_LIMIT_MAX_HEIGHT 3
+
+class CPaperList : public CFeatureAccess {
+public:
+    // A bare list: no feature access, nothing loaded (LoadCustomPapers may fill it).
+    CPaperList();
+    // Loads the standard papers and the custom papers.
+    CPaperList(CFeatures* features, CUIHelper* core, const OEMUIPSPARAM* param);
+    ~CPaperList();
+    CPaperList(const CPaperList&) = delete;
+    CPaperList& operator=(const CPaperList&) = delete;
+
+    void Clear();
+    BOOL LoadStandardPapers();
+    // A missing file is no error (TRUE, no change); a damaged one is ignored
+    // whole (FALSE, no change).
+    BOOL LoadCustomPapers();
+    // Replaces the file by the custom papers; FALSE (and the old file kept)
+    // when it cannot be written whole.
+    BOOL SaveCustomPapers() const;
+
+    // Gives the record its id and the custom flags, appends a copy; its
+    // position among the custom papers, or -1 when the list is full.
+    INT_PTR AddCustomPaper(PAPER_INFO* paper);
+    BOOL DeleteCustomPaper(INT_PTR position);
+
+    PAPER_INFO* GetPaper(INT_PTR index);
+    const PAPER_INFO* GetPaper(INT_PTR index) const;
+    PAPER_INFO* FindPaperByName(const CString& name);
+    // Global index; ids 257 to 276 among the custom papers only, other ids
+    // among the standard papers only; -1 when none.
+    int FindPaperById(int id) const;
+    // position: the custom paper being edited (its own name is allowed), -1 for a new one.
+    BOOL IsValidPaperName(int position, const WCHAR* name) const;
+    static void ClampPaperSize(PAPER_INFO* paper);
+    // Makes the paper the driver's "PageSize" choice (a custom one through
+    // "%CustomPageSize"); FALSE when the paper is unknown or the driver refuses.
+    BOOL SelectPaper(int id);
+    // Flag 0 to 3 of the paper at that index; 0 outside the list.
+    DWORD GetPaperField(int index, int field) const;
+    // Appends "*" (id -1), then every paper allowed in an optional tray.
+    void GetTrayPaperList(CArray<PAPER_INFO>* out) const;
+
+    // The "PageSize" display text "name(width,height,flags)".
+    static void ParsePaperSizeText(const WCHAR* text, float* width, float* height, DWORD* inches);
+    static DWORD GetPaperSizeFlag(const WCHAR* text, int bit);
+    // In place, in a buffer of 260 characters: the name before the first "(".
+    static void ExtractPaperName(WCHAR* text);
+
+    CArray<PAPER_INFO>& StandardPapers() { return m_standardPapers; }
+    const CArray<PAPER_INFO>& StandardPapers() const { return m_standardPapers; }
+    CArray<PAPER_INFO>& CustomPapers() { return m_customPapers; }
+    const CArray<PAPER_INFO>& CustomPapers() const { return m_customPapers; }
+    INT_PTR GetStandardCount() const { return m_standardPapers.GetSize(); }
+    INT_PTR GetCustomCount() const { return m_customPapers.GetSize(); }
+    INT_PTR GetCount() const { return GetStandardCount() + GetCustomCount(); }
+    int GetFirstCustomId() const { return m_firstCustomId; }
+    // The four limits of a unit (PAPER_UNIT_MM or PAPER_UNIT_INCH; others read as mm).
+    const float* GetSizeLimits(DWORD unit) const { return &m_limits[unit == PAPER_UNIT_INCH ? 4 : 0]; }
+
+private:
+    CArray<PAPER_INFO> m_standardPapers;
+    CArray<PAPER_INFO> m_customPapers;
+    int m_firstCustomId = FIRST_CUSTOM_PAPER_ID;
+    float m_limits[8] = { 90.0f, 216.0f, 120.0f, 356.0f, 3.54f, 8.5f, 4.72f, 14.0f };
+};
+
+// The file calls of the custom-paper save, replaceable by tests.
+struct PAPER_FILE_CALLS {
+    UINT(WINAPI* GetTempFileNameA)(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR name);
+    BOOL(WINAPI* WriteFile)(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
+    BOOL(WINAPI* MoveFileExA)(LPCSTR from, LPCSTR to, DWORD flags);
+};
+extern PAPER_FILE_CALLS g_PaperFileCalls;
+void ResetPaperFileCalls();

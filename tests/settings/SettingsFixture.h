@@ -1,0 +1,119 @@
+// Shared pieces of the settings tests: the core-driver double behind a
+// CUIHelper, a private heap that can be checked for leaks, the sheet
+// parameters, and the language module stood in for by the test program.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "harness/CoreDriver.h"
+#include "harness/MultiSz.h"
+#include "plugin/UIHelper.h"
+#include "sheets/ResourceModule.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace settings_test {
+
+// A private heap, destroyed with its blocks at the end.
+class PrivateHeap {
+public:
+    PrivateHeap() : m_heap(HeapCreate(0, 0, 0)) {}
+    ~PrivateHeap()
+    {
+        if (m_heap)
+            HeapDestroy(m_heap);
+    }
+    PrivateHeap(const PrivateHeap&) = delete;
+    PrivateHeap& operator=(const PrivateHeap&) = delete;
+    HANDLE get() const { return m_heap; }
+
+    // Blocks allocated and not yet freed.
+    int busyBlocks() const
+    {
+        int n = 0;
+        PROCESS_HEAP_ENTRY entry = {};
+        HeapLock(m_heap);
+        while (HeapWalk(m_heap, &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                ++n;
+        HeapUnlock(m_heap);
+        return n;
+    }
+
+private:
+    HANDLE m_heap;
+};
+
+// A CUIHelper holding the double's IPrintCoreUI2.
+inline void attach(CUIHelper& helper, harness::CoreDriver& core)
+{
+    void* p = nullptr;
+    ASSERT_EQ(S_OK, core.QueryInterface(IID_IPrintCoreUI2, &p));
+    helper.Attach(static_cast<IUnknown*>(p), IID_IPrintCoreUI2);
+}
+
+// The process-wide language module replaced by the test program, which holds
+// the strings of SpecialNames.rc; or by nothing.
+class LanguageModule {
+public:
+    explicit LanguageModule(bool present = true)
+    {
+        CResourceModuleLock hold;
+        m_saved = GetResourceModule()->module;
+        GetResourceModule()->module = present ? GetModuleHandleW(nullptr) : nullptr;
+    }
+    ~LanguageModule()
+    {
+        CResourceModuleLock hold;
+        GetResourceModule()->module = m_saved;
+    }
+    LanguageModule(const LanguageModule&) = delete;
+    LanguageModule& operator=(const LanguageModule&) = delete;
+
+private:
+    HMODULE m_saved = nullptr;
+};
+
+inline WCHAR* stringId(WORD id) { return reinterpret_cast<WCHAR*>(static_cast<ULONG_PTR>(id)); }
+
+// A string of the common property-sheet UI's module, empty when it lacks it.
+inline std::wstring compstuiString(UINT id)
+{
+    HMODULE m = LoadLibraryExW(L"compstui.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!m)
+        return {};
+    WCHAR text[260] = {};
+    int n = LoadStringW(m, id, text, 260);
+    FreeLibrary(m);
+    return std::wstring(text, n > 0 ? (size_t)n : 0);
+}
+
+inline std::string bytes(const char* data, size_t size) { return std::string(data, size); }
+
+// The double over the printer's PPD with a helper and sheet parameters on a private heap.
+class DriverFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        core = harness::CoreDriver::fromDefaultPpd();
+        ASSERT_TRUE(core) << "bq2100PS.ppd beside the test program cannot be read";
+        ASSERT_TRUE(heap.get());
+        attach(helper, *core);
+        param.cbSize = sizeof param;
+        param.poemuiobj = core->uiObject();
+        param.hOEMHeap = heap.get();
+    }
+    void TearDown() override { helper.Release(); }
+
+    std::vector<harness::CoreCall> calls(harness::CoreMethod m) const { return core->calls(m); }
+
+    std::unique_ptr<harness::CoreDriver> core;
+    PrivateHeap heap;
+    CUIHelper helper;
+    OEMUIPSPARAM param = {};
+    LanguageModule language;
+};
+
+} // namespace settings_test
