@@ -43,6 +43,8 @@ public:
 
     BOOL IsValid() const { return m_valid != 0; }
     CFeatures* GetFeatures() const { return m_features; }
+    CUIHelper* GetCore() const { return m_core; }
+    POEMUIOBJ GetUIObject() const { return m_poemuiobj; }
     HANDLE GetHeap() const { return m_heap; }
 
 protected:
