@@ -16,3 +16,24 @@ struct CZeroFilled {
             HeapFree(GetProcessHeap(), 0, p);
     }
 };
+
+#include <new>
+#include <utility>
+
+// The same for a type that does not derive from CZeroFilled: zero-filled
+// process-heap storage, then the constructor; null when there is no memory.
+template <class T, class... Args>
+T* NewZeroFilled(Args&&... args)
+{
+    void* p = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(T));
+    return p ? new (p) T(std::forward<Args>(args)...) : nullptr;
+}
+
+template <class T>
+void DeleteZeroFilled(T* p)
+{
+    if (!p)
+        return;
+    p->~T();
+    HeapFree(GetProcessHeap(), 0, p);
+}
