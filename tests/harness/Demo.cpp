@@ -1,8 +1,11 @@
 // The demo host: loads the plug-in as the core driver does, shows what it
 // answers, writes a screenshot and, with --close, ends by itself.
 //   bq_demo.exe [--screenshot <png path>] [--close]
+#include "CoreDriver.h"
 #include "PluginHost.h"
 #include "Screenshot.h"
+#include "SheetHost.h"
+#include "TestPrinter.h"
 
 using namespace harness;
 
@@ -96,10 +99,47 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 } // namespace
 
+// The printing preferences as the driver opens them: the plug-in's document
+// sheet over the test printer and the core-driver double. False when the
+// sheet could not be shown.
+bool ShowPrintingPreferences(const PluginModule& module)
+{
+    if (!module.handle())
+        return false;
+    PrinterHandle printer = openPrinter(kPrinterName, PRINTER_ACCESS_USE);
+    auto core = CoreDriver::fromDefaultPpd();
+    ComPtr<IPrintOemUI2> plugin = module.createPlugin();
+    if (!printer || !core || !plugin)
+        return false;
+    plugin->PublishDriverInterface(core->unknown());
+    plugin->HideStandardUI(OEMCUIP_DOCPROP);
+    SheetHost host(plugin.get(), printer.get(), kPrinterName, core.get());
+    OEMDMPARAM dm = {};
+    dm.cbSize = sizeof dm;
+    dm.hPrinter = printer.get();
+    dm.pPublicDMIn = host.publicDevMode();
+    dm.pOEMDMOut = host.privateDevMode();
+    dm.cbBufSize = host.publicDevMode()->dmDriverExtra;
+    plugin->DevMode(OEMDM_DEFAULT, &dm);
+    SheetRun run = host.show(
+        SheetKind::Document,
+        [](HWND sheet) {
+            UpdateWindow(sheet);
+            RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            if (!g_options.screenshot.empty())
+                saveWindowPng(sheet, g_options.screenshot);
+        },
+        g_options.close ? SheetButton::Cancel : SheetButton::None);
+    return run.shown;
+}
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
 {
     g_options = ParseArguments();
     PluginModule module;
+    if (ShowPrintingPreferences(module))
+        return 0;
+    // Without the sheet, show what the plug-in answers.
     std::wstring report = BuildReport(module);
 
     WNDCLASSW wc = {};

@@ -108,6 +108,8 @@ VOID CALLBACK SheetHost::TimerProc(HWND, UINT, UINT_PTR, DWORD)
     host->m_run.tabs = TabTitles(sheet);
     if (host->m_onShown)
         host->m_onShown(sheet);
+    if (host->m_close == SheetButton::None)
+        return;
     int button = host->m_close == SheetButton::Ok ? PSBTN_OK : PSBTN_CANCEL;
     PropSheet_PressButton(sheet, button);
 }

@@ -27,7 +27,8 @@ namespace harness {
 class CoreDriver;
 
 enum class SheetKind { Document, Printer };
-enum class SheetButton { Cancel, Ok };
+// None leaves the sheet to the user.
+enum class SheetButton { Cancel, Ok, None };
 
 // What the shown sheet looked like and how it ended.
 struct SheetRun {
