@@ -65,4 +65,24 @@ struct DEVMODE_PAIR {
     PRIVATE_DEVMODE* pPrivate;
 };
 
+struct DEFAULT_SETTINGS;
+
+// The body of IPrintOemUI2::DevMode: OEMDM_SIZE, OEMDM_DEFAULT, OEMDM_CONVERT
+// and OEMDM_MERGE. A null record or another mode: last error 87, E_FAIL. An
+// output block whose buffer (cbBufSize) is below 3160 bytes is never written:
+// DEFAULT, CONVERT and MERGE then answer E_FAIL with last error 122 and write
+// nothing. Missing pointers inside the record are skipped.
 HRESULT HandleOemDevMode(DWORD mode, POEMDMPARAM param);
+
+// Writes the public defaults (paper by the user's country, the public values of
+// the default items) into dm; no other field. Always 0.
+int FillPublicDevModeDefaults(const DEFAULT_SETTINGS* defaults, DEVMODEW* dm);
+
+// Copies in over out when both carry OEM_SIGNATURE, else writes a fresh header
+// {3160, signature, 1} and zeroes offsets 12 to 19 of out, keeping the rest.
+// FALSE, and nothing written, for a missing block or a buffer below 3160 bytes.
+BOOL CopyOemDevMode(const PRIVATE_DEVMODE* in, PRIVATE_DEVMODE* out, DWORD bufferSize);
+
+// The custom-paper rule of MERGE: the paper id and, for a custom paper still in
+// the custom-paper file, the public size fields in tenths of a millimetre.
+void ValidateCustomPaper(POEMDMPARAM param);
