@@ -58,11 +58,7 @@ void ApplyDefaultSourceRule(const OEMDMPARAM* param)
 
 void WriteDefaultBlock(const DEFAULT_SETTINGS& defaults, PRIVATE_DEVMODE* block)
 {
-    block->header.dwSize = PRIVATE_DEVMODE_SIZE;
-    block->header.dwSignature = OEM_SIGNATURE;
-    block->header.dwVersion = OEM_VERSION;
-    block->reservedValue = 0;
-    block->oemItemValue = 0;
+    WriteFreshHeader(block);
     block->copies = defaults.items[DEFAULT_COPIES].value;
     block->pageBorder = defaults.items[DEFAULT_PAGE_BORDER].value ? 1 : 0;
     block->scale = defaults.items[DEFAULT_SCALE].value;
@@ -111,7 +107,8 @@ BOOL CopyOemDevMode(const PRIVATE_DEVMODE* in, PRIVATE_DEVMODE* out, DWORD buffe
     }
     out->reservedValue = 0;
     out->oemItemValue = 0;
-    DWORD n = in->header.dwSize;
+    // Never more than the block: a size field claiming more would read past it.
+    DWORD n = in->header.dwSize < PRIVATE_DEVMODE_SIZE ? in->header.dwSize : PRIVATE_DEVMODE_SIZE;
     if (out->header.dwSize < n)
         n = out->header.dwSize;
     if (bufferSize < n)

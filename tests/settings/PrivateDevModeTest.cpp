@@ -1,6 +1,6 @@
 // The private DEVMODE block and IPrintOemUI2::DevMode, byte for byte: through
 // the loaded plug-in DLL as the core driver calls it, and directly where that
-// is simpler. Expected blocks are built from the offsets of Part 1.110, not
+// is simpler. Expected blocks are built from the block's stored offsets, not
 // from the PRIVATE_DEVMODE declaration. Suites ending in "Country" set the
 // user's country; those ending in "DataFile" write the machine-wide
 // custom-paper file and put it back as it was.
@@ -30,7 +30,7 @@ constexpr size_t kGuard = 64;          // bytes past the block that nothing may 
 constexpr size_t kPublicSize = 220;
 constexpr DWORD kForeign = 0x44434241;  // "ABCD"
 
-// Offsets of Part 1.110.
+// Offsets of the stored block.
 constexpr size_t kSizeAt = 0, kSignatureAt = 4, kVersionAt = 8, kReservedValueAt = 12, kOemItemAt = 16,
                  kQuickSetAt = 20, kPaperIdAt = 24, kCopiesAt = 1584, kPageBorderAt = 1594, kScaleAt = 1596,
                  kTonerSavingAt = 1603, kDensityAt = 2122;
@@ -604,13 +604,14 @@ TEST(CopyOemDevMode, RefusesMissingBlocksAndShortBuffers)
     EXPECT_TRUE(sameBytes(out, copied(in, before)));
 }
 
-TEST(CopyOemDevMode, CopiesTheSmallestOfBothSizesAndTheBuffer)
+TEST(CopyOemDevMode, CopiesTheSmallestOfBothSizesAndTheBufferAndNoMoreThanTheBlock)
 {
     auto block = [](Bytes& b) { return reinterpret_cast<PRIVATE_DEVMODE*>(b.data()); };
     struct Case {
         DWORD inSize, outSize, buffer, copiedBytes;
     };
-    const Case cases[] = { { 4000, 4000, 3500, 3500 }, { 3200, 4000, 4000, 3200 }, { 4000, 3300, 4000, 3300 },
+    const Case cases[] = { { 4000, 4000, 3500, 3160 }, { 3200, 4000, 4000, 3160 }, { 4000, 3300, 4000, 3160 },
+                           { 3100, 4000, 4000, 3100 }, { 4000, 3000, 4000, 3000 },
                            { 100, 3160, 3160, 100 },    { 3160, 200, 3160, 200 },   { 0, 3160, 3160, 0 } };
     for (const Case& c : cases) {
         Bytes in(4096), out(4096);
