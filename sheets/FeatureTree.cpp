@@ -28,6 +28,9 @@ bool IsChanged(const OPTITEM& item) { return (item.Flags & OPTIF_CHANGEONCE) != 
 // FormatMessageW's buffer.
 class CLocalText {
 public:
+    CLocalText() = default;
+    CLocalText(const CLocalText&) = delete;
+    CLocalText& operator=(const CLocalText&) = delete;
     ~CLocalText()
     {
         if (m_p)
