@@ -3,6 +3,7 @@
 #include "device/PrinterUtils.h"
 #include "plugin/UIHelper.h"
 #include "settings/HeapBlock.h"
+#include "sheets/FeatureTree.h"
 
 #include <new>
 #include <string.h>
@@ -190,6 +191,24 @@ COptions* CFeatures::GetFeature(WORD n, int type) const
         return nullptr;
     WORD index = GetFeatureIndex(n, type);
     return index < m_count ? &m_features[index].options : nullptr;
+}
+
+HRESULT CFeatures::InitPrinterOptItem(HANDLE heap, OPTITEM* item, WORD n)
+{
+    if (n >= m_printerCount || !m_features || !item || !heap)
+        return E_INVALIDARG;
+    WORD index = GetFeatureIndex(n, FEATURE_TYPE_PRINTER);
+    FEATURE_INFO* info = GetFeatureInfo(index);
+    item->pName = info ? info->displayName : nullptr;
+    auto* data = static_cast<FEATURE_ITEM_DATA*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, sizeof(FEATURE_ITEM_DATA)));
+    if (!data)
+        return E_OUTOFMEMORY;
+    data->size = sizeof(FEATURE_ITEM_DATA);
+    data->tag = FEATURE_ITEM_TAG;
+    data->featureKeyword = GetKeyword(index);
+    data->options = info ? &info->options : nullptr;
+    item->UserData = reinterpret_cast<ULONG_PTR>(data);
+    return info ? info->options.InitOptType(heap, item) : S_OK;
 }
 
 const char* CFeatures::GetKeyword(WORD index) const

@@ -37,6 +37,9 @@ public:
     WORD GetFeatureIndex(WORD n, int type) const;
     // The options of the n-th feature of a type (0: of all features), or null.
     COptions* GetFeature(WORD n, int type) const;
+    // Fills the tree item of the n-th printer feature: name, feature data
+    // and option type, all on the heap.
+    HRESULT InitPrinterOptItem(HANDLE heap, OPTITEM* item, WORD n);
 
     WORD GetCount() const { return m_count; }
     WORD GetDocumentCount() const { return m_documentCount; }

@@ -3,6 +3,7 @@
 #include "device/PrinterUtils.h"
 #include "plugin/UIHelper.h"
 #include "settings/HeapBlock.h"
+#include "sheets/OemItems.h"
 #include "sheets/ResourceModule.h"
 
 #include <stdlib.h>
@@ -282,6 +283,30 @@ WORD COptions::FindOption(const char* optionKeyword, WORD fallback) const
         if (m_optionKeywords[i] && strcmp(m_optionKeywords[i], optionKeyword) == 0)
             return i;
     return fallback;
+}
+
+HRESULT COptions::InitOptType(HANDLE heap, OPTITEM* item) const
+{
+    if (!heap || !item)
+        return E_INVALIDARG;
+    item->Sel = (LONG)m_current;
+    WORD params = m_type == OPTIONS_TYPE_UDARROW ? 2 : m_count;
+    if (params == 0)
+        return S_OK;  // no options (such as "%CustomPageSize"): no option type
+    POPTTYPE type = AllocOptType(heap, params);
+    if (!type)
+        return E_OUTOFMEMORY;
+    type->Type = (BYTE)m_type;
+    if (m_type == OPTIONS_TYPE_UDARROW) {
+        type->pOptParam[1].IconID = (ULONG_PTR)(LONG_PTR)m_minimum;
+        type->pOptParam[1].lParam = m_maximum;
+    } else if (m_type == OPTIONS_TYPE_COMBOBOX) {
+        // Names may stay string ids: the common property-sheet UI resolves them.
+        for (WORD i = 0; i < params; ++i)
+            type->pOptParam[i].pData = const_cast<WCHAR*>(GetDisplayName(i));
+    }
+    item->pOptType = type;
+    return S_OK;
 }
 
 HRESULT COptions::Acquire(HANDLE heap, CUIHelper* core, POEMUIOBJ poemuiobj, const char* featureKeyword,

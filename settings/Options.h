@@ -52,6 +52,8 @@ public:
     HRESULT GetCurrentSelection(CUIHelper* core, POEMUIOBJ poemuiobj, char** optionKeyword) const;
     // Index of the first option with that keyword, else the fallback.
     WORD FindOption(const char* optionKeyword, WORD fallback) const;
+    // Sets the tree item's selection and its option type (on the heap).
+    HRESULT InitOptType(HANDLE heap, OPTITEM* item) const;
     void Clear();
 
     WORD GetCount() const { return m_count; }
