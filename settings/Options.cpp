@@ -285,6 +285,22 @@ WORD COptions::FindOption(const char* optionKeyword, WORD fallback) const
     return fallback;
 }
 
+bool COptions::RefreshCurrent(CUIHelper* core, POEMUIOBJ poemuiobj)
+{
+    if (m_type != OPTIONS_TYPE_COMBOBOX && m_type != OPTIONS_TYPE_UDARROW)
+        return true;
+    char* selected = nullptr;
+    if (FAILED(GetCurrentSelection(core, poemuiobj, &selected)))
+        return false;
+    if (m_type == OPTIONS_TYPE_COMBOBOX)
+        m_current = FindOption(selected, LastOptionOrZero());
+    else if (selected)
+        m_current = (DWORD)(strtoul(selected, nullptr, 10) & 0xFFFF);
+    if (selected && m_heap)
+        HeapFree(m_heap, 0, selected);
+    return true;
+}
+
 HRESULT COptions::InitOptType(HANDLE heap, OPTITEM* item) const
 {
     if (!heap || !item)

@@ -54,6 +54,11 @@ public:
     WORD FindOption(const char* optionKeyword, WORD fallback) const;
     // Sets the tree item's selection and its option type (on the heap).
     HRESULT InitOptType(HANDLE heap, OPTITEM* item) const;
+    // Takes the driver's current selection: the option index for a list
+    // feature (the last option for a keyword that is not among them), the
+    // number for an up-down feature; other types read nothing. False when the
+    // driver's selection could not be read.
+    bool RefreshCurrent(CUIHelper* core, POEMUIOBJ poemuiobj);
     void Clear();
 
     WORD GetCount() const { return m_count; }

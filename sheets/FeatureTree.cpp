@@ -460,19 +460,12 @@ HRESULT RefreshFeatureOptItems(CUIHelper* core, POEMUIOBJ poemuiobj, OPTITEM* it
         if (!data)
             continue;
         COptions* options = data->options;
-        WORD type = options->GetType();
-        if (type == OPTIONS_TYPE_COMBOBOX || type == OPTIONS_TYPE_UDARROW) {
-            char* selected = nullptr;
-            if (SUCCEEDED(options->GetCurrentSelection(core, poemuiobj, &selected))) {
-                if (type == OPTIONS_TYPE_COMBOBOX)
-                    options->SetCurrent(
-                        options->FindOption(selected, options->GetCount() ? (WORD)(options->GetCount() - 1) : 0));
-                else if (selected)
-                    options->SetCurrent((DWORD)(strtoul(selected, nullptr, 10) & 0xFFFF));
-            }
-            FreeHeapText(options->GetHeap(), selected);
-        }
-        items[i].Sel = (LONG)options->GetCurrent();
+        options->RefreshCurrent(core, poemuiobj);
+        LONG now = (LONG)options->GetCurrent();
+        // Tells the common UI which items to redraw.
+        if (items[i].Sel != now)
+            items[i].Flags |= OPTIF_CHANGED;
+        items[i].Sel = now;
     }
     return S_OK;
 }
