@@ -1,0 +1,587 @@
+#include "settings/QuickSetting.h"
+
+#include "res/resource.h"
+#include "settings/FeatureSettings.h"
+#include "settings/PaperList.h"
+#include "sheets/DataFiles.h"
+
+#include <bitset>
+#include <stdio.h>
+#include <string.h>
+#include <type_traits>
+
+static_assert(std::is_same<pugi::char_t, wchar_t>::value, "pugixml is built with wide characters");
+
+using pugi::xml_attribute;
+using pugi::xml_node;
+
+namespace {
+
+constexpr int kNameChars = 100;
+constexpr char kBackupSuffix[] = ".bak";
+
+const QUICK_SETTING_FILE_CALLS kRealFileCalls = {
+    &::GetTempFileNameA,
+    &::WriteFile,
+    &::MoveFileExA,
+};
+
+class CFileHandle {
+public:
+    explicit CFileHandle(HANDLE h) : m_h(h) {}
+    ~CFileHandle() { Close(); }
+    CFileHandle(const CFileHandle&) = delete;
+    CFileHandle& operator=(const CFileHandle&) = delete;
+    explicit operator bool() const { return m_h != INVALID_HANDLE_VALUE && m_h != nullptr; }
+    HANDLE Get() const { return m_h; }
+    bool Close()
+    {
+        bool ok = true;
+        if (*this)
+            ok = CloseHandle(m_h) != FALSE;
+        m_h = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+
+private:
+    HANDLE m_h;
+};
+
+// A temporary file that is deleted unless it was moved into place.
+class CTempFile {
+public:
+    explicit CTempFile(const char* path) { strcpy(m_path, path); }
+    ~CTempFile()
+    {
+        if (!m_kept)
+            DeleteFileA(m_path);
+    }
+    CTempFile(const CTempFile&) = delete;
+    CTempFile& operator=(const CTempFile&) = delete;
+    const char* Path() const { return m_path; }
+    void Keep() { m_kept = true; }
+
+private:
+    char m_path[MAX_PATH];
+    bool m_kept = false;
+};
+
+// Writes the document's output to a file; the first short write ends it.
+class CFileWriter : public pugi::xml_writer {
+public:
+    explicit CFileWriter(HANDLE file) : m_file(file) {}
+    void write(const void* data, size_t size) override
+    {
+        const BYTE* p = static_cast<const BYTE*>(data);
+        while (m_ok && size > 0) {
+            DWORD chunk = size > 0x40000000 ? 0x40000000 : (DWORD)size, written = 0;
+            if (!g_QuickSettingFileCalls.WriteFile(m_file, p, chunk, &written, nullptr) || written != chunk)
+                m_ok = false;
+            p += chunk;
+            size -= chunk;
+        }
+    }
+    bool Ok() const { return m_ok; }
+
+private:
+    HANDLE m_file;
+    bool m_ok = true;
+};
+
+// Only a file that is certainly not there counts as missing.
+bool IsMissing(const char* path)
+{
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        return false;
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool IsParseError(pugi::xml_parse_status status)
+{
+    return status >= pugi::status_unrecognized_tag && status != pugi::status_append_invalid_root;
+}
+
+// Element and attribute writers of one Item; the first element that cannot be
+// appended fails the whole item, an attribute that cannot be set is left out.
+class CItemBuilder {
+public:
+    xml_node Element(xml_node parent, const wchar_t* name)
+    {
+        xml_node node = m_ok && parent ? parent.append_child(name) : xml_node();
+        if (!node)
+            m_ok = false;
+        return node;
+    }
+    template <class T>
+    void Attribute(xml_node node, const wchar_t* name, T value)
+    {
+        if (!node)
+            return;
+        xml_attribute attribute = node.append_attribute(name);
+        if (attribute && !attribute.set_value(value))
+            node.remove_attribute(attribute);
+    }
+    void Named(xml_node parent, const wchar_t* name, const CString& text, int index)
+    {
+        xml_node node = Element(parent, name);
+        Attribute(node, L"name", text.GetString());
+        Attribute(node, L"index", index);
+    }
+    template <class T>
+    void Valued(xml_node parent, const wchar_t* name, T value)
+    {
+        Attribute(Element(parent, name), L"value", value);
+    }
+    bool Ok() const { return m_ok; }
+
+private:
+    bool m_ok = true;
+};
+
+// The required child elements of an Item; the first missing one fails it.
+class CItemReader {
+public:
+    xml_node Need(xml_node parent, const wchar_t* name)
+    {
+        xml_node node = parent.child(name);
+        if (!node)
+            m_ok = false;
+        return node;
+    }
+    bool Ok() const { return m_ok; }
+
+private:
+    bool m_ok = true;
+};
+
+CString Name(xml_node node) { return CString(node.attribute(L"name").as_string()); }
+int Index(xml_node node) { return node.attribute(L"index").as_int(); }
+int IntValue(xml_node node) { return node.attribute(L"value").as_int(); }
+bool BoolValue(xml_node node) { return node.attribute(L"value").as_bool(); }
+
+} // namespace
+
+QUICK_SETTING_FILE_CALLS g_QuickSettingFileCalls = kRealFileCalls;
+
+void ResetQuickSettingFileCalls() { g_QuickSettingFileCalls = kRealFileCalls; }
+
+CQuickSetting::CQuickSetting(HANDLE hPrinter, CFeatureSettings* settings) : m_settings(settings)
+{
+    LoadDefaultSettings(&m_defaults);
+    LoadResourceModule(&m_language, hPrinter);
+    if (FAILED(BuildDataFilePath(m_path, QUICK_SETTINGS_FILE_NAME)))
+        m_path[0] = 0;
+    LoadFile();
+}
+
+CQuickSetting::~CQuickSetting() { FreeResourceModule(&m_language); }
+
+void CQuickSetting::LoadFile()
+{
+    pugi::xml_parse_result result;
+    if (m_path[0])
+        result = m_document.load_file(m_path);
+    else
+        result.status = pugi::status_file_not_found;
+    if (result) {
+        LoadItems();
+        return;
+    }
+    if (result.status == pugi::status_file_not_found && (!m_path[0] || IsMissing(m_path))) {
+        CreateDefaultFile();
+        return;
+    }
+
+    // The file is there but unusable: it is copied aside before any save
+    // replaces it. What a parse could read stays in the document.
+    m_keepPending = true;
+    KeepDamagedFile();
+    if (!IsParseError(result.status)) {
+        m_document.reset();
+        return;
+    }
+    // Unless something followed it, the last item is the one the file broke in.
+    xml_node list = m_document.child(L"Root").child(L"QuickSetting");
+    if (list && IsOnOpenPath(list) && list.last_child().type() == pugi::node_element)
+        m_brokenItem = list.last_child();
+    LoadItems();
+}
+
+_QS_STRUCK CQuickSetting::GetItem(int index) const
+{
+    if (index < 0 || index >= m_records.GetSize()) {
+        _QS_STRUCK none;
+        none.id = -1;
+        return none;
+    }
+    return m_records[index];
+}
+
+int CQuickSetting::GetFreeId() const
+{
+    std::bitset<MAX_QUICK_SET_ID> held;
+    auto hold = [&held](int id) {
+        if (id >= 0 && id < MAX_QUICK_SET_ID)
+            held.set((size_t)id);
+    };
+    for (INT_PTR i = 0; i < m_records.GetSize(); ++i)
+        hold(m_records[i].id);
+    for (int id : m_reservedIds)
+        hold(id);
+    for (int id = 0; id < MAX_QUICK_SET_ID; ++id)
+        if (!held.test((size_t)id))
+            return id;
+    return MAX_QUICK_SET_ID;
+}
+
+bool CQuickSetting::IsIdTaken(int id) const
+{
+    if (FindRecord(id, false) >= 0)
+        return true;
+    for (int reserved : m_reservedIds)
+        if (reserved == id)
+            return true;
+    return false;
+}
+
+int CQuickSetting::FindRecord(int id, bool withElement) const
+{
+    for (INT_PTR i = 0; i < m_records.GetSize(); ++i)
+        if (m_records[i].id == id && (!withElement || m_elements[(size_t)i]))
+            return (int)i;
+    return -1;
+}
+
+HRESULT CQuickSetting::AddItem(_QS_STRUCK record)
+{
+    if (record.id < 0 || record.id >= MAX_QUICK_SET_ID || IsIdTaken(record.id))
+        return E_FAIL;
+    xml_node element = AppendItemElement(record);
+    if (!element)
+        return E_FAIL;
+    m_records.Add(record);
+    m_elements.push_back(element);
+    return Save();
+}
+
+HRESULT CQuickSetting::DeleteItem(int id)
+{
+    int index = FindRecord(id, false);
+    if (index < 0)
+        return E_FAIL;
+    if (m_elements[(size_t)index] && FAILED(RemoveRecordElement(index)))
+        return E_FAIL;
+    m_records.RemoveAt(index);
+    m_elements.erase(m_elements.begin() + index);
+    return S_OK;
+}
+
+HRESULT CQuickSetting::RemoveItemNode(int id)
+{
+    int index = FindRecord(id, true);
+    return index < 0 ? E_FAIL : RemoveRecordElement(index);
+}
+
+HRESULT CQuickSetting::RemoveRecordElement(int index)
+{
+    xml_node element = m_elements[(size_t)index];
+    xml_node parent = element.parent();
+    xml_node next = element.next_sibling();
+    // A copy puts the element back where it was when the write fails.
+    pugi::xml_document kept;
+    if (!kept.append_copy(element) || !parent.remove_child(element))
+        return E_FAIL;
+    m_elements[(size_t)index] = xml_node();
+    HRESULT hr = Save();
+    if (FAILED(hr))
+        m_elements[(size_t)index] =
+            next ? parent.insert_copy_before(kept.first_child(), next) : parent.append_copy(kept.first_child());
+    return hr;
+}
+
+xml_node CQuickSetting::GetQuickSettingNode()
+{
+    static const wchar_t* const kPath[] = { L"Root", L"QuickSetting" };
+    xml_node node = m_document;
+    for (const wchar_t* name : kPath) {
+        xml_node child = node.child(name);
+        if (!child)
+            child = node.append_child(name);
+        if (!child)
+            return xml_node();
+        node = child;
+    }
+    return node;
+}
+
+HRESULT CQuickSetting::LoadItems()
+{
+    m_records.RemoveAll();
+    m_elements.clear();
+    m_reservedIds.clear();
+    xml_node list = GetQuickSettingNode();
+    if (!list)
+        return E_FAIL;
+
+    HRESULT hr = S_OK;
+    for (xml_node item = list.first_child(); item; item = item.next_sibling()) {
+        if (item.type() != pugi::node_element)
+            continue;
+        _QS_STRUCK record;
+        if (item != m_brokenItem && ReadItem(item, &record)) {
+            m_records.Add(record);
+            m_elements.push_back(item);
+            continue;
+        }
+        if (xml_attribute id = item.attribute(L"id"))
+            m_reservedIds.push_back(id.as_int());
+        hr = E_FAIL;
+    }
+    return hr;
+}
+
+bool CQuickSetting::IsOnOpenPath(xml_node node)
+{
+    for (; node && node.type() != pugi::node_document; node = node.parent())
+        if (node != node.parent().last_child())
+            return false;
+    return true;
+}
+
+bool CQuickSetting::ReadItem(xml_node item, _QS_STRUCK* record) const
+{
+    CItemReader need;
+    xml_node paper = need.Need(item, L"Paper");
+    xml_node size = need.Need(paper, L"Size");
+    xml_node media = need.Need(paper, L"Media");
+    xml_node slot = need.Need(paper, L"InputSlot");
+    xml_node edge = need.Need(paper, L"FeedEdge");
+    xml_node copies = need.Need(item, L"Copies");
+    xml_node number = need.Need(copies, L"Number");
+    xml_node collate = need.Need(copies, L"Collate");
+    xml_node duplex = need.Need(item, L"Duplex");
+    xml_node autoDuplex = need.Need(duplex, L"AutoDuplex");
+    xml_node layout = need.Need(item, L"Layout");
+    xml_node nup = need.Need(layout, L"Nup");
+    xml_node border = need.Need(layout, L"NupBorder");
+    xml_node scale = need.Need(layout, L"Scale");
+    xml_node orientation = need.Need(item, L"Orientation");
+    xml_node docOrientation = need.Need(orientation, L"DocOrientation");
+    xml_node rotate = need.Need(orientation, L"Rotate180");
+    xml_node effect = need.Need(item, L"Effect");
+    xml_node resolution = need.Need(effect, L"Resolution");
+    xml_node economic = need.Need(effect, L"Economic");
+    xml_node density = need.Need(effect, L"Density");
+    if (!need.Ok())
+        return false;
+
+    _QS_STRUCK& r = *record;
+    r.name = Name(item);
+    r.id = item.attribute(L"id").as_int();
+    r.paper.sizeName = Name(size);
+    r.paper.sizeIndex = Index(size);
+    r.paper.mediaName = Name(media);
+    r.paper.mediaIndex = Index(media);
+    r.paper.inputSlotName = Name(slot);
+    r.paper.inputSlotIndex = Index(slot);
+    r.paper.feedEdgeName = Name(edge);
+    r.paper.feedEdgeIndex = Index(edge);
+    r.copies = IntValue(number);
+    r.collate = BoolValue(collate);
+    r.duplexName = Name(autoDuplex);
+    r.duplexIndex = Index(autoDuplex);
+    r.pagesPerSheet = Index(nup);
+    r.pageBorder = BoolValue(border);
+    r.scale = IntValue(scale);
+    r.orientationName = Name(docOrientation);
+    r.orientationIndex = Index(docOrientation);
+    r.rotate180 = BoolValue(rotate);
+    r.resolutionName = Name(resolution);
+    r.resolutionIndex = Index(resolution);
+    r.tonerEconomy = BoolValue(economic);
+    r.density = IntValue(density);
+    return true;
+}
+
+HRESULT CQuickSetting::AppendItem(_QS_STRUCK record) { return AppendItemElement(record) ? S_OK : E_FAIL; }
+
+xml_node CQuickSetting::AppendItemElement(const _QS_STRUCK& r)
+{
+    xml_node list = GetQuickSettingNode();
+    if (!list)
+        return xml_node();
+    CItemBuilder b;
+    xml_node item = b.Element(list, L"Item");
+    b.Attribute(item, L"name", r.name.GetString());
+    b.Attribute(item, L"id", r.id);
+
+    xml_node paper = b.Element(item, L"Paper");
+    b.Named(paper, L"Size", r.paper.sizeName, r.paper.sizeIndex);
+    b.Named(paper, L"Media", r.paper.mediaName, r.paper.mediaIndex);
+    b.Named(paper, L"InputSlot", r.paper.inputSlotName, r.paper.inputSlotIndex);
+    b.Named(paper, L"FeedEdge", r.paper.feedEdgeName, r.paper.feedEdgeIndex);
+
+    xml_node copies = b.Element(item, L"Copies");
+    b.Valued(copies, L"Number", r.copies);
+    b.Valued(copies, L"Collate", r.collate);
+
+    xml_node duplex = b.Element(item, L"Duplex");
+    b.Named(duplex, L"AutoDuplex", r.duplexName, r.duplexIndex);
+
+    xml_node layout = b.Element(item, L"Layout");
+    b.Attribute(b.Element(layout, L"Nup"), L"index", r.pagesPerSheet);
+    b.Valued(layout, L"NupBorder", r.pageBorder);
+    b.Valued(layout, L"Scale", r.scale);
+
+    xml_node orientation = b.Element(item, L"Orientation");
+    b.Named(orientation, L"DocOrientation", r.orientationName, r.orientationIndex);
+    b.Valued(orientation, L"Rotate180", r.rotate180);
+
+    xml_node effect = b.Element(item, L"Effect");
+    xml_node resolution = b.Element(effect, L"Resolution");
+    b.Attribute(resolution, L"index", r.resolutionIndex);
+    b.Attribute(resolution, L"name", r.resolutionName.GetString());
+    b.Valued(effect, L"Economic", r.tonerEconomy);
+    b.Valued(effect, L"Density", r.density);
+
+    if (!b.Ok()) {
+        // No half item is ever written.
+        if (item)
+            list.remove_child(item);
+        return xml_node();
+    }
+    return item;
+}
+
+HRESULT CQuickSetting::CreateDefaultFile()
+{
+    m_document.reset();
+    m_brokenItem = xml_node();
+    m_records.RemoveAll();
+    m_elements.clear();
+    m_reservedIds.clear();
+    if (!GetQuickSettingNode())
+        return E_FAIL;
+    xml_node declaration = m_document.prepend_child(pugi::node_declaration);
+    if (declaration) {
+        declaration.set_name(L"xml");
+        declaration.append_attribute(L"version").set_value(L"1.0");
+        declaration.append_attribute(L"encoding").set_value(L"UTF-8");
+    }
+    _QS_STRUCK record;
+    GetDefaultSetting(&record);
+    if (FAILED(AppendItem(record)))
+        return E_FAIL;
+    // The set is the store's even when the file cannot be written, so that
+    // its id is never handed out twice.
+    LoadItems();
+    return Save();
+}
+
+void CQuickSetting::GetDefaultSetting(_QS_STRUCK* record)
+{
+    if (!record)
+        return;
+    auto text = [this](UINT id) {
+        WCHAR buffer[kNameChars] = {};
+        if (id && m_language.module)
+            LoadStringW(m_language.module, id, buffer, kNameChars);
+        return CString(buffer);
+    };
+    auto optionName = [this](const char* keyword, DWORD index) {
+        const WCHAR* name = m_settings ? m_settings->GetOptionDisplayName(keyword, (WORD)index) : nullptr;
+        return CString(name);
+    };
+    const CString quality600 = text(IDS_QUALITY_600DPI);
+    const CString quality1200 = text(IDS_QUALITY_1200DPI);
+    const DEFAULT_ITEM* items = m_defaults.items;
+
+    _QS_STRUCK r;
+    r.name = text(IDS_QUICKSET_DEFAULT);
+    r.id = 0;
+    const DEFAULT_PAPER& paper = LocaleDefaultPaper(m_defaults);
+    r.paper.sizeIndex = (int)paper.paperId;
+    if (m_settings)
+        if (const PAPER_INFO* info = m_settings->PaperList().GetPaper((INT_PTR)paper.paperId))
+            r.paper.sizeName = info->name;
+    r.paper.mediaIndex = (int)items[DEFAULT_MEDIA_TYPE].optionIndex;
+    r.paper.mediaName = optionName("JCLMediaType", items[DEFAULT_MEDIA_TYPE].optionIndex);
+    r.paper.inputSlotIndex = (int)items[DEFAULT_INPUT_SLOT].optionIndex;
+    r.paper.inputSlotName = optionName("JCLInputSlot", items[DEFAULT_INPUT_SLOT].optionIndex);
+    r.paper.feedEdgeIndex = (int)items[DEFAULT_FEED_EDGE].optionIndex;
+    r.paper.feedEdgeName = optionName("JCLFeedEdge", items[DEFAULT_FEED_EDGE].optionIndex);
+    r.copies = (int)items[DEFAULT_COPIES].value;
+    r.collate = items[DEFAULT_COLLATE].value != 0;
+    r.duplexIndex = (int)items[DEFAULT_DUPLEX].optionIndex;
+    r.duplexName = text(items[DEFAULT_DUPLEX].nameId);
+    r.pagesPerSheet = (int)items[DEFAULT_PAGES_PER_SHEET].optionIndex;
+    r.pageBorder = items[DEFAULT_PAGE_BORDER].value != 0;
+    r.scale = (int)items[DEFAULT_SCALE].value;
+    r.orientationIndex = (int)items[DEFAULT_ORIENTATION].optionIndex;
+    r.orientationName = text(items[DEFAULT_ORIENTATION].nameId);
+    r.rotate180 = items[DEFAULT_ROTATE180].value != 0;
+    r.resolutionIndex = (int)items[DEFAULT_RESOLUTION].optionIndex;
+    r.resolutionName = r.resolutionIndex == 0 ? quality600 : r.resolutionIndex == 1 ? quality1200 : CString();
+    r.tonerEconomy = items[DEFAULT_TONER_SAVING].value != 0;
+    r.density = (int)items[DEFAULT_DENSITY].value;
+    *record = r;
+}
+
+bool CQuickSetting::KeepDamagedFile()
+{
+    if (!m_keepPending)
+        return true;
+    if (IsMissing(m_path)) {
+        m_keepPending = false;
+        return true;
+    }
+    char backup[sizeof m_path + sizeof kBackupSuffix] = {};
+    snprintf(backup, sizeof backup, "%s%s", m_path, kBackupSuffix);
+    if (!CopyFileA(m_path, backup, FALSE))
+        return false;
+    m_keepPending = false;
+    return true;
+}
+
+HRESULT CQuickSetting::Save()
+{
+    if (!m_path[0] && FAILED(BuildDataFilePath(m_path, QUICK_SETTINGS_FILE_NAME))) {
+        m_path[0] = 0;
+        return E_FAIL;
+    }
+    // A file that could not be loaded is never replaced before it was copied aside.
+    if (!KeepDamagedFile())
+        return E_FAIL;
+    if (FAILED(CreateDirectoryPath(m_path)))
+        return E_FAIL;
+    DWORD attributes = GetFileAttributesA(m_path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return E_FAIL;
+
+    // The document goes to a temporary file of the same folder, which then
+    // replaces the old file: a failed save leaves the old one as it was.
+    char folder[sizeof m_path] = {};
+    memcpy(folder, m_path, sizeof folder);
+    folder[sizeof folder - 1] = 0;
+    char* slash = strrchr(folder, '\\');
+    if (!slash)
+        return E_FAIL;
+    *slash = 0;
+    char tempPath[MAX_PATH] = {};
+    if (!g_QuickSettingFileCalls.GetTempFileNameA(folder, "bq", 0, tempPath))
+        return E_FAIL;
+    CTempFile temp(tempPath);
+    CFileHandle file(
+        CreateFileA(temp.Path(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return E_FAIL;
+    CFileWriter writer(file.Get());
+    m_document.save(writer, L"\t", pugi::format_indent, pugi::encoding_utf8);
+    if (!writer.Ok() || !FlushFileBuffers(file.Get()) || !file.Close())
+        return E_FAIL;
+    if (!g_QuickSettingFileCalls.MoveFileExA(temp.Path(), m_path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return E_FAIL;
+    temp.Keep();
+    return S_OK;
+}

@@ -1,0 +1,144 @@
+// Quick sets: named snapshots of the document settings, kept per machine in
+// the XML file "bq2100PS_qs.xml" of the data folder.
+//
+//   <Root><QuickSetting>
+//     <Item name id>
+//       <Paper> <Size name index/> <Media name index/> <InputSlot name index/> <FeedEdge name index/> </Paper>
+//       <Copies> <Number value/> <Collate value/> </Copies>
+//       <Duplex> <AutoDuplex name index/> </Duplex>
+//       <Layout> <Nup index/> <NupBorder value/> <Scale value/> </Layout>
+//       <Orientation> <DocOrientation name index/> <Rotate180 value/> </Orientation>
+//       <Effect> <Resolution index name/> <Economic value/> <Density value/> </Effect>
+//     </Item> ...
+//   </QuickSetting></Root>
+//
+// Written in UTF-8 with tab indentation; booleans are "true"/"false".
+#pragma once
+
+#include "framework/AfxArray.h"
+#include "framework/AfxString.h"
+#include "settings/DefaultSettings.h"
+#include "sheets/ResourceModule.h"
+
+#include <pugixml.hpp>
+#include <vector>
+
+class CFeatureSettings;
+
+// Ids of quick sets run from 0 to MAX_QUICK_SET_ID - 1.
+#define MAX_QUICK_SET_ID 1000
+
+// The paper half of a quick set: display names kept for showing and matching,
+// and the indexes that applying the set uses.
+struct _QS_PAPER {
+    CString sizeName;
+    int sizeIndex = 0;        // paper id of PAPER_INFO
+    CString mediaName;
+    int mediaIndex = 0;       // option index of "JCLMediaType"
+    CString inputSlotName;
+    int inputSlotIndex = 0;   // option index of "JCLInputSlot", 0 = automatic
+    CString feedEdgeName;
+    int feedEdgeIndex = 0;    // option index of "JCLFeedEdge"
+};
+
+// One quick set; a new record is all zero and empty.
+struct _QS_STRUCK {
+    CString name;
+    int id = 0;               // 0..999, unique among the sets of the file
+    _QS_PAPER paper;
+    int copies = 0;
+    bool collate = false;
+    CString duplexName;
+    int duplexIndex = 0;      // option index of "Duplex", 0 = one-sided
+    int pagesPerSheet = 0;    // option index of "%PagePerSheet"
+    bool pageBorder = false;
+    int scale = 0;            // percent
+    CString orientationName;
+    int orientationIndex = 0; // option index of "%Orientation"
+    bool rotate180 = false;
+    CString resolutionName;
+    int resolutionIndex = 0;  // option index of "JCLPrintQuality"
+    bool tonerEconomy = false;
+    int density = 0;          // option index of "JCLDensity"
+};
+
+// The quick sets of one document sheet over the file. Every change goes into
+// the document first and then the whole document is written; a write that
+// fails leaves the file as it was.
+class CQuickSetting {
+public:
+    // Loads the file, or writes a new one with the default set when there is none.
+    CQuickSetting(HANDLE hPrinter, CFeatureSettings* settings);
+    ~CQuickSetting();
+    CQuickSetting(const CQuickSetting&) = delete;
+    CQuickSetting& operator=(const CQuickSetting&) = delete;
+
+    // The sets in file order.
+    INT_PTR GetCount() const { return m_records.GetSize(); }
+    const CArray<_QS_STRUCK>& GetItems() const { return m_records; }
+    // A copy of the set at that position; outside 0..count-1 an empty record
+    // with id -1, which matches no set.
+    _QS_STRUCK GetItem(int index) const;
+    // The lowest id 0..999 held by no set (nor by an item of the file that
+    // could not be read); MAX_QUICK_SET_ID when all are taken.
+    int GetFreeId() const;
+
+    // Appends the set and writes the file. Refused (E_FAIL, nothing changes)
+    // for an id outside 0..999 or one already held. When only the write
+    // fails, the set stays in the store and goes out with the next write.
+    HRESULT AddItem(_QS_STRUCK record);
+    // Removes the first set with this id and writes the file; when the write
+    // fails, nothing changes.
+    HRESULT DeleteItem(int id);
+    // The element half of DeleteItem: removes the element of the first set
+    // with this id and writes the file (the set itself stays in the list).
+    HRESULT RemoveItemNode(int id);
+
+    // Root/QuickSetting, made when missing; null when it cannot be made.
+    pugi::xml_node GetQuickSettingNode();
+    // Rebuilds the sets from the document. An item that cannot be read is
+    // skipped (E_FAIL): it stays in the document and its id stays taken.
+    HRESULT LoadItems();
+    // Appends one Item element for the set to the document (no set is added).
+    HRESULT AppendItem(_QS_STRUCK record);
+    // A new document with the declaration and the default set, written out.
+    HRESULT CreateDefaultFile();
+    // The default set: the defaults with names from the language module and
+    // the sheet's settings.
+    void GetDefaultSetting(_QS_STRUCK* record);
+
+    const char* GetPath() const { return m_path; }
+
+private:
+    void LoadFile();
+    pugi::xml_node AppendItemElement(const _QS_STRUCK& record);
+    bool ReadItem(pugi::xml_node item, _QS_STRUCK* record) const;
+    static bool IsOnOpenPath(pugi::xml_node node);
+    bool IsIdTaken(int id) const;
+    int FindRecord(int id, bool withElement) const;
+    HRESULT RemoveRecordElement(int index);
+    // Copies a file that could not be loaded to "<name>.bak"; true when it is
+    // kept (or gone).
+    bool KeepDamagedFile();
+    HRESULT Save();
+
+    pugi::xml_document m_document;
+    char m_path[264] = {};
+    CArray<_QS_STRUCK> m_records;
+    std::vector<pugi::xml_node> m_elements;   // the Item element of each set, null once removed
+    std::vector<int> m_reservedIds;           // ids of items that could not be read
+    DEFAULT_SETTINGS m_defaults;
+    RESOURCE_MODULE m_language = {};
+    CFeatureSettings* m_settings = nullptr;
+    pugi::xml_node m_brokenItem;              // the item a failed parse stopped in
+    bool m_keepPending = false;               // the file on disk still needs its ".bak" copy
+};
+
+// The file calls of the quick-settings save, replaceable by tests.
+struct QUICK_SETTING_FILE_CALLS {
+    UINT(WINAPI* GetTempFileNameA)(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR name);
+    BOOL(WINAPI* WriteFile)(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
+    BOOL(WINAPI* MoveFileExA)(LPCSTR from, LPCSTR to, DWORD flags);
+};
+extern QUICK_SETTING_FILE_CALLS g_QuickSettingFileCalls;
+void ResetQuickSettingFileCalls();
