@@ -130,6 +130,8 @@ bool ShowPrintingPreferences(const PluginModule& module)
                 saveWindowPng(sheet, g_options.screenshot);
         },
         g_options.close ? SheetButton::Cancel : SheetButton::None);
+    // The model's buffers come from the sheet's heap: the plug-in object goes first.
+    plugin.reset();
     return run.shown;
 }
 

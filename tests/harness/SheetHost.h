@@ -11,6 +11,9 @@
 //                                     [](HWND sheet) { /* look at it */ });
 //   EXPECT_EQ(2u, run.tabs.size());
 //
+// The host's heap is the driver's heap of the sheets: the plug-in object keeps
+// its feature model there, so release the plug-in before the host.
+//
 // ComSheetRecorder stands in for the common property-sheet UI where the
 // system's lacks a function (the OPTITEM tree page, the set-result call): it
 // records every call and answers page handles.
