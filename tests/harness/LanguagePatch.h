@@ -1,0 +1,31 @@
+// A copy of the installed language module with some strings replaced or left
+// out, for tests of what the plug-in does with an incomplete module. The copy
+// is deleted at the end.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+namespace harness {
+
+class PatchedLanguageModule {
+public:
+    // Strings to change: an empty text leaves the string out. The copy goes
+    // into the folder given (the driver folder's "3" by default).
+    explicit PatchedLanguageModule(const std::map<UINT, std::wstring>& strings, std::wstring folder = {});
+    ~PatchedLanguageModule();
+    PatchedLanguageModule(const PatchedLanguageModule&) = delete;
+    PatchedLanguageModule& operator=(const PatchedLanguageModule&) = delete;
+
+    bool ok() const { return m_ok; }
+    const std::wstring& path() const { return m_path; }
+    const std::wstring& fileName() const { return m_name; }
+
+private:
+    std::wstring m_path, m_name;
+    bool m_ok = false;
+};
+
+} // namespace harness
