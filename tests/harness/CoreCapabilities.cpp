@@ -111,12 +111,13 @@ SpoolerRoute::SpoolerRoute(IPrintOemUI2* plugin, CoreDriver& core, HANDLE printe
     : papers(corePapers(core)), m_plugin(plugin), m_core(core), m_printer(printer)
 {
     g_route = this;
+    m_previous = g_seams.DeviceCapabilitiesW;
     g_seams.DeviceCapabilitiesW = &SpoolerRoute::route;
 }
 
 SpoolerRoute::~SpoolerRoute()
 {
-    ResetSystemSeams();
+    g_seams.DeviceCapabilitiesW = m_previous;
     g_route = nullptr;
 }
 

@@ -39,7 +39,8 @@ size_t entryBytes(WORD capability);
 
 class SpoolerRoute {
 public:
-    // Becomes g_seams.DeviceCapabilitiesW until destroyed (one route at a time).
+    // Becomes g_seams.DeviceCapabilitiesW until destroyed, which puts the
+    // previous entry back (one route at a time).
     SpoolerRoute(IPrintOemUI2* plugin, CoreDriver& core, HANDLE printer);
     ~SpoolerRoute();
     SpoolerRoute(const SpoolerRoute&) = delete;
@@ -67,6 +68,7 @@ public:
 private:
     static int WINAPI route(LPCWSTR device, LPCWSTR port, WORD capability, LPWSTR output, const DEVMODEW* devmode);
 
+    int(WINAPI* m_previous)(LPCWSTR, LPCWSTR, WORD, LPWSTR, const DEVMODEW*) = nullptr;
     IPrintOemUI2* m_plugin;
     CoreDriver& m_core;
     HANDLE m_printer;
