@@ -109,6 +109,7 @@ const SYSTEM_SEAMS kRealCalls = {
     &RealReadDevice,
     &RealControlDevice,
     &RealCloseDevice,
+    &::DeviceCapabilitiesW,
 };
 
 } // namespace

@@ -36,6 +36,11 @@ struct SYSTEM_SEAMS {
     BOOL (*ControlDevice)(HANDLE device, DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize,
                           DWORD* returned, DWORD timeoutMs);
     BOOL (*CloseDevice)(HANDLE device);
+
+    // The spooler's capability query, which passes through the printer's
+    // driver (and so back into this plug-in) on the calling thread.
+    int(WINAPI* DeviceCapabilitiesW)(LPCWSTR device, LPCWSTR port, WORD capability, LPWSTR output,
+                                     const DEVMODEW* devmode);
 };
 
 extern SYSTEM_SEAMS g_seams;
