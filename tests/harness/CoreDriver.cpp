@@ -134,7 +134,7 @@ AttributeValue AttributeValue::longValue(LONG value)
 
 // --- construction -----------------------------------------------------------
 
-CoreDriver::CoreDriver(const PpdModel& model, Kind kind) : m_kind(kind), m_languageLevel(model.languageLevel())
+CoreDriver::CoreDriver(const PpdModel& model, Kind kind, bool driverFeatures) : m_kind(kind), m_languageLevel(model.languageLevel())
 {
     m_uiObject.cbSize = sizeof m_uiObject;
     m_uiObject.pOemUIProcs = &m_procs;
@@ -155,7 +155,8 @@ CoreDriver::CoreDriver(const PpdModel& model, Kind kind) : m_kind(kind), m_langu
         f.defaultOption = pf.defaultOption;
         m_features.push_back(std::move(f));
     }
-    addSynthesized(model);
+    if (driverFeatures)
+        addSynthesized(model);
 
     for (const PpdConstraint& c : model.constraints())
         if (find(c.feature) && find(c.constrainedFeature) && c.feature != c.constrainedFeature)

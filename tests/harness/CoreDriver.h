@@ -83,7 +83,8 @@ public:
         DriverUIOnly, // refuses IPrintCoreUI2
     };
 
-    explicit CoreDriver(const PpdModel& model, Kind kind = Kind::CoreUI2);
+    // Without driverFeatures the list holds the PPD's features only (no "%" ones).
+    explicit CoreDriver(const PpdModel& model, Kind kind = Kind::CoreUI2, bool driverFeatures = true);
     // Over bq2100PS.ppd beside the running program; null when it cannot be read.
     static std::unique_ptr<CoreDriver> fromDefaultPpd(Kind kind = Kind::CoreUI2);
 

@@ -294,7 +294,7 @@ TEST_F(DocumentSheetDataFile, ARefusedPageEndsTheSheetStart)
 
 TEST_F(DocumentSheetDataFile, ALanguageModuleWithoutTheAdvancedTitleStillAddsTheAdvancedPage)
 {
-    PatchedLanguageModule patched({ { 4001, L"" } });
+    PatchedLanguageModule patched({ { 4001u, std::wstring() } });
     ASSERT_TRUE(patched.ok());
     const std::wstring& name = patched.fileName();
     ASSERT_EQ(0u, SetPrinterDataW(printer.handle(), const_cast<LPWSTR>(L"BqPSResDll"), REG_SZ,
@@ -373,8 +373,9 @@ TEST_F(PrinterSheetDataFile, HideStandardUIAddsTheFeatureTreeFirst)
     EXPECT_EQ(40, tree.pDlgPage->cbSize);
     EXPECT_EQ(DP_STD_TREEVIEWPAGE, tree.pDlgPage->DlgTemplateID);
     EXPECT_EQ(LanguageString(4), std::wstring(tree.pDlgPage->pTabName));
-    // One item per installable option of the PPD.
-    ASSERT_EQ(3, tree.cOptItem);
+    // One item per printer feature: the PPD's installable options and the
+    // driver's own %PSMemory, %JobTimeout and %WaitTimeout.
+    ASSERT_EQ(6, tree.cOptItem);
     for (int i = 0; i < tree.cOptItem; ++i) {
         EXPECT_EQ(1, tree.pOptItem[i].Level);
         EXPECT_NE(nullptr, GetFeatureItemData(&tree.pOptItem[i]));
@@ -497,7 +498,7 @@ TEST_F(PrinterSheetDataFile, APrinterWithoutInstallableOptionsGetsAnEmptyTree)
                                  "*OpenUI *PageSize/Paper Size: PickOne\n*DefaultPageSize: A4\n"
                                  "*PageSize A4/A4(210,297,15): \"\"\n*PageSize Letter/Letter(8.5,11,143): \"\"\n"
                                  "*CloseUI: *PageSize\n");
-    CoreDriver plain(model);
+    CoreDriver plain(model, CoreDriver::Kind::CoreUI2, false);
     IOemUI2* other = new IOemUI2;
     ASSERT_EQ(S_OK, other->PublishDriverInterface(plain.unknown()));
     other->HideStandardUI(OEMCUIP_PRNPROP);
