@@ -16,52 +16,6 @@ constexpr int kStandardDpi = 600;
 constexpr DWORD kInchBit = 128;
 constexpr char kPaperSizeFeature[] = "PageSize";
 
-const PAPER_FILE_CALLS kRealFileCalls = {
-    &::GetTempFileNameA,
-    &::WriteFile,
-    &::MoveFileExA,
-};
-
-class CFileHandle {
-public:
-    explicit CFileHandle(HANDLE h) : m_h(h) {}
-    ~CFileHandle() { Close(); }
-    CFileHandle(const CFileHandle&) = delete;
-    CFileHandle& operator=(const CFileHandle&) = delete;
-    explicit operator bool() const { return m_h != INVALID_HANDLE_VALUE && m_h != nullptr; }
-    HANDLE Get() const { return m_h; }
-    bool Close()
-    {
-        bool ok = true;
-        if (*this)
-            ok = CloseHandle(m_h) != FALSE;
-        m_h = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-private:
-    HANDLE m_h;
-};
-
-// A temporary file that is deleted unless it was moved into place.
-class CTempFile {
-public:
-    explicit CTempFile(const char* path) { strcpy(m_path, path); }
-    ~CTempFile()
-    {
-        if (!m_kept)
-            DeleteFileA(m_path);
-    }
-    CTempFile(const CTempFile&) = delete;
-    CTempFile& operator=(const CTempFile&) = delete;
-    const char* Path() const { return m_path; }
-    void Keep() { m_kept = true; }
-
-private:
-    char m_path[MAX_PATH];
-    bool m_kept = false;
-};
-
 // A view of a text: [begin, end).
 struct TextView {
     const WCHAR* begin;
@@ -230,9 +184,6 @@ bool SameName(const PAPER_INFO& paper, const WCHAR* name)
 
 } // namespace
 
-PAPER_FILE_CALLS g_PaperFileCalls = kRealFileCalls;
-
-void ResetPaperFileCalls() { g_PaperFileCalls = kRealFileCalls; }
 
 // --- the "PageSize" text ----------------------------------------------------------
 
@@ -362,41 +313,11 @@ BOOL CPaperList::SaveCustomPapers() const
     char path[MAX_PATH] = {};
     if (FAILED(BuildDataFilePath(path, CUSTOM_PAPER_FILE_NAME)))
         return m_customPapers.IsEmpty();
-    if (FAILED(CreateDirectoryPath(path)))
-        return FALSE;
-    // A read-only file is not replaced.
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-        return FALSE;
-
-    // The new content goes to a temporary file of the same folder, which then
-    // replaces the old file: a failed save leaves the old one as it was.
-    char folder[MAX_PATH] = {};
-    strcpy(folder, path);
-    char* slash = strrchr(folder, '\\');
-    if (!slash)
-        return FALSE;
-    *slash = 0;
-    char tempPath[MAX_PATH] = {};
-    if (!g_PaperFileCalls.GetTempFileNameA(folder, "bq", 0, tempPath))
-        return FALSE;
-    CTempFile temp(tempPath);
-    CFileHandle file(CreateFileA(temp.Path(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr));
-    if (!file)
-        return FALSE;
-    for (INT_PTR i = 0; i < m_customPapers.GetSize(); ++i) {
-        DWORD written = 0;
-        if (!g_PaperFileCalls.WriteFile(file.Get(), &m_customPapers[i], sizeof(PAPER_INFO), &written, nullptr) ||
-            written != sizeof(PAPER_INFO))
+    CDataFileWriter writer(path);
+    for (INT_PTR i = 0; i < m_customPapers.GetSize(); ++i)
+        if (!writer.Write(&m_customPapers[i], sizeof(PAPER_INFO)))
             return FALSE;
-    }
-    if (!FlushFileBuffers(file.Get()) || !file.Close())
-        return FALSE;
-    if (!g_PaperFileCalls.MoveFileExA(temp.Path(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return FALSE;
-    temp.Keep();
-    return TRUE;
+    return writer.Commit() ? TRUE : FALSE;
 }
 
 INT_PTR CPaperList::AddCustomPaper(PAPER_INFO* paper)

@@ -83,11 +83,3 @@ private:
     float m_limits[8] = { 90.0f, 216.0f, 120.0f, 356.0f, 3.54f, 8.5f, 4.72f, 14.0f };
 };
 
-// The file calls of the custom-paper save, replaceable by tests.
-struct PAPER_FILE_CALLS {
-    UINT(WINAPI* GetTempFileNameA)(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR name);
-    BOOL(WINAPI* WriteFile)(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
-    BOOL(WINAPI* MoveFileExA)(LPCSTR from, LPCSTR to, DWORD flags);
-};
-extern PAPER_FILE_CALLS g_PaperFileCalls;
-void ResetPaperFileCalls();

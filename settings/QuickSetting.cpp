@@ -20,72 +20,14 @@ namespace {
 constexpr int kNameChars = 100;
 constexpr char kBackupSuffix[] = ".bak";
 
-const QUICK_SETTING_FILE_CALLS kRealFileCalls = {
-    &::GetTempFileNameA,
-    &::WriteFile,
-    &::MoveFileExA,
-};
-
-class CFileHandle {
+// Hands the document's output to a data-file writer.
+class CDocumentWriter : public pugi::xml_writer {
 public:
-    explicit CFileHandle(HANDLE h) : m_h(h) {}
-    ~CFileHandle() { Close(); }
-    CFileHandle(const CFileHandle&) = delete;
-    CFileHandle& operator=(const CFileHandle&) = delete;
-    explicit operator bool() const { return m_h != INVALID_HANDLE_VALUE && m_h != nullptr; }
-    HANDLE Get() const { return m_h; }
-    bool Close()
-    {
-        bool ok = true;
-        if (*this)
-            ok = CloseHandle(m_h) != FALSE;
-        m_h = INVALID_HANDLE_VALUE;
-        return ok;
-    }
+    explicit CDocumentWriter(CDataFileWriter& file) : m_file(file) {}
+    void write(const void* data, size_t size) override { m_file.Write(data, size); }
 
 private:
-    HANDLE m_h;
-};
-
-// A temporary file that is deleted unless it was moved into place.
-class CTempFile {
-public:
-    explicit CTempFile(const char* path) { strcpy(m_path, path); }
-    ~CTempFile()
-    {
-        if (!m_kept)
-            DeleteFileA(m_path);
-    }
-    CTempFile(const CTempFile&) = delete;
-    CTempFile& operator=(const CTempFile&) = delete;
-    const char* Path() const { return m_path; }
-    void Keep() { m_kept = true; }
-
-private:
-    char m_path[MAX_PATH];
-    bool m_kept = false;
-};
-
-// Writes the document's output to a file; the first short write ends it.
-class CFileWriter : public pugi::xml_writer {
-public:
-    explicit CFileWriter(HANDLE file) : m_file(file) {}
-    void write(const void* data, size_t size) override
-    {
-        const BYTE* p = static_cast<const BYTE*>(data);
-        while (m_ok && size > 0) {
-            DWORD chunk = size > 0x40000000 ? 0x40000000 : (DWORD)size, written = 0;
-            if (!g_QuickSettingFileCalls.WriteFile(m_file, p, chunk, &written, nullptr) || written != chunk)
-                m_ok = false;
-            p += chunk;
-            size -= chunk;
-        }
-    }
-    bool Ok() const { return m_ok; }
-
-private:
-    HANDLE m_file;
-    bool m_ok = true;
+    CDataFileWriter& m_file;
 };
 
 // Only a file that is certainly not there counts as missing.
@@ -161,10 +103,6 @@ int IntValue(xml_node node) { return node.attribute(L"value").as_int(); }
 bool BoolValue(xml_node node) { return node.attribute(L"value").as_bool(); }
 
 } // namespace
-
-QUICK_SETTING_FILE_CALLS g_QuickSettingFileCalls = kRealFileCalls;
-
-void ResetQuickSettingFileCalls() { g_QuickSettingFileCalls = kRealFileCalls; }
 
 CQuickSetting::CQuickSetting(HANDLE hPrinter, CFeatureSettings* settings) : m_settings(settings)
 {
@@ -553,35 +491,8 @@ HRESULT CQuickSetting::Save()
     // A file that could not be loaded is never replaced before it was copied aside.
     if (!KeepDamagedFile())
         return E_FAIL;
-    if (FAILED(CreateDirectoryPath(m_path)))
-        return E_FAIL;
-    DWORD attributes = GetFileAttributesA(m_path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-        return E_FAIL;
-
-    // The document goes to a temporary file of the same folder, which then
-    // replaces the old file: a failed save leaves the old one as it was.
-    char folder[sizeof m_path] = {};
-    memcpy(folder, m_path, sizeof folder);
-    folder[sizeof folder - 1] = 0;
-    char* slash = strrchr(folder, '\\');
-    if (!slash)
-        return E_FAIL;
-    *slash = 0;
-    char tempPath[MAX_PATH] = {};
-    if (!g_QuickSettingFileCalls.GetTempFileNameA(folder, "bq", 0, tempPath))
-        return E_FAIL;
-    CTempFile temp(tempPath);
-    CFileHandle file(
-        CreateFileA(temp.Path(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return E_FAIL;
-    CFileWriter writer(file.Get());
+    CDataFileWriter file(m_path);
+    CDocumentWriter writer(file);
     m_document.save(writer, L"\t", pugi::format_indent, pugi::encoding_utf8);
-    if (!writer.Ok() || !FlushFileBuffers(file.Get()) || !file.Close())
-        return E_FAIL;
-    if (!g_QuickSettingFileCalls.MoveFileExA(temp.Path(), m_path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return E_FAIL;
-    temp.Keep();
-    return S_OK;
+    return file.Commit() ? S_OK : E_FAIL;
 }

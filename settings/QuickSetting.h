@@ -134,11 +134,3 @@ private:
     bool m_keepPending = false;               // the file on disk still needs its ".bak" copy
 };
 
-// The file calls of the quick-settings save, replaceable by tests.
-struct QUICK_SETTING_FILE_CALLS {
-    UINT(WINAPI* GetTempFileNameA)(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR name);
-    BOOL(WINAPI* WriteFile)(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
-    BOOL(WINAPI* MoveFileExA)(LPCSTR from, LPCSTR to, DWORD flags);
-};
-extern QUICK_SETTING_FILE_CALLS g_QuickSettingFileCalls;
-void ResetQuickSettingFileCalls();

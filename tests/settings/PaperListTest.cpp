@@ -116,11 +116,11 @@ public:
         SetFileAttributesA(p, FILE_ATTRIBUTE_NORMAL);
         m_saved = read();
         DeleteFileA(p);
-        ResetPaperFileCalls();
+        ResetDataFileCalls();
     }
     ~PaperFile()
     {
-        ResetPaperFileCalls();
+        ResetDataFileCalls();
         SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (m_saved)
             write(*m_saved);
@@ -722,7 +722,7 @@ TEST(CustomPaperDataFile, AFailedSaveKeepsThePreviousFile)
     auto expectKept = [&](const char* what, BOOL saved) {
         SCOPED_TRACE(what);
         EXPECT_FALSE(saved);
-        ResetPaperFileCalls();
+        ResetDataFileCalls();
         SetFileAttributesA(file.path().c_str(), FILE_ATTRIBUTE_NORMAL);
         std::optional<std::string> after = file.read();
         ASSERT_TRUE(after);
@@ -743,20 +743,20 @@ TEST(CustomPaperDataFile, AFailedSaveKeepsThePreviousFile)
 
     static int writes;
     writes = 0;
-    g_PaperFileCalls.WriteFile = [](HANDLE h, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED o) -> BOOL {
+    g_DataFileCalls.WriteFile = [](HANDLE h, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED o) -> BOOL {
         // The disk fills up at the second record.
         return ::WriteFile(h, data, ++writes == 2 ? size / 2 : size, written, o);
     };
     expectKept("a write that comes short", list.SaveCustomPapers());
     EXPECT_EQ(2, writes) << "nothing is written after a short write";
 
-    g_PaperFileCalls.GetTempFileNameA = [](LPCSTR, LPCSTR, UINT, LPSTR) -> UINT {
+    g_DataFileCalls.GetTempFileNameA = [](LPCSTR, LPCSTR, UINT, LPSTR) -> UINT {
         SetLastError(ERROR_ACCESS_DENIED);
         return 0;
     };
     expectKept("a folder that cannot be written", list.SaveCustomPapers());
 
-    g_PaperFileCalls.MoveFileExA = [](LPCSTR, LPCSTR, DWORD) -> BOOL {
+    g_DataFileCalls.MoveFileExA = [](LPCSTR, LPCSTR, DWORD) -> BOOL {
         SetLastError(ERROR_SHARING_VIOLATION);
         return FALSE;
     };

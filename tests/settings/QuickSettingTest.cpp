@@ -244,12 +244,12 @@ protected:
         ASSERT_TRUE(printer.ok()) << printer.failureText();
         ASSERT_EQ(S_OK, model.Acquire(heap.get(), &helper, core->uiObject(), FALSE));
         settings = std::make_unique<CFeatureSettings>(&model, &helper, &param);
-        ResetQuickSettingFileCalls();
+        ResetDataFileCalls();
         m_before = filesIn(folder());
     }
     void TearDown() override
     {
-        ResetQuickSettingFileCalls();
+        ResetDataFileCalls();
         settings.reset();
         DriverFixture::TearDown();
     }
@@ -370,7 +370,7 @@ TEST_F(QuickSettingDataFile, ReopeningKeepsTheSetAndLaterSavesWriteTheShortDecla
 
 TEST_F(QuickSettingDataFile, AMissingFileThatCannotBeWrittenStillGivesTheDefaultSet)
 {
-    g_QuickSettingFileCalls.GetTempFileNameA = [](LPCSTR, LPCSTR, UINT, LPSTR) -> UINT {
+    g_DataFileCalls.GetTempFileNameA = [](LPCSTR, LPCSTR, UINT, LPSTR) -> UINT {
         SetLastError(ERROR_ACCESS_DENIED);
         return 0;
     };
@@ -378,7 +378,7 @@ TEST_F(QuickSettingDataFile, AMissingFileThatCannotBeWrittenStillGivesTheDefault
     EXPECT_FALSE(file.read());
     ASSERT_EQ(1, store->GetCount());
     EXPECT_EQ(1, store->GetFreeId()) << "the default set's id is taken";
-    ResetQuickSettingFileCalls();
+    ResetDataFileCalls();
     ASSERT_EQ(S_OK, store->AddItem(sample(1)));
     EXPECT_EQ(2u, count(content(), "<Item "));
 }
@@ -680,7 +680,7 @@ TEST_F(QuickSettingDataFile, AFailedSaveLeavesThePreviousFile)
     auto expectKept = [&](const char* what, HRESULT hr) {
         SCOPED_TRACE(what);
         EXPECT_EQ(E_FAIL, hr);
-        ResetQuickSettingFileCalls();
+        ResetDataFileCalls();
         SetFileAttributesA(file.path().c_str(), FILE_ATTRIBUTE_NORMAL);
         EXPECT_EQ(previous, content());
         EXPECT_TRUE(strayFiles().empty()) << "a temporary file was left";
@@ -695,27 +695,27 @@ TEST_F(QuickSettingDataFile, AFailedSaveLeavesThePreviousFile)
     CloseHandle(holder);
     expectKept("held open by a reader", hr);
 
-    g_QuickSettingFileCalls.WriteFile = [](HANDLE h, LPCVOID data, DWORD size, LPDWORD written,
+    g_DataFileCalls.WriteFile = [](HANDLE h, LPCVOID data, DWORD size, LPDWORD written,
                                            LPOVERLAPPED o) -> BOOL {
         // The disk fills up half way.
         return ::WriteFile(h, data, size / 2, written, o);
     };
     expectKept("a write that comes short", store->AddItem(sample(4)));
 
-    g_QuickSettingFileCalls.WriteFile = [](HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED) -> BOOL {
+    g_DataFileCalls.WriteFile = [](HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED) -> BOOL {
         *written = 0;
         SetLastError(ERROR_DISK_FULL);
         return FALSE;
     };
     expectKept("a write that fails", store->AddItem(sample(5)));
 
-    g_QuickSettingFileCalls.GetTempFileNameA = [](LPCSTR, LPCSTR, UINT, LPSTR) -> UINT {
+    g_DataFileCalls.GetTempFileNameA = [](LPCSTR, LPCSTR, UINT, LPSTR) -> UINT {
         SetLastError(ERROR_ACCESS_DENIED);
         return 0;
     };
     expectKept("a folder that cannot be written", store->AddItem(sample(6)));
 
-    g_QuickSettingFileCalls.MoveFileExA = [](LPCSTR, LPCSTR, DWORD) -> BOOL {
+    g_DataFileCalls.MoveFileExA = [](LPCSTR, LPCSTR, DWORD) -> BOOL {
         SetLastError(ERROR_SHARING_VIOLATION);
         return FALSE;
     };
