@@ -42,6 +42,18 @@ std::wstring programFile(const std::wstring& name)
     return programDirectory() + L"\\" + name;
 }
 
+std::wstring temporaryFolder()
+{
+    WCHAR folder[MAX_PATH + 1] = {};
+    DWORD n = GetTempPathW(MAX_PATH + 1, folder);
+    if (n == 0 || n > MAX_PATH)
+        return {};
+    std::wstring path(folder, n);
+    if (!path.empty() && (path.back() == L'\\' || path.back() == L'/'))
+        path.pop_back();
+    return path;
+}
+
 std::optional<std::string> readFile(const std::wstring& path)
 {
     FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

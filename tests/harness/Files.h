@@ -36,6 +36,8 @@ private:
 std::wstring programDirectory();
 // A file beside the running program (test data is copied there).
 std::wstring programFile(const std::wstring& name);
+// The user's temporary folder, without a trailing backslash.
+std::wstring temporaryFolder();
 
 // The whole content of a file; nothing when it cannot be read. Others may
 // hold the file open for reading or writing.

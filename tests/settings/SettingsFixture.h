@@ -58,14 +58,15 @@ inline void attach(CUIHelper& helper, harness::CoreDriver& core)
 }
 
 // The process-wide language module replaced by the test program, which holds
-// the strings of SpecialNames.rc; or by nothing.
+// the strings of SpecialNames.rc; by nothing; or by a module given.
 class LanguageModule {
 public:
-    explicit LanguageModule(bool present = true)
+    explicit LanguageModule(bool present = true) : LanguageModule(present ? GetModuleHandleW(nullptr) : nullptr) {}
+    explicit LanguageModule(HMODULE module)
     {
         CResourceModuleLock hold;
         m_saved = GetResourceModule()->module;
-        GetResourceModule()->module = present ? GetModuleHandleW(nullptr) : nullptr;
+        GetResourceModule()->module = module;
     }
     ~LanguageModule()
     {
