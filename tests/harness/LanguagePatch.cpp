@@ -72,4 +72,11 @@ PatchedLanguageModule::~PatchedLanguageModule()
         DeleteFileW(m_path.c_str());
 }
 
+DWORD nameLanguageModule(HANDLE printer, const std::wstring& value, DWORD type)
+{
+    return SetPrinterDataW(printer, const_cast<LPWSTR>(L"BqPSResDll"), type,
+                           reinterpret_cast<BYTE*>(const_cast<wchar_t*>(value.c_str())),
+                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
 } // namespace harness

@@ -32,4 +32,8 @@ private:
     bool m_ok = false;
 };
 
+// Names the language module of a printer in its data "BqPSResDll" (a file of
+// the driver folder's "3"); the error of SetPrinterDataW.
+DWORD nameLanguageModule(HANDLE printer, const std::wstring& value, DWORD type = REG_SZ);
+
 } // namespace harness

@@ -296,10 +296,7 @@ TEST_F(DocumentSheetDataFile, ALanguageModuleWithoutTheAdvancedTitleStillAddsThe
 {
     PatchedLanguageModule patched({ { 4001u, std::wstring() } });
     ASSERT_TRUE(patched.ok());
-    const std::wstring& name = patched.fileName();
-    ASSERT_EQ(0u, SetPrinterDataW(printer.handle(), const_cast<LPWSTR>(L"BqPSResDll"), REG_SZ,
-                                  reinterpret_cast<BYTE*>(const_cast<wchar_t*>(name.c_str())),
-                                  (DWORD)((name.size() + 1) * sizeof(wchar_t))));
+    ASSERT_EQ(0u, harness::nameLanguageModule(printer.handle(), patched.fileName()));
     PROPSHEETUI_INFO info;
     ASSERT_EQ(S_OK, Init(SheetKind::Document, &info));
     EXPECT_EQ(1u, info.Result);
