@@ -4,13 +4,12 @@
 // of the file). Both write the machine-wide custom-paper file with 20 papers
 // for the length of the case and put the old file back afterwards.
 #include "Bench.h"
+#include "ModelScene.h"
 
 #include "harness/CoreDriver.h"
 #include "harness/PluginHost.h"
 #include "harness/SavedDataFile.h"
-#include "plugin/UIHelper.h"
 #include "settings/DefaultSettings.h"
-#include "settings/Features.h"
 #include "settings/PaperList.h"
 #include "settings/PrivateDevMode.h"
 #include "sheets/DataFiles.h"
@@ -51,18 +50,7 @@ struct MergeState {
 
 struct PaperListState {
     BenchPaperFile file;
-    std::unique_ptr<harness::CoreDriver> core;
-    HANDLE heap = HeapCreate(0, 0, 0);
-    CUIHelper helper;
-    OEMUIPSPARAM param = {};
-    CFeatures model;
-    ~PaperListState()
-    {
-        model.Clear();
-        helper.Release();
-        if (heap)
-            HeapDestroy(heap);
-    }
+    ModelScene scene;
 };
 
 } // namespace
@@ -108,22 +96,13 @@ BENCH_CASE(DevModeMerge, "DevMode MERGE, custom paper 270 (DLL)", 500)
 BENCH_CASE(PaperListBuild, "paper list build, standard + 20 custom papers", 200)
 {
     auto s = std::make_shared<PaperListState>();
-    s->core = harness::CoreDriver::fromDefaultPpd();
-    if (!s->file.ok || !s->core || !s->heap) {
-        std::printf("paper list build: no custom-paper file, core driver or heap\n");
+    ModelScene& m = s->scene;
+    if (!s->file.ok || !m.ok) {
+        std::printf("paper list build: no custom-paper file or no model over the core driver\n");
         return {};
     }
-    void* core = nullptr;
-    if (s->core->QueryInterface(IID_IPrintCoreUI2, &core) != S_OK)
-        return {};
-    s->helper.Attach(static_cast<IUnknown*>(core), IID_IPrintCoreUI2);
-    s->param.cbSize = sizeof s->param;
-    s->param.poemuiobj = s->core->uiObject();
-    s->param.hOEMHeap = s->heap;
-    if (FAILED(s->model.Acquire(s->heap, &s->helper, s->core->uiObject(), FALSE)))
-        return {};
     {
-        CPaperList probe(&s->model, &s->helper, &s->param);
+        CPaperList probe(&m.model, &m.helper, &m.param);
         if (probe.GetStandardCount() == 0 || probe.GetCustomCount() != MAX_CUSTOM_PAPERS) {
             std::printf("paper list build: %d standard and %d custom papers\n", (int)probe.GetStandardCount(),
                         (int)probe.GetCustomCount());
@@ -131,7 +110,7 @@ BENCH_CASE(PaperListBuild, "paper list build, standard + 20 custom papers", 200)
         }
     }
     return [s] {
-        CPaperList list(&s->model, &s->helper, &s->param);
-        s->core->clearCalls();
+        CPaperList list(&s->scene.model, &s->scene.helper, &s->scene.param);
+        s->scene.core->clearCalls();
     };
 }

@@ -1,11 +1,9 @@
 // Benchmarks of the quick-settings store.
 #include "Bench.h"
-#include "harness/CoreDriver.h"
+#include "ModelScene.h"
 #include "harness/SavedDataFile.h"
 #include "harness/TestPrinter.h"
-#include "plugin/UIHelper.h"
 #include "settings/FeatureSettings.h"
-#include "settings/Features.h"
 #include "settings/QuickSetting.h"
 #include "sheets/DataFiles.h"
 
@@ -18,37 +16,16 @@ namespace {
 // A sheet's settings over the printer's PPD, and the user's quick-settings
 // file kept aside while a prepared one stands in its place.
 struct QuickSettingScene {
-    std::unique_ptr<harness::CoreDriver> core = harness::CoreDriver::fromDefaultPpd();
-    HANDLE heap = HeapCreate(0, 0, 0);
-    CUIHelper helper;
-    OEMUIPSPARAM param = {};
-    CFeatures model;
+    ModelScene scene;
     std::unique_ptr<CFeatureSettings> settings;
     harness::TestPrinter printer;
     harness::SavedDataFile file{ QUICK_SETTINGS_FILE_NAME };
-    bool ok = false;
+    bool ok = scene.ok && printer.ok() && file.ok();
 
     QuickSettingScene()
     {
-        void* p = nullptr;
-        if (!core || !heap || !printer.ok() || !file.ok() || FAILED(core->QueryInterface(IID_IPrintCoreUI2, &p)))
-            return;
-        helper.Attach(static_cast<IUnknown*>(p), IID_IPrintCoreUI2);
-        param.cbSize = sizeof param;
-        param.poemuiobj = core->uiObject();
-        param.hOEMHeap = heap;
-        if (FAILED(model.Acquire(heap, &helper, core->uiObject(), FALSE)))
-            return;
-        settings = std::make_unique<CFeatureSettings>(&model, &helper, &param);
-        ok = true;
-    }
-    ~QuickSettingScene()
-    {
-        settings.reset();
-        model.Clear();
-        helper.Release();
-        if (heap)
-            HeapDestroy(heap);
+        if (ok)
+            settings = std::make_unique<CFeatureSettings>(&scene.model, &scene.helper, &scene.param);
     }
 
     // A file of n sets, written through a store of its own.
