@@ -1,4 +1,4 @@
-// Shared pieces of the settings tests: the core-driver double behind a
+// What the settings tests share: the core-driver double behind a
 // CUIHelper, a private heap that can be checked for leaks, the sheet
 // parameters, the language module stood in for by the test program, and the
 // machine-wide data files kept aside.
