@@ -4,96 +4,43 @@
 // of the file). Both write the machine-wide custom-paper file with 20 papers
 // for the length of the case and put the old file back afterwards.
 #include "Bench.h"
+#include "ModelScene.h"
 
 #include "harness/CoreDriver.h"
 #include "harness/PluginHost.h"
-#include "plugin/UIHelper.h"
+#include "harness/SavedDataFile.h"
 #include "settings/DefaultSettings.h"
-#include "settings/Features.h"
 #include "settings/PaperList.h"
 #include "settings/PrivateDevMode.h"
 #include "sheets/DataFiles.h"
 
 #include <cstdio>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
-std::optional<std::string> ReadWhole(const char* path)
+// 20 custom papers as the custom-paper file holds them.
+std::string BenchPapers()
 {
-    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    std::string content(GetFileSize(h, nullptr), '\0');
-    DWORD n = 0;
-    if (!content.empty())
-        ReadFile(h, content.data(), (DWORD)content.size(), &n, nullptr);
-    CloseHandle(h);
-    return content;
-}
-
-bool WriteWhole(const char* path, const std::string& content)
-{
-    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD n = 0;
-    BOOL ok = WriteFile(h, content.data(), (DWORD)content.size(), &n, nullptr);
-    CloseHandle(h);
-    return ok && n == content.size();
+    std::vector<PAPER_INFO> papers(MAX_CUSTOM_PAPERS);
+    for (int i = 0; i < MAX_CUSTOM_PAPERS; ++i) {
+        papers[i].unit = PAPER_UNIT_MM;
+        SetPaperName(&papers[i], (L"Bench " + std::to_wstring(i)).c_str());
+        SetPaperSize(&papers[i], 100.0f + 5 * i, 150.0f + 7 * i, FALSE, 72);
+    }
+    return harness::recordBytes(papers);
 }
 
 // The custom-paper file with 20 papers while it lives; the old one afterwards.
-class CustomPaperFile {
-public:
-    CustomPaperFile()
-    {
-        char p[MAX_PATH] = {};
-        if (FAILED(BuildDataFilePath(p, CUSTOM_PAPER_FILE_NAME)) || FAILED(CreateDirectoryPath(p)))
-            return;
-        m_path = p;
-        m_attributes = GetFileAttributesA(p);
-        SetFileAttributesA(p, FILE_ATTRIBUTE_NORMAL);
-        m_saved = ReadWhole(p);
-        std::string content;
-        for (int i = 0; i < MAX_CUSTOM_PAPERS; ++i) {
-            PAPER_INFO paper = {};
-            paper.unit = PAPER_UNIT_MM;
-            SetPaperName(&paper, (L"Bench " + std::to_wstring(i)).c_str());
-            SetPaperSize(&paper, 100.0f + 5 * i, 150.0f + 7 * i, FALSE, 72);
-            content.append(reinterpret_cast<const char*>(&paper), sizeof paper);
-        }
-        m_ok = WriteWhole(p, content);
-    }
-    ~CustomPaperFile()
-    {
-        if (m_path.empty())
-            return;
-        SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (m_saved) {
-            WriteWhole(m_path.c_str(), *m_saved);
-            if (m_attributes != INVALID_FILE_ATTRIBUTES)
-                SetFileAttributesA(m_path.c_str(), m_attributes);
-        } else {
-            DeleteFileA(m_path.c_str());
-        }
-    }
-    CustomPaperFile(const CustomPaperFile&) = delete;
-    CustomPaperFile& operator=(const CustomPaperFile&) = delete;
-    bool ok() const { return m_ok; }
-
-private:
-    std::string m_path;
-    DWORD m_attributes = INVALID_FILE_ATTRIBUTES;
-    std::optional<std::string> m_saved;
-    bool m_ok = false;
+struct BenchPaperFile {
+    harness::SavedDataFile saved{ CUSTOM_PAPER_FILE_NAME };
+    bool ok = saved.write(BenchPapers());
 };
 
 struct MergeState {
-    CustomPaperFile file;
+    BenchPaperFile file;
     harness::PluginModule module;
     harness::ComPtr<IPrintOemUI2> plugin;
     DEVMODEW publicIn = {}, publicOut = {};
@@ -102,19 +49,8 @@ struct MergeState {
 };
 
 struct PaperListState {
-    CustomPaperFile file;
-    std::unique_ptr<harness::CoreDriver> core;
-    HANDLE heap = HeapCreate(0, 0, 0);
-    CUIHelper helper;
-    OEMUIPSPARAM param = {};
-    CFeatures model;
-    ~PaperListState()
-    {
-        model.Clear();
-        helper.Release();
-        if (heap)
-            HeapDestroy(heap);
-    }
+    BenchPaperFile file;
+    ModelScene scene;
 };
 
 } // namespace
@@ -122,7 +58,7 @@ struct PaperListState {
 BENCH_CASE(DevModeMerge, "DevMode MERGE, custom paper 270 (DLL)", 500)
 {
     auto s = std::make_shared<MergeState>();
-    if (!s->file.ok() || !s->module.handle()) {
+    if (!s->file.ok || !s->module.handle()) {
         std::printf("DevMode MERGE: no custom-paper file or no DLL\n");
         return {};
     }
@@ -160,22 +96,13 @@ BENCH_CASE(DevModeMerge, "DevMode MERGE, custom paper 270 (DLL)", 500)
 BENCH_CASE(PaperListBuild, "paper list build, standard + 20 custom papers", 200)
 {
     auto s = std::make_shared<PaperListState>();
-    s->core = harness::CoreDriver::fromDefaultPpd();
-    if (!s->file.ok() || !s->core || !s->heap) {
-        std::printf("paper list build: no custom-paper file, core driver or heap\n");
+    ModelScene& m = s->scene;
+    if (!s->file.ok || !m.ok) {
+        std::printf("paper list build: no custom-paper file or no model over the core driver\n");
         return {};
     }
-    void* core = nullptr;
-    if (s->core->QueryInterface(IID_IPrintCoreUI2, &core) != S_OK)
-        return {};
-    s->helper.Attach(static_cast<IUnknown*>(core), IID_IPrintCoreUI2);
-    s->param.cbSize = sizeof s->param;
-    s->param.poemuiobj = s->core->uiObject();
-    s->param.hOEMHeap = s->heap;
-    if (FAILED(s->model.Acquire(s->heap, &s->helper, s->core->uiObject(), FALSE)))
-        return {};
     {
-        CPaperList probe(&s->model, &s->helper, &s->param);
+        CPaperList probe(&m.model, &m.helper, &m.param);
         if (probe.GetStandardCount() == 0 || probe.GetCustomCount() != MAX_CUSTOM_PAPERS) {
             std::printf("paper list build: %d standard and %d custom papers\n", (int)probe.GetStandardCount(),
                         (int)probe.GetCustomCount());
@@ -183,7 +110,7 @@ BENCH_CASE(PaperListBuild, "paper list build, standard + 20 custom papers", 200)
         }
     }
     return [s] {
-        CPaperList list(&s->model, &s->helper, &s->param);
-        s->core->clearCalls();
+        CPaperList list(&s->scene.model, &s->scene.helper, &s->scene.param);
+        s->scene.core->clearCalls();
     };
 }

@@ -1,95 +1,37 @@
 // Benchmarks of the quick-settings store.
 #include "Bench.h"
-#include "harness/CoreDriver.h"
+#include "ModelScene.h"
+#include "harness/SavedDataFile.h"
 #include "harness/TestPrinter.h"
-#include "plugin/UIHelper.h"
 #include "settings/FeatureSettings.h"
-#include "settings/Features.h"
 #include "settings/QuickSetting.h"
 #include "sheets/DataFiles.h"
 
 #include <cstdio>
 #include <memory>
-#include <optional>
 #include <string>
 
 namespace {
 
-std::optional<std::string> ReadWhole(const char* path)
-{
-    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    std::string content(GetFileSize(h, nullptr), '\0');
-    DWORD n = 0;
-    if (!content.empty())
-        ReadFile(h, content.data(), (DWORD)content.size(), &n, nullptr);
-    CloseHandle(h);
-    content.resize(n);
-    return content;
-}
-
-void WriteWhole(const char* path, const std::string& content)
-{
-    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return;
-    DWORD n = 0;
-    WriteFile(h, content.data(), (DWORD)content.size(), &n, nullptr);
-    CloseHandle(h);
-}
-
 // A sheet's settings over the printer's PPD, and the user's quick-settings
 // file kept aside while a prepared one stands in its place.
 struct QuickSettingScene {
-    std::unique_ptr<harness::CoreDriver> core = harness::CoreDriver::fromDefaultPpd();
-    HANDLE heap = HeapCreate(0, 0, 0);
-    CUIHelper helper;
-    OEMUIPSPARAM param = {};
-    CFeatures model;
+    ModelScene scene;
     std::unique_ptr<CFeatureSettings> settings;
     harness::TestPrinter printer;
-    char path[MAX_PATH] = {};
-    std::optional<std::string> saved;
-    bool ok = false;
+    harness::SavedDataFile file{ QUICK_SETTINGS_FILE_NAME };
+    bool ok = scene.ok && printer.ok() && file.ok();
 
     QuickSettingScene()
     {
-        void* p = nullptr;
-        if (!core || !heap || !printer.ok() || FAILED(BuildDataFilePath(path, QUICK_SETTINGS_FILE_NAME)) ||
-            FAILED(core->QueryInterface(IID_IPrintCoreUI2, &p)))
-            return;
-        helper.Attach(static_cast<IUnknown*>(p), IID_IPrintCoreUI2);
-        param.cbSize = sizeof param;
-        param.poemuiobj = core->uiObject();
-        param.hOEMHeap = heap;
-        if (FAILED(model.Acquire(heap, &helper, core->uiObject(), FALSE)))
-            return;
-        settings = std::make_unique<CFeatureSettings>(&model, &helper, &param);
-        CreateDirectoryPath(path);
-        SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-        saved = ReadWhole(path);
-        ok = true;
-    }
-    ~QuickSettingScene()
-    {
-        if (ok) {
-            if (saved)
-                WriteWhole(path, *saved);
-            else
-                DeleteFileA(path);
-        }
-        settings.reset();
-        model.Clear();
-        helper.Release();
-        if (heap)
-            HeapDestroy(heap);
+        if (ok)
+            settings = std::make_unique<CFeatureSettings>(&scene.model, &scene.helper, &scene.param);
     }
 
     // A file of n sets, written through a store of its own.
     bool Prepare(int n)
     {
-        DeleteFileA(path);
+        DeleteFileW(file.path().c_str());
         CQuickSetting store(printer.handle(), settings.get());
         while (store.GetCount() < n) {
             _QS_STRUCK r = store.GetItem(0);

@@ -1,10 +1,14 @@
-// Files of the test programs: the folder of the running program and whole-file reads.
+// Files of the test programs: the folder of the running program, whole-file
+// reads and writes, and the files of a folder.
 #pragma once
 
 #include <windows.h>
 
 #include <optional>
+#include <set>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 namespace harness {
 
@@ -32,10 +36,31 @@ private:
 std::wstring programDirectory();
 // A file beside the running program (test data is copied there).
 std::wstring programFile(const std::wstring& name);
+// The user's temporary folder, without a trailing backslash.
+std::wstring temporaryFolder();
 
-// The whole content of a file; nothing when it cannot be read.
+// The whole content of a file; nothing when it cannot be read. Others may
+// hold the file open for reading or writing.
 std::optional<std::string> readFile(const std::wstring& path);
+// Creates or replaces a file with that content; false unless all of it was written.
+bool writeFile(const std::wstring& path, const std::string& content);
+
+// Records as a file holds them, one after another.
+template <class T>
+std::string recordBytes(const std::vector<T>& records)
+{
+    static_assert(std::is_trivially_copyable_v<T>, "records are written as their bytes");
+    return std::string(reinterpret_cast<const char*>(records.data()), records.size() * sizeof(T));
+}
 
 bool fileExists(const std::wstring& path);
+
+// The names of the files (not the folders) in a folder.
+std::set<std::wstring> filesIn(const std::wstring& folder);
+
+// ASCII names and paths between the plug-in's narrow calls and the wide ones
+// (other characters become '?' when narrowed).
+std::wstring widen(const std::string& ascii);
+std::string narrow(const std::wstring& text);
 
 } // namespace harness

@@ -15,6 +15,10 @@ PatchedLanguageModule::PatchedLanguageModule(const std::map<UINT, std::wstring>&
     m_path = folder + L"\\" + m_name;
     if (!CopyFileW(source.c_str(), m_path.c_str(), FALSE))
         return;
+    if (strings.empty()) {
+        m_ok = true;
+        return;
+    }
     HMODULE original = LoadLibraryExW(source.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     if (!original)
         return;
@@ -53,10 +57,26 @@ PatchedLanguageModule::PatchedLanguageModule(const std::map<UINT, std::wstring>&
     m_ok = EndUpdateResourceW(update, FALSE) && written;
 }
 
+HMODULE PatchedLanguageModule::load()
+{
+    if (!m_module && m_ok)
+        m_module = LoadLibraryExW(m_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    return m_module;
+}
+
 PatchedLanguageModule::~PatchedLanguageModule()
 {
+    if (m_module)
+        FreeLibrary(m_module);
     if (!m_path.empty())
         DeleteFileW(m_path.c_str());
+}
+
+DWORD nameLanguageModule(HANDLE printer, const std::wstring& value, DWORD type)
+{
+    return SetPrinterDataW(printer, const_cast<LPWSTR>(L"BqPSResDll"), type,
+                           reinterpret_cast<BYTE*>(const_cast<wchar_t*>(value.c_str())),
+                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
 } // namespace harness

@@ -1,6 +1,6 @@
-// A copy of the installed language module with some strings replaced or left
-// out, for tests of what the plug-in does with an incomplete module. The copy
-// is deleted at the end.
+// A copy of the installed language module under a name of its own, with some
+// strings replaced or left out, for tests of what the plug-in does with
+// another or an incomplete module. The copy is deleted at the end.
 #pragma once
 
 #include <windows.h>
@@ -12,9 +12,9 @@ namespace harness {
 
 class PatchedLanguageModule {
 public:
-    // Strings to change: an empty text leaves the string out. The copy goes
-    // into the folder given (the driver folder's "3" by default).
-    explicit PatchedLanguageModule(const std::map<UINT, std::wstring>& strings, std::wstring folder = {});
+    // Strings to change (none: a plain copy): an empty text leaves the string
+    // out. The copy goes into the folder given (the driver folder's "3" by default).
+    explicit PatchedLanguageModule(const std::map<UINT, std::wstring>& strings = {}, std::wstring folder = {});
     ~PatchedLanguageModule();
     PatchedLanguageModule(const PatchedLanguageModule&) = delete;
     PatchedLanguageModule& operator=(const PatchedLanguageModule&) = delete;
@@ -22,10 +22,18 @@ public:
     bool ok() const { return m_ok; }
     const std::wstring& path() const { return m_path; }
     const std::wstring& fileName() const { return m_name; }
+    // The copy loaded as a data image (once; null on failure), freed before
+    // the copy is deleted.
+    HMODULE load();
 
 private:
     std::wstring m_path, m_name;
+    HMODULE m_module = nullptr;
     bool m_ok = false;
 };
+
+// Names the language module of a printer in its data "BqPSResDll" (a file of
+// the driver folder's "3"); the error of SetPrinterDataW.
+DWORD nameLanguageModule(HANDLE printer, const std::wstring& value, DWORD type = REG_SZ);
 
 } // namespace harness

@@ -1,4 +1,5 @@
 #include "SimulatedPrinter.h"
+#include "Files.h"
 
 #include <gtest/gtest.h>
 
@@ -25,14 +26,6 @@ std::wstring interfaceKeyName(const std::wstring& path)
     std::wstring name = path;
     std::replace(name.begin(), name.end(), L'\\', L'#');
     return std::wstring(kClassKey) + L"\\" + name;
-}
-
-std::string narrow(const std::wstring& text)
-{
-    std::string out;
-    for (wchar_t c : text)
-        out += c < 128 ? static_cast<char>(c) : '?';
-    return out;
 }
 
 bool isPrefix(const Bytes& part, const Bytes& whole)

@@ -4,7 +4,7 @@
 // process-wide model start empty in every CTest case (a process each).
 // Suites ending in "DataFile" read the machine-wide custom-paper file, hold
 // the CTest lock "datafiles" and put the file back at the end.
-#include <gtest/gtest.h>
+#include "SettingsFixture.h"
 
 #include "harness/CoreCapabilities.h"
 #include "harness/TestPrinter.h"
@@ -20,7 +20,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -333,58 +332,6 @@ TEST(PaperAnswer, NumbersComeFromTheFirstRowOfTheSameNameWithinTheCoreCount)
 
 namespace {
 
-// The custom-paper file kept aside, replaced for the test and put back.
-class CustomPaperFile {
-public:
-    CustomPaperFile()
-    {
-        char p[MAX_PATH] = {};
-        EXPECT_EQ(S_OK, BuildDataFilePath(p, CUSTOM_PAPER_FILE_NAME));
-        m_path = p;
-        CreateDirectoryPath(p);
-        m_saved = Read();
-    }
-    ~CustomPaperFile()
-    {
-        if (m_saved)
-            Write(*m_saved);
-        else
-            DeleteFileA(m_path.c_str());
-    }
-    CustomPaperFile(const CustomPaperFile&) = delete;
-    CustomPaperFile& operator=(const CustomPaperFile&) = delete;
-
-    void Write(const std::vector<PAPER_INFO>& papers) const
-    {
-        Write(std::string(reinterpret_cast<const char*>(papers.data()), papers.size() * sizeof(PAPER_INFO)));
-    }
-
-private:
-    std::optional<std::string> Read() const
-    {
-        HANDLE h = CreateFileA(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (h == INVALID_HANDLE_VALUE)
-            return std::nullopt;
-        std::string content(GetFileSize(h, nullptr), '\0');
-        DWORD n = 0;
-        if (!content.empty())
-            ReadFile(h, content.data(), (DWORD)content.size(), &n, nullptr);
-        CloseHandle(h);
-        return content;
-    }
-    void Write(const std::string& content) const
-    {
-        HANDLE h = CreateFileA(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, h);
-        DWORD n = 0;
-        WriteFile(h, content.data(), (DWORD)content.size(), &n, nullptr);
-        CloseHandle(h);
-    }
-
-    std::string m_path;
-    std::optional<std::string> m_saved;
-};
-
 std::vector<PAPER_INFO> CustomPapers(int n)
 {
     std::vector<PAPER_INFO> out;
@@ -409,7 +356,7 @@ protected:
         ASSERT_EQ(S_OK, plugin->PublishDriverInterface(core->unknown()));
         route = std::make_unique<harness::SpoolerRoute>(plugin, *core, printer.handle());
         ASSERT_EQ(10u, route->papers.size());
-        file.Write(CustomPapers(3));
+        ASSERT_TRUE(file.write(CustomPapers(3)));
     }
     void TearDown() override
     {
@@ -456,7 +403,7 @@ protected:
         }
     }
 
-    CustomPaperFile file;
+    settings_test::KeptDataFile file{ CUSTOM_PAPER_FILE_NAME };
     harness::TestPrinter printer;
     std::unique_ptr<harness::CoreDriver> core;
     IOemUI2* plugin = nullptr;
@@ -629,7 +576,7 @@ TEST_F(DeviceCapsDataFile, ADriverThatGivesNoPapersKeepsItsAnswerWhole)
 
 TEST_F(DeviceCapsDataFile, AFileOfMoreThanTwentyPapersAddsTwenty)
 {
-    file.Write(CustomPapers(21));
+    ASSERT_TRUE(file.write(CustomPapers(21)));
     DWORD answer = 0;
     Output names = Ask(DC_PAPERNAMES, &answer);
     EXPECT_EQ(30u, answer);

@@ -103,79 +103,22 @@ struct OwnDriver {
     HRESULT hr = E_FAIL;
 };
 
-// The custom-paper file kept aside and put back at the end.
-class PaperFile {
+// The custom-paper file kept aside, with the file calls of the saves reset
+// around it.
+class PaperFile : public KeptDataFile {
 public:
-    PaperFile()
-    {
-        char p[MAX_PATH] = {};
-        EXPECT_EQ(S_OK, BuildDataFilePath(p, CUSTOM_PAPER_FILE_NAME));
-        m_path = p;
-        CreateDirectoryPath(p);
-        m_folder = m_path.substr(0, m_path.rfind('\\'));
-        SetFileAttributesA(p, FILE_ATTRIBUTE_NORMAL);
-        m_saved = read();
-        DeleteFileA(p);
-        ResetDataFileCalls();
-    }
-    ~PaperFile()
-    {
-        ResetDataFileCalls();
-        SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (m_saved)
-            write(*m_saved);
-        else
-            DeleteFileA(m_path.c_str());
-    }
-    PaperFile(const PaperFile&) = delete;
-    PaperFile& operator=(const PaperFile&) = delete;
+    PaperFile() : KeptDataFile(CUSTOM_PAPER_FILE_NAME) { ResetDataFileCalls(); }
+    ~PaperFile() { ResetDataFileCalls(); }
 
-    const std::string& path() const { return m_path; }
-    std::optional<std::string> read() const
-    {
-        HANDLE h = CreateFileA(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (h == INVALID_HANDLE_VALUE)
-            return std::nullopt;
-        std::string content(GetFileSize(h, nullptr), '\0');
-        DWORD n = 0;
-        if (!content.empty())
-            ReadFile(h, content.data(), (DWORD)content.size(), &n, nullptr);
-        CloseHandle(h);
-        return content;
-    }
-    void write(const std::string& content) const
-    {
-        HANDLE h = CreateFileA(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, h);
-        DWORD n = 0;
-        WriteFile(h, content.data(), (DWORD)content.size(), &n, nullptr);
-        CloseHandle(h);
-    }
-    void write(const std::vector<PAPER_INFO>& records) const
-    {
-        write(std::string(reinterpret_cast<const char*>(records.data()), records.size() * sizeof(PAPER_INFO)));
-    }
     // Files of the folder other than the two data files.
     int strayFiles() const
     {
         int n = 0;
-        WIN32_FIND_DATAA found;
-        HANDLE h = FindFirstFileA((m_folder + "\\*").c_str(), &found);
-        if (h == INVALID_HANDLE_VALUE)
-            return 0;
-        do {
-            std::string name = found.cFileName;
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != CUSTOM_PAPER_FILE_NAME &&
-                name != QUICK_SETTINGS_FILE_NAME)
+        for (const std::wstring& name : harness::filesIn(harness::dataFolder()))
+            if (name != harness::widen(CUSTOM_PAPER_FILE_NAME) && name != harness::widen(QUICK_SETTINGS_FILE_NAME))
                 ++n;
-        } while (FindNextFileA(h, &found));
-        FindClose(h);
         return n;
     }
-
-private:
-    std::string m_path, m_folder;
-    std::optional<std::string> m_saved;
 };
 
 std::vector<PAPER_INFO> records(int n)
@@ -614,7 +557,7 @@ TEST(CustomPaperDataFile, RecordsGoBackToBackAndComeBackRenumbered)
             p.flag[0] = p.flag[2] = 1;
             p.flag[1] = p.flag[3] = 0;
         }
-        file.write(odd);
+        ASSERT_TRUE(file.write(odd));
         LoadedList loaded;
         ASSERT_TRUE(loaded.result);
         ASSERT_EQ(n, loaded.list.GetCustomCount());
@@ -633,7 +576,7 @@ TEST(CustomPaperDataFile, RecordsGoBackToBackAndComeBackRenumbered)
 TEST(CustomPaperDataFile, NoPaperSavesAnEmptyFileThatLoadsAsDamaged)
 {
     PaperFile file;
-    file.write(records(2));
+    ASSERT_TRUE(file.write(records(2)));
     CPaperList empty;
     ASSERT_TRUE(empty.SaveCustomPapers());
     ASSERT_TRUE(file.read());
@@ -653,7 +596,8 @@ TEST(CustomPaperDataFile, SizesNotAMultipleOfARecordAreIgnoredWhole)
     std::string two(reinterpret_cast<const char*>(records(2).data()), 224);
     for (size_t size : {111u, 113u, 225u, 1u}) {
         SCOPED_TRACE(size);
-        file.write(two.substr(0, std::min(size, two.size())) + std::string(size > 224 ? size - 224 : 0, 'x'));
+        ASSERT_TRUE(
+            file.write(two.substr(0, std::min(size, two.size())) + std::string(size > 224 ? size - 224 : 0, 'x')));
         CPaperList list;
         PAPER_INFO p = customPaper(L"Kept", 100, 150);
         list.AddCustomPaper(&p);
@@ -669,7 +613,7 @@ TEST(CustomPaperDataFile, TakesAtMostTwentyRecords)
     PaperFile file;
     for (int n : {20, 21}) {
         SCOPED_TRACE(n);
-        file.write(records(n));
+        ASSERT_TRUE(file.write(records(n)));
         LoadedList loaded;
         ASSERT_TRUE(loaded.result);
         ASSERT_EQ(20, loaded.list.GetCustomCount());
@@ -685,7 +629,7 @@ TEST(CustomPaperDataFile, StoredRecordsAreSanitised)
     for (int i = 0; i < PAPER_NAME_CHARS; ++i)
         stored[0].name[i] = L'a' + (i % 26);  // 32 characters, no NUL
     stored[1].unit = 7;
-    file.write(stored);
+    ASSERT_TRUE(file.write(stored));
     LoadedList loaded;
     ASSERT_TRUE(loaded.result);
     ASSERT_EQ(2, loaded.list.GetCustomCount());
@@ -698,9 +642,9 @@ TEST(CustomPaperDataFile, StoredRecordsAreSanitised)
 TEST(CustomPaperDataFile, ReadingSharesTheFileForReading)
 {
     PaperFile file;
-    file.write(records(3));
-    ASSERT_TRUE(SetFileAttributesA(file.path().c_str(), FILE_ATTRIBUTE_READONLY));
-    HANDLE reader = CreateFileA(file.path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_TRUE(file.write(records(3)));
+    ASSERT_TRUE(SetFileAttributesW(file.path().c_str(), FILE_ATTRIBUTE_READONLY));
+    HANDLE reader = CreateFileW(file.path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, reader);
     {
         LoadedList loaded;
@@ -723,19 +667,19 @@ TEST(CustomPaperDataFile, AFailedSaveKeepsThePreviousFile)
         SCOPED_TRACE(what);
         EXPECT_FALSE(saved);
         ResetDataFileCalls();
-        SetFileAttributesA(file.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(file.path().c_str(), FILE_ATTRIBUTE_NORMAL);
         std::optional<std::string> after = file.read();
         ASSERT_TRUE(after);
         EXPECT_EQ(before, *after);
         EXPECT_EQ(0, file.strayFiles()) << "a temporary file was left";
-        file.write(before);
+        ASSERT_TRUE(file.write(before));
     };
-    file.write(before);
+    ASSERT_TRUE(file.write(before));
 
-    ASSERT_TRUE(SetFileAttributesA(file.path().c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SetFileAttributesW(file.path().c_str(), FILE_ATTRIBUTE_READONLY));
     expectKept("read-only target", list.SaveCustomPapers());
 
-    HANDLE holder = CreateFileA(file.path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE holder = CreateFileW(file.path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
     BOOL saved = list.SaveCustomPapers();
     CloseHandle(holder);

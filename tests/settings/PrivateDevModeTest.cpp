@@ -4,7 +4,7 @@
 // from the PRIVATE_DEVMODE declaration. Suites ending in "Country" set the
 // user's country; those ending in "DataFile" write the machine-wide
 // custom-paper file and put it back as it was.
-#include <gtest/gtest.h>
+#include "SettingsFixture.h"
 
 #include "harness/Country.h"
 #include "harness/PluginHost.h"
@@ -713,61 +713,6 @@ TEST(DevModeDefaultsCountry, CountryFortyNineGivesA4) { expectDefaultsFor(49, DM
 
 namespace {
 
-// The custom-paper file kept aside and put back as it was at the end.
-class PaperFile {
-public:
-    PaperFile()
-    {
-        char p[MAX_PATH] = {};
-        EXPECT_EQ(S_OK, BuildDataFilePath(p, CUSTOM_PAPER_FILE_NAME));
-        m_path = p;
-        CreateDirectoryPath(p);
-        m_attributes = GetFileAttributesA(p);
-        SetFileAttributesA(p, FILE_ATTRIBUTE_NORMAL);
-        m_saved = read();
-        DeleteFileA(p);
-    }
-    ~PaperFile()
-    {
-        SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (m_saved) {
-            write(*m_saved);
-            if (m_attributes != INVALID_FILE_ATTRIBUTES)
-                SetFileAttributesA(m_path.c_str(), m_attributes);
-        } else {
-            DeleteFileA(m_path.c_str());
-        }
-    }
-    PaperFile(const PaperFile&) = delete;
-    PaperFile& operator=(const PaperFile&) = delete;
-
-    std::optional<std::string> read() const
-    {
-        HANDLE h = CreateFileA(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (h == INVALID_HANDLE_VALUE)
-            return std::nullopt;
-        std::string content(GetFileSize(h, nullptr), '\0');
-        DWORD n = 0;
-        if (!content.empty())
-            ReadFile(h, content.data(), (DWORD)content.size(), &n, nullptr);
-        CloseHandle(h);
-        return content;
-    }
-    void write(const std::string& content) const
-    {
-        HANDLE h = CreateFileA(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, h);
-        DWORD n = 0;
-        WriteFile(h, content.data(), (DWORD)content.size(), &n, nullptr);
-        CloseHandle(h);
-    }
-
-private:
-    std::string m_path;
-    DWORD m_attributes = INVALID_FILE_ATTRIBUTES;
-    std::optional<std::string> m_saved;
-};
-
 // Sizes in points and the expected public size in tenths of a millimetre:
 // clamped to 256..612 x 341..1008, (int)((float)(p x 25.4f / 72 x 10) + 0.5).
 struct CustomSize {
@@ -850,7 +795,7 @@ protected:
         return b;
     }
 
-    PaperFile file;
+    settings_test::KeptDataFile file{ CUSTOM_PAPER_FILE_NAME };
     Bytes publicIn, publicOut, in, out, publicOutBefore, outCopied;
 };
 
@@ -859,7 +804,7 @@ protected:
 TEST_F(DevModeCustomPaperDataFile, EveryCustomNumberTakesItsPaperSize)
 {
     const std::string content = fileOf(20);
-    file.write(content);
+    ASSERT_TRUE(file.write(content));
     for (short n = 257; n <= 276; ++n) {
         merge(n);
         const CustomSize& s = kSizes[n - 257];
@@ -888,7 +833,7 @@ TEST_F(DevModeCustomPaperDataFile, ADamagedFileIsLikeNone)
     for (size_t size : { (size_t)0, (size_t)111, (size_t)113 }) {
         std::string content = fileOf(2);
         content.resize(size, '\x01');
-        file.write(content);
+        ASSERT_TRUE(file.write(content));
         merge(257);
         EXPECT_TRUE(sameBytes(out, blockWithPaperId(257))) << size;
         EXPECT_TRUE(sameBytes(publicOut, unsized(DMPAPER_CUSTOM_SIZE))) << size;
@@ -898,7 +843,7 @@ TEST_F(DevModeCustomPaperDataFile, ADamagedFileIsLikeNone)
 
 TEST_F(DevModeCustomPaperDataFile, ANumberPastTheFileKeepsTheSizes)
 {
-    file.write(fileOf(3));
+    ASSERT_TRUE(file.write(fileOf(3)));
     merge(260);
     EXPECT_TRUE(sameBytes(out, blockWithPaperId(260)));
     EXPECT_TRUE(sameBytes(publicOut, unsized(DMPAPER_CUSTOM_SIZE)));
@@ -908,7 +853,7 @@ TEST_F(DevModeCustomPaperDataFile, ANumberPastTheFileKeepsTheSizes)
 
 TEST_F(DevModeCustomPaperDataFile, InputCustomSizeKeepsThePaperIdOfTheCopy)
 {
-    file.write(fileOf(20));
+    ASSERT_TRUE(file.write(fileOf(20)));
     // The copy brings paper id 258 from the input block.
     merge(DMPAPER_CUSTOM_SIZE, 258, DMPAPER_CUSTOM_SIZE);
     EXPECT_TRUE(sameBytes(out, blockWithPaperId(258)));
@@ -934,7 +879,7 @@ TEST_F(DevModeCustomPaperDataFile, InputCustomSizeKeepsThePaperIdOfTheCopy)
 
 TEST_F(DevModeCustomPaperDataFile, InputCustomSizeWithAStandardPaperIdKeepsTheSizes)
 {
-    file.write(fileOf(20));
+    ASSERT_TRUE(file.write(fileOf(20)));
     merge(DMPAPER_CUSTOM_SIZE, 3, DMPAPER_CUSTOM_SIZE);
     EXPECT_TRUE(sameBytes(out, blockWithPaperId(3)));
     EXPECT_TRUE(sameBytes(publicOut, unsized(DMPAPER_CUSTOM_SIZE)));
@@ -946,7 +891,7 @@ TEST_F(DevModeCustomPaperDataFile, InputCustomSizeWithAStandardPaperIdKeepsTheSi
 
 TEST_F(DevModeCustomPaperDataFile, ValidateCustomPaperDirectly)
 {
-    file.write(fileOf(20));
+    ASSERT_TRUE(file.write(fileOf(20)));
     Bytes pin = patternDevMode(1), pout = patternDevMode(2), bin = patternBlock(3), bout = patternBlock(4);
     dm(pin)->dmPaperSize = 262;
     Bytes expectedPublic = pout;

@@ -11,7 +11,6 @@
 #include "settings/QuickSetting.h"
 #include "sheets/DataFiles.h"
 
-#include <optional>
 #include <set>
 
 using namespace settings_test;
@@ -156,84 +155,6 @@ size_t count(const std::string& text, const std::string& part)
     return n;
 }
 
-std::optional<std::string> readWhole(const std::string& path)
-{
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    std::string content(GetFileSize(h, nullptr), '\0');
-    DWORD n = 0;
-    if (!content.empty())
-        ReadFile(h, content.data(), (DWORD)content.size(), &n, nullptr);
-    CloseHandle(h);
-    content.resize(n);
-    return content;
-}
-
-void writeWhole(const std::string& path, const std::string& content)
-{
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h) << path;
-    DWORD n = 0;
-    WriteFile(h, content.data(), (DWORD)content.size(), &n, nullptr);
-    CloseHandle(h);
-}
-
-// A data file kept aside at the start and put back (or removed) at the end.
-class KeptFile {
-public:
-    explicit KeptFile(std::string path) : m_path(std::move(path))
-    {
-        SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        m_saved = readWhole(m_path);
-        DeleteFileA(m_path.c_str());
-    }
-    ~KeptFile()
-    {
-        SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        RemoveDirectoryA(m_path.c_str());
-        if (m_saved)
-            writeWhole(m_path, *m_saved);
-        else
-            DeleteFileA(m_path.c_str());
-    }
-    KeptFile(const KeptFile&) = delete;
-    KeptFile& operator=(const KeptFile&) = delete;
-
-    const std::string& path() const { return m_path; }
-    std::optional<std::string> read() const { return readWhole(m_path); }
-    void write(const std::string& content) const { writeWhole(m_path, content); }
-
-private:
-    std::string m_path;
-    std::optional<std::string> m_saved;
-};
-
-std::string quickSettingsPath()
-{
-    char p[MAX_PATH] = {};
-    EXPECT_EQ(S_OK, BuildDataFilePath(p, QUICK_SETTINGS_FILE_NAME));
-    CreateDirectoryPath(p);
-    return p;
-}
-
-std::set<std::string> filesIn(const std::string& folder)
-{
-    std::set<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.insert(found.cFileName);
-    } while (FindNextFileA(h, &found));
-    FindClose(h);
-    return names;
-}
-
 // The store over the printer's PPD, with the quick-settings file and its
 // backup kept aside: each test starts without either.
 class QuickSettingDataFile : public DriverFixture {
@@ -245,7 +166,7 @@ protected:
         ASSERT_EQ(S_OK, model.Acquire(heap.get(), &helper, core->uiObject(), FALSE));
         settings = std::make_unique<CFeatureSettings>(&model, &helper, &param);
         ResetDataFileCalls();
-        m_before = filesIn(folder());
+        m_before = harness::filesIn(harness::dataFolder());
     }
     void TearDown() override
     {
@@ -255,13 +176,13 @@ protected:
     }
 
     std::unique_ptr<CQuickSetting> open() { return std::make_unique<CQuickSetting>(printer.handle(), settings.get()); }
-    std::string folder() const { return file.path().substr(0, file.path().rfind('\\')); }
     // Files of the data folder that the test did not start with.
-    std::vector<std::string> strayFiles() const
+    std::vector<std::wstring> strayFiles() const
     {
-        std::vector<std::string> out;
-        for (const std::string& name : filesIn(folder()))
-            if (!m_before.count(name) && name != QUICK_SETTINGS_FILE_NAME && name != QUICK_SETTINGS_FILE_NAME ".bak")
+        std::vector<std::wstring> out;
+        for (const std::wstring& name : harness::filesIn(harness::dataFolder()))
+            if (!m_before.count(name) && name != harness::widen(QUICK_SETTINGS_FILE_NAME) &&
+                name != harness::widen(QUICK_SETTINGS_FILE_NAME ".bak"))
                 out.push_back(name);
         return out;
     }
@@ -289,11 +210,11 @@ protected:
     harness::TestPrinter printer;
     CFeatures model;
     std::unique_ptr<CFeatureSettings> settings;
-    KeptFile file{ quickSettingsPath() };
-    KeptFile backup{ quickSettingsPath() + ".bak" };
+    KeptDataFile file{ QUICK_SETTINGS_FILE_NAME };
+    KeptDataFile backup{ QUICK_SETTINGS_FILE_NAME ".bak" };
 
 private:
-    std::set<std::string> m_before;
+    std::set<std::wstring> m_before;
 };
 
 } // namespace
@@ -432,7 +353,7 @@ TEST_F(QuickSettingDataFile, SixteenSetsComeBack)
 
 TEST_F(QuickSettingDataFile, FreeIdsAreTheLowestOnesNoSetHolds)
 {
-    file.write(fileText({ sample(0), sample(1), sample(3) }));
+    ASSERT_TRUE(file.write(fileText({ sample(0), sample(1), sample(3) })));
     {
         auto store = open();
         EXPECT_EQ(2, store->GetFreeId());
@@ -445,7 +366,7 @@ TEST_F(QuickSettingDataFile, FreeIdsAreTheLowestOnesNoSetHolds)
     for (int id = 999; id >= 0; --id)
         all.push_back(sample(id));
     const std::string full = fileText(all);
-    file.write(full);
+    ASSERT_TRUE(file.write(full));
     auto store = open();
     ASSERT_EQ(1000, store->GetCount());
     EXPECT_EQ(1000, store->GetFreeId());
@@ -491,7 +412,7 @@ TEST_F(QuickSettingDataFile, NamesWithXmlSpecialCharactersComeBackAsTyped)
 TEST_F(QuickSettingDataFile, AFileThatIsNotXmlIsKeptAsBackup)
 {
     const std::string junk("This is no XML \x01\x02\xff<<\0 at all", 27);
-    file.write(junk);
+    ASSERT_TRUE(file.write(junk));
     auto store = open();
     EXPECT_EQ(0, store->GetCount());
     EXPECT_EQ(junk, content()) << "not touched by the load";
@@ -510,7 +431,7 @@ TEST_F(QuickSettingDataFile, AFileCutInTheMiddleKeepsTheSetsBeforeTheCut)
     // Cut inside the last set's paper size: its index "11" would read as "1".
     const size_t cut = whole.find("index=\"11\"") + 8;
     const std::string cutFile = whole.substr(0, cut);
-    file.write(cutFile);
+    ASSERT_TRUE(file.write(cutFile));
 
     auto store = open();
     EXPECT_EQ(textOf({ sample(0), sample(1) }), textOf(recordsOf(*store)));
@@ -533,7 +454,7 @@ TEST_F(QuickSettingDataFile, ACutInTheLastValueDoesNotPassForASet)
     const std::string whole = fileText({ sample(0), sample(7) });
     // Every element of the last set is there, but its density reads "-" instead of "-9".
     const std::string cutFile = whole.substr(0, whole.rfind("<Density value=\"-9\"") + 17);
-    file.write(cutFile);
+    ASSERT_TRUE(file.write(cutFile));
     auto store = open();
     EXPECT_EQ(textOf({ sample(0) }), textOf(recordsOf(*store)));
     EXPECT_EQ(E_FAIL, store->DeleteItem(7));
@@ -544,7 +465,7 @@ TEST_F(QuickSettingDataFile, ASetThatCannotBeReadIsSkippedAndWrittenBackAsItWas)
 {
     // The middle set lacks its Copies element.
     const std::string broken = without(itemText(sample(5)), "Copies");
-    file.write(wrapped(itemText(sample(0)) + broken + itemText(sample(2))));
+    ASSERT_TRUE(file.write(wrapped(itemText(sample(0)) + broken + itemText(sample(2)))));
 
     auto store = open();
     EXPECT_EQ(textOf({ sample(0), sample(2) }), textOf(recordsOf(*store)));
@@ -564,20 +485,22 @@ TEST_F(QuickSettingDataFile, ASetThatCannotBeReadIsSkippedAndWrittenBackAsItWas)
 
 TEST_F(QuickSettingDataFile, MissingAttributesReadAsZeroAndOrderDoesNotMatter)
 {
-    file.write("<Root><QuickSetting>"
-               "<Item><Paper><Size/><Media/><InputSlot/><FeedEdge/></Paper><Copies><Number/><Collate/></Copies>"
-               "<Duplex><AutoDuplex/></Duplex><Layout><Nup/><NupBorder/><Scale/></Layout>"
-               "<Orientation><DocOrientation/><Rotate180/></Orientation>"
-               "<Effect><Resolution/><Economic/><Density/></Effect></Item>"
-               "<Preset extra='1' id=' 0x1F' name='Reordered'>"
-               "<Effect><Density value='2'/><Economic value='Yes'/><Resolution name='1200 dpi' index='1'/></Effect>"
-               "<Orientation><Rotate180 value='1'/><DocOrientation index='1' name='Landscape'/></Orientation>"
-               "<Layout><Scale value='-40'/><NupBorder value='T'/><Nup index='2'/></Layout>"
-               "<Duplex><AutoDuplex index='1' name='Long'/></Duplex>"
-               "<Copies><Collate value='no'/><Number value='3'/></Copies><Unknown/>"
-               "<Paper><FeedEdge index='1' name='Long Edge'/><InputSlot index='2' name='Manual'/>"
-               "<Media index='3' name='Thin'/><Size index='4' name='A5'/></Paper></Preset>"
-               "</QuickSetting></Root>");
+    const std::string reordered =
+        "<Root><QuickSetting>"
+        "<Item><Paper><Size/><Media/><InputSlot/><FeedEdge/></Paper><Copies><Number/><Collate/></Copies>"
+        "<Duplex><AutoDuplex/></Duplex><Layout><Nup/><NupBorder/><Scale/></Layout>"
+        "<Orientation><DocOrientation/><Rotate180/></Orientation>"
+        "<Effect><Resolution/><Economic/><Density/></Effect></Item>"
+        "<Preset extra='1' id=' 0x1F' name='Reordered'>"
+        "<Effect><Density value='2'/><Economic value='Yes'/><Resolution name='1200 dpi' index='1'/></Effect>"
+        "<Orientation><Rotate180 value='1'/><DocOrientation index='1' name='Landscape'/></Orientation>"
+        "<Layout><Scale value='-40'/><NupBorder value='T'/><Nup index='2'/></Layout>"
+        "<Duplex><AutoDuplex index='1' name='Long'/></Duplex>"
+        "<Copies><Collate value='no'/><Number value='3'/></Copies><Unknown/>"
+        "<Paper><FeedEdge index='1' name='Long Edge'/><InputSlot index='2' name='Manual'/>"
+        "<Media index='3' name='Thin'/><Size index='4' name='A5'/></Paper></Preset>"
+        "</QuickSetting></Root>";
+    ASSERT_TRUE(file.write(reordered));
     auto store = open();
     ASSERT_EQ(2, store->GetCount());
     EXPECT_EQ(textOf({ _QS_STRUCK() }), textOf({ store->GetItem(0) }));
@@ -604,7 +527,7 @@ TEST_F(QuickSettingDataFile, ADeleteNeverTakesASetThatCouldNotBeRead)
     // First a set without an id that lacks its Effect, then the default set (id 0).
     std::string unreadable = without(itemText(sample(9)), "Effect");
     unreadable.replace(unreadable.find(" id=\"9\""), 7, "");
-    file.write(wrapped(unreadable + itemText(expectedDefault())));
+    ASSERT_TRUE(file.write(wrapped(unreadable + itemText(expectedDefault()))));
 
     auto store = open();
     ASSERT_EQ(1, store->GetCount());
@@ -622,7 +545,7 @@ TEST_F(QuickSettingDataFile, AFileOfSeveralMegabytesLoadsWhole)
     many.push_back(longName);
     const std::string text = fileText(many);
     ASSERT_GT(text.size(), 4u << 20);
-    file.write(text);
+    ASSERT_TRUE(file.write(text));
 
     auto store = open();
     ASSERT_EQ(4001, store->GetCount());
@@ -640,8 +563,8 @@ TEST_F(QuickSettingDataFile, AFileOfSeveralMegabytesLoadsWhole)
 TEST_F(QuickSettingDataFile, AFileThatCannotBeReadIsNeitherReplacedNorLost)
 {
     const std::string previous = fileText({ sample(0), sample(1) });
-    file.write(previous);
-    HANDLE lock = CreateFileA(file.path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_TRUE(file.write(previous));
+    HANDLE lock = CreateFileW(file.path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, lock);
     auto store = open();
     EXPECT_EQ(0, store->GetCount());
@@ -657,12 +580,12 @@ TEST_F(QuickSettingDataFile, AFileThatCannotBeReadIsNeitherReplacedNorLost)
 TEST_F(QuickSettingDataFile, NoSaveReplacesADamagedFileThatCouldNotBeKeptAside)
 {
     const std::string damaged = "<Root><QuickSetting><Item";
-    file.write(damaged);
-    ASSERT_TRUE(CreateDirectoryA(backup.path().c_str(), nullptr));
+    ASSERT_TRUE(file.write(damaged));
+    ASSERT_TRUE(CreateDirectoryW(backup.path().c_str(), nullptr));
     auto store = open();
     EXPECT_EQ(E_FAIL, store->AddItem(sample(0)));
     EXPECT_EQ(damaged, content());
-    ASSERT_TRUE(RemoveDirectoryA(backup.path().c_str()));
+    ASSERT_TRUE(RemoveDirectoryW(backup.path().c_str()));
     ASSERT_EQ(S_OK, store->AddItem(sample(1)));
     EXPECT_EQ(damaged, backup.read().value_or(""));
 }
@@ -673,7 +596,7 @@ TEST_F(QuickSettingDataFile, AFailedSaveLeavesThePreviousFile)
 {
     const std::vector<_QS_STRUCK> stored = { sample(0), sample(1) };
     const std::string previous = fileText(stored);
-    file.write(previous);
+    ASSERT_TRUE(file.write(previous));
     auto store = open();
     ASSERT_EQ(2, store->GetCount());
 
@@ -681,15 +604,15 @@ TEST_F(QuickSettingDataFile, AFailedSaveLeavesThePreviousFile)
         SCOPED_TRACE(what);
         EXPECT_EQ(E_FAIL, hr);
         ResetDataFileCalls();
-        SetFileAttributesA(file.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(file.path().c_str(), FILE_ATTRIBUTE_NORMAL);
         EXPECT_EQ(previous, content());
         EXPECT_TRUE(strayFiles().empty()) << "a temporary file was left";
     };
 
-    ASSERT_TRUE(SetFileAttributesA(file.path().c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SetFileAttributesW(file.path().c_str(), FILE_ATTRIBUTE_READONLY));
     expectKept("read-only target", store->AddItem(sample(2)));
 
-    HANDLE holder = CreateFileA(file.path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE holder = CreateFileW(file.path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
     HRESULT hr = store->AddItem(sample(3));
     CloseHandle(holder);

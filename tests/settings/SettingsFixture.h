@@ -1,13 +1,16 @@
-// Shared pieces of the settings tests: the core-driver double behind a
+// What the settings tests share: the core-driver double behind a
 // CUIHelper, a private heap that can be checked for leaks, the sheet
-// parameters, and the language module stood in for by the test program.
+// parameters, the language module stood in for by the test program, and the
+// machine-wide data files kept aside.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include "harness/CoreDriver.h"
 #include "harness/MultiSz.h"
+#include "harness/SavedDataFile.h"
 #include "plugin/UIHelper.h"
+#include "sheets/DataFiles.h"
 #include "sheets/ResourceModule.h"
 
 #include <memory>
@@ -55,14 +58,15 @@ inline void attach(CUIHelper& helper, harness::CoreDriver& core)
 }
 
 // The process-wide language module replaced by the test program, which holds
-// the strings of SpecialNames.rc; or by nothing.
+// the strings of SpecialNames.rc; by nothing; or by a module given.
 class LanguageModule {
 public:
-    explicit LanguageModule(bool present = true)
+    explicit LanguageModule(bool present = true) : LanguageModule(present ? GetModuleHandleW(nullptr) : nullptr) {}
+    explicit LanguageModule(HMODULE module)
     {
         CResourceModuleLock hold;
         m_saved = GetResourceModule()->module;
-        GetResourceModule()->module = present ? GetModuleHandleW(nullptr) : nullptr;
+        GetResourceModule()->module = module;
     }
     ~LanguageModule()
     {
@@ -74,6 +78,19 @@ public:
 
 private:
     HMODULE m_saved = nullptr;
+};
+
+// A data file kept aside for the test (see harness::SavedDataFile), at the
+// path that the plug-in builds for it.
+class KeptDataFile : public harness::SavedDataFile {
+public:
+    explicit KeptDataFile(const char* name) : SavedDataFile(name)
+    {
+        EXPECT_TRUE(ok()) << "the data file cannot be kept aside";
+        char p[MAX_PATH] = {};
+        EXPECT_EQ(S_OK, BuildDataFilePath(p, name));
+        EXPECT_EQ(std::string(p), harness::narrow(path()));
+    }
 };
 
 inline WCHAR* stringId(WORD id) { return reinterpret_cast<WCHAR*>(static_cast<ULONG_PTR>(id)); }

@@ -1,19 +1,14 @@
 // Paths of the data files and the folders they need.
 #include <gtest/gtest.h>
 
+#include "harness/SavedDataFile.h"
 #include "sheets/DataFiles.h"
 
-#include <shlobj.h>
 #include <string>
 
 namespace {
 
-std::string CommonFolder()
-{
-    char common[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, common);
-    return common;
-}
+std::string CommonFolder() { return harness::narrow(harness::commonDataFolder()); }
 
 bool IsFolder(const std::string& path)
 {

@@ -1,8 +1,11 @@
 // The printer sheet's tree of installable-option features and its apply.
 #include "settings/SettingsFixture.h"
 
+#include "harness/Files.h"
+#include "harness/LanguagePatch.h"
 #include "harness/TestPrinter.h"
 #include "plugin/SystemSeams.h"
+#include "res/resource.h"
 #include "settings/Features.h"
 #include "sheets/FeatureTree.h"
 #include "sheets/OemItems.h"
@@ -44,52 +47,19 @@ public:
     }
 };
 
-// A copy of the language module whose strings 3 to 5 are replaced (an empty
-// text leaves a string out), standing in for the process-wide module.
-class LanguageStrings {
-    inline static const std::wstring kTab = L"Installable Options", kNone;
-
-public:
+// The process-wide language module replaced by a copy whose conflict caption
+// and question are these (an empty text leaves a string out).
+struct LanguageStrings {
     LanguageStrings(const std::wstring& caption, const std::wstring& question)
+        : copy({ { IDS_TREE_CALLER, caption }, { IDS_TREE_CONFLICT, question } }, harness::temporaryFolder()),
+          module(copy.load()), standIn(module)
     {
-        WCHAR dir[MAX_PATH];
-        GetTempPathW(MAX_PATH, dir);
-        m_path = std::wstring(dir) + L"bqtree" + std::to_wstring(GetCurrentProcessId()) + L".dll";
-        if (!CopyFileW(harness::installedLanguageModulePath().c_str(), m_path.c_str(), FALSE))
-            return;
-        std::vector<WCHAR> block;  // strings 0..15, each its length and its characters
-        for (int id = 0; id < 16; ++id) {
-            const std::wstring& s = id == 3 ? caption : id == 4 ? kTab : id == 5 ? question : kNone;
-            block.push_back((WCHAR)s.size());
-            block.insert(block.end(), s.begin(), s.end());
-        }
-        HANDLE update = BeginUpdateResourceW(m_path.c_str(), FALSE);
-        if (!update || !UpdateResourceW(update, RT_STRING, MAKEINTRESOURCEW(1),
-                                        MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), block.data(),
-                                        (DWORD)(block.size() * sizeof(WCHAR))) ||
-            !EndUpdateResourceW(update, FALSE))
-            return;
-        m_module = LoadLibraryExW(m_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-        CResourceModuleLock hold;
-        m_saved = GetResourceModule()->module;
-        GetResourceModule()->module = m_module;
     }
-    ~LanguageStrings()
-    {
-        {
-            CResourceModuleLock hold;
-            if (GetResourceModule()->module == m_module)
-                GetResourceModule()->module = m_saved;
-        }
-        if (m_module)
-            FreeLibrary(m_module);
-        DeleteFileW(m_path.c_str());
-    }
-    bool ok() const { return m_module != nullptr; }
+    bool ok() const { return module != nullptr; }
 
-private:
-    std::wstring m_path;
-    HMODULE m_module = nullptr, m_saved = nullptr;
+    harness::PatchedLanguageModule copy;
+    HMODULE module;
+    LanguageModule standIn;
 };
 
 const HWND kOwner = reinterpret_cast<HWND>(0x1234);

@@ -296,10 +296,7 @@ TEST_F(DocumentSheetDataFile, ALanguageModuleWithoutTheAdvancedTitleStillAddsThe
 {
     PatchedLanguageModule patched({ { 4001u, std::wstring() } });
     ASSERT_TRUE(patched.ok());
-    const std::wstring& name = patched.fileName();
-    ASSERT_EQ(0u, SetPrinterDataW(printer.handle(), const_cast<LPWSTR>(L"BqPSResDll"), REG_SZ,
-                                  reinterpret_cast<BYTE*>(const_cast<wchar_t*>(name.c_str())),
-                                  (DWORD)((name.size() + 1) * sizeof(wchar_t))));
+    ASSERT_EQ(0u, harness::nameLanguageModule(printer.handle(), patched.fileName()));
     PROPSHEETUI_INFO info;
     ASSERT_EQ(S_OK, Init(SheetKind::Document, &info));
     EXPECT_EQ(1u, info.Result);
@@ -528,6 +525,26 @@ protected:
         ASSERT_TRUE(plugin);
         ASSERT_EQ(S_OK, plugin->PublishDriverInterface(core->unknown()));
     }
+    // Shows the sheet through the common UI; the plug-in object is released
+    // while the host still holds it.
+    SheetRun show(SheetKind kind)
+    {
+        SheetHost host(plugin.get(), printer.handle(), printer.name(), core.get());
+        SheetRun run = host.show(kind);
+        plugin.reset();
+        return run;
+    }
+    // A string of the language module that the printer's sheets load.
+    std::wstring languageString(UINT id) const
+    {
+        RESOURCE_MODULE res = {};
+        LoadResourceModule(&res, printer.handle());
+        WCHAR text[64] = {};
+        LoadStringW(res.module, id, text, 64);
+        FreeResourceModule(&res);
+        return text;
+    }
+
     TestPrinter printer;
     std::unique_ptr<CoreDriver> core = CoreDriver::fromDefaultPpd();
     PluginModule module;
@@ -540,40 +557,19 @@ typedef SheetsGui SheetsDataFileGui;
 
 TEST_F(SheetsDataFileGui, ThePrintingPreferencesShowTwoPages)
 {
-    SheetRun run;
-    {
-        SheetHost host(plugin.get(), printer.handle(), printer.name(), core.get());
-        run = host.show(SheetKind::Document);
-        plugin.reset();
-    }
+    SheetRun run = show(SheetKind::Document);
     ASSERT_TRUE(run.shown);
     EXPECT_EQ(S_OK, run.initHr);
     EXPECT_NE(std::wstring::npos, run.caption.find(L"OEM PS UI Replacement Page"));
     ASSERT_EQ(2u, run.tabs.size());
-    RESOURCE_MODULE res = {};
-    LoadResourceModule(&res, printer.handle());
-    WCHAR basic[64] = {}, advanced[64] = {};
-    LoadStringW(res.module, 4000, basic, 64);
-    LoadStringW(res.module, 4001, advanced, 64);
-    FreeResourceModule(&res);
-    EXPECT_EQ(std::wstring(basic), run.tabs[0]);
-    EXPECT_EQ(std::wstring(advanced), run.tabs[1]);
+    EXPECT_EQ(languageString(4000), run.tabs[0]);
+    EXPECT_EQ(languageString(4001), run.tabs[1]);
 }
 
 TEST_F(SheetsDataFileGui, ThePrinterPropertiesShowTheDevicePage)
 {
-    SheetRun run;
-    {
-        SheetHost host(plugin.get(), printer.handle(), printer.name(), core.get());
-        run = host.show(SheetKind::Printer);
-        plugin.reset();
-    }
+    SheetRun run = show(SheetKind::Printer);
     ASSERT_TRUE(run.shown);
     ASSERT_EQ(1u, run.tabs.size());
-    RESOURCE_MODULE res = {};
-    LoadResourceModule(&res, printer.handle());
-    WCHAR title[64] = {};
-    LoadStringW(res.module, 604, title, 64);
-    FreeResourceModule(&res);
-    EXPECT_EQ(std::wstring(title), run.tabs[0]);
+    EXPECT_EQ(languageString(604), run.tabs[0]);
 }

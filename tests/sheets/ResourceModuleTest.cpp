@@ -3,6 +3,8 @@
 
 #include "framework/AfxString.h"
 #include "harness/DebugOutput.h"
+#include "harness/Files.h"
+#include "harness/LanguagePatch.h"
 #include "harness/TestPrinter.h"
 #include "res/resource.h"
 #include "sheets/ResourceModule.h"
@@ -25,28 +27,8 @@ std::wstring DriverFolder()
 
 void SetResDll(HANDLE printer, const std::wstring& value, DWORD type = REG_SZ)
 {
-    ASSERT_EQ(0u, SetPrinterDataW(printer, const_cast<LPWSTR>(L"BqPSResDll"), type,
-                                  reinterpret_cast<BYTE*>(const_cast<wchar_t*>(value.c_str())),
-                                  (DWORD)((value.size() + 1) * sizeof(wchar_t))));
+    ASSERT_EQ(0u, nameLanguageModule(printer, value, type));
 }
-
-// A copy of the language module under another name in the driver folder,
-// removed at the end.
-class ModuleCopy {
-public:
-    ModuleCopy()
-    {
-        name = L"bq2100PScopy" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++s_serial) + L".dll";
-        path = DriverFolder() + L"\\" + name;
-        ok = CopyFileW(installedLanguageModulePath().c_str(), path.c_str(), FALSE) != FALSE;
-    }
-    ~ModuleCopy() { DeleteFileW(path.c_str()); }
-    std::wstring name, path;
-    bool ok = false;
-
-private:
-    static inline int s_serial = 0;
-};
 
 // The loaded image is a data file: its handle carries the data-file marks.
 bool IsDataImage(HMODULE m) { return (reinterpret_cast<ULONG_PTR>(m) & 3) != 0; }
@@ -58,8 +40,6 @@ bool Mentions(const std::vector<std::string>& lines, const std::string& text)
             return true;
     return false;
 }
-
-std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 
 class LanguageModule : public ::testing::Test {
 protected:
@@ -81,7 +61,7 @@ TEST_F(LanguageModule, WithoutPrinterDataTheUsersLanguageChooses)
     EXPECT_EQ((DWORD)PRIMARYLANGID(lang), record.primaryLanguage);
     EXPECT_EQ((DWORD)SUBLANGID(lang), record.subLanguage);
     // The loader names the file it loads on the debugger output.
-    EXPECT_TRUE(Mentions(capture.lines(), Narrow(DriverFolder() + L"\\bq2100PSenUS.dll")));
+    EXPECT_TRUE(Mentions(capture.lines(), narrow(DriverFolder() + L"\\bq2100PSenUS.dll")));
 }
 
 TEST_F(LanguageModule, EveryStringAndTemplateComesThroughTheLoader)
@@ -123,9 +103,9 @@ TEST_F(LanguageModule, AMissingStringLeavesAnEmptyText)
 
 TEST_F(LanguageModule, PrinterDataNamesTheFileAndKeepsTheLanguageIds)
 {
-    ModuleCopy copy;
-    ASSERT_TRUE(copy.ok);
-    SetResDll(printer.handle(), copy.name);
+    PatchedLanguageModule copy;
+    ASSERT_TRUE(copy.ok());
+    SetResDll(printer.handle(), copy.fileName());
     record.primaryLanguage = 0x77;
     record.subLanguage = 0x3;
     DebugOutputCapture capture;
@@ -133,7 +113,7 @@ TEST_F(LanguageModule, PrinterDataNamesTheFileAndKeepsTheLanguageIds)
     ASSERT_NE(nullptr, record.module);
     EXPECT_EQ(0x77u, record.primaryLanguage);
     EXPECT_EQ(0x3u, record.subLanguage);
-    EXPECT_TRUE(Mentions(capture.lines(), Narrow(copy.path)));
+    EXPECT_TRUE(Mentions(capture.lines(), narrow(copy.path())));
     FreeResourceModule(&record);
     EXPECT_EQ(nullptr, record.module);
 }
@@ -151,28 +131,28 @@ TEST_F(LanguageModule, AMissingNamedFileFallsBackToEnglish)
 
 TEST_F(LanguageModule, OnlyABareFileNameIsTaken)
 {
-    ModuleCopy copy;
-    ASSERT_TRUE(copy.ok);
-    std::vector<std::wstring> values = { L"..\\3\\" + copy.name, copy.path, L"sub/" + copy.name, std::wstring(L".."),
-                                         std::wstring() };
+    PatchedLanguageModule copy;
+    ASSERT_TRUE(copy.ok());
+    std::vector<std::wstring> values = { L"..\\3\\" + copy.fileName(), copy.path(), L"sub/" + copy.fileName(),
+                                         std::wstring(L".."), std::wstring() };
     for (const std::wstring& value : values) {
         SetResDll(printer.handle(), value);
         record.primaryLanguage = 0x77;
         DebugOutputCapture capture;
         LoadResourceModule(&record, printer.handle());
-        ASSERT_NE(nullptr, record.module) << Narrow(value);
+        ASSERT_NE(nullptr, record.module) << narrow(value);
         // The language rule was used instead of the value.
-        EXPECT_NE(0x77u, record.primaryLanguage) << Narrow(value);
-        EXPECT_FALSE(Mentions(capture.lines(), Narrow(copy.name))) << Narrow(value);
+        EXPECT_NE(0x77u, record.primaryLanguage) << narrow(value);
+        EXPECT_FALSE(Mentions(capture.lines(), narrow(copy.fileName()))) << narrow(value);
         FreeResourceModule(&record);
     }
 }
 
 TEST_F(LanguageModule, AValueOfAnotherTypeIsIgnored)
 {
-    ModuleCopy copy;
-    ASSERT_TRUE(copy.ok);
-    SetResDll(printer.handle(), copy.name, REG_BINARY);
+    PatchedLanguageModule copy;
+    ASSERT_TRUE(copy.ok());
+    SetResDll(printer.handle(), copy.fileName(), REG_BINARY);
     record.primaryLanguage = 0x77;
     LoadResourceModule(&record, printer.handle());
     ASSERT_NE(nullptr, record.module);
@@ -210,9 +190,9 @@ TEST(ProcessLanguageModule, SwapsItsModuleWhenTheFileChanges)
     TestPrinter shared;
     TestPrinter named(TestPrinter::Mode::Unique);
     ASSERT_TRUE(shared.ok() && named.ok());
-    ModuleCopy copy;
-    ASSERT_TRUE(copy.ok);
-    SetResDll(named.handle(), copy.name);
+    PatchedLanguageModule copy;
+    ASSERT_TRUE(copy.ok());
+    SetResDll(named.handle(), copy.fileName());
     RESOURCE_MODULE* record = GetResourceModule();
     LoadResourceModule(record, shared.handle());
     HMODULE first = record->module;
@@ -230,9 +210,9 @@ TEST(ProcessLanguageModule, TwoThreadsNeverSeeAHalfSwappedRecord)
     TestPrinter shared;
     TestPrinter named(TestPrinter::Mode::Unique);
     ASSERT_TRUE(shared.ok() && named.ok());
-    ModuleCopy copy;
-    ASSERT_TRUE(copy.ok);
-    SetResDll(named.handle(), copy.name);
+    PatchedLanguageModule copy;
+    ASSERT_TRUE(copy.ok());
+    SetResDll(named.handle(), copy.fileName());
     RESOURCE_MODULE* record = GetResourceModule();
     std::atomic<int> failures{ 0 };
     auto worker = [&](HANDLE printer) {
