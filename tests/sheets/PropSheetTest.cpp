@@ -6,6 +6,7 @@
 #include "harness/CoreDriver.h"
 #include "harness/LanguagePatch.h"
 #include "harness/PluginHost.h"
+#include "harness/SavedDataFile.h"
 #include "harness/SheetHost.h"
 #include "harness/TestPrinter.h"
 #include "plugin/OemUI2.h"
@@ -93,6 +94,9 @@ protected:
         return reinterpret_cast<PROPSHEET_CONTEXT*>(info.UserData);
     }
 
+    // A sheet start reads both data files and writes a default quick-settings file.
+    SavedDataFile quickSettings{ "bq2100PS_qs.xml" };
+    SavedDataFile customPapers{ "bq2100PS_cp.cfg" };
     TestPrinter printer{ TestPrinter::Mode::Unique };
     std::unique_ptr<CoreDriver> core = CoreDriver::fromDefaultPpd();
     IOemUI2* plugin = nullptr;
@@ -545,6 +549,8 @@ protected:
         return text;
     }
 
+    SavedDataFile quickSettings{ "bq2100PS_qs.xml" };
+    SavedDataFile customPapers{ "bq2100PS_cp.cfg" };
     TestPrinter printer;
     std::unique_ptr<CoreDriver> core = CoreDriver::fromDefaultPpd();
     PluginModule module;
