@@ -2,6 +2,7 @@
 // pages added (and its DESTROY), over the test printer and the core-driver double.
 #include "Bench.h"
 #include "harness/CoreDriver.h"
+#include "harness/SavedDataFile.h"
 #include "harness/SheetHost.h"
 #include "harness/TestPrinter.h"
 #include "plugin/OemUI2.h"
@@ -12,6 +13,9 @@
 namespace {
 
 struct SheetBench {
+    // The user's data files stay as they were; the sheets start without them.
+    harness::SavedDataFile quickSettings{ "bq2100PS_qs.xml" };
+    harness::SavedDataFile customPapers{ "bq2100PS_cp.cfg" };
     harness::TestPrinter printer;
     std::unique_ptr<harness::CoreDriver> core = harness::CoreDriver::fromDefaultPpd();
     HANDLE heap = HeapCreate(0, 0, 0);
