@@ -31,18 +31,7 @@ HRESULT QueryFeatureDisplayName(HANDLE heap, CUIHelper* core, POEMUIOBJ poemuiob
                                      return core->GetFeatureAttribute(poemuiobj, 0, featureKeyword, "DisplayName",
                                                                       &type, data, cb, needed);
                                  });
-    if (noMemory)
-        return E_OUTOFMEMORY;
-    if (SUCCEEDED(hr)) {
-        *name = reinterpret_cast<WCHAR*>(buffer.Detach());
-        return S_OK;
-    }
-    if (row) {
-        hr = LoadSpecialName(heap, row, name);
-        if (SUCCEEDED(hr) || hr == E_OUTOFMEMORY)
-            return hr;
-    }
-    return KeywordAsDisplayName(heap, featureKeyword, TRUE, name);
+    return TakeDisplayName(hr, noMemory, buffer, heap, row, featureKeyword, TRUE, name);
 }
 
 HRESULT GetFeatureType(CUIHelper* core, POEMUIOBJ poemuiobj, const char* featureKeyword, const SPECIAL_ENTRY* row,

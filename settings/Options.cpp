@@ -211,6 +211,12 @@ HRESULT QueryOptionDisplayName(HANDLE heap, CUIHelper* core, POEMUIOBJ poemuiobj
                                      return core->GetOptionAttribute(poemuiobj, 0, featureKeyword, optionKeyword,
                                                                      "DisplayName", &type, data, cb, needed);
                                  });
+    return TakeDisplayName(hr, noMemory, buffer, heap, row, optionKeyword, FALSE, name);
+}
+
+HRESULT TakeDisplayName(HRESULT hr, bool noMemory, CHeapBlock<BYTE>& buffer, HANDLE heap, const SPECIAL_ENTRY* row,
+                        const char* keyword, BOOL dropPercent, WCHAR** name)
+{
     if (noMemory)
         return E_OUTOFMEMORY;
     if (SUCCEEDED(hr)) {
@@ -222,7 +228,7 @@ HRESULT QueryOptionDisplayName(HANDLE heap, CUIHelper* core, POEMUIOBJ poemuiobj
         if (SUCCEEDED(hr) || hr == E_OUTOFMEMORY)
             return hr;
     }
-    return KeywordAsDisplayName(heap, optionKeyword, FALSE, name);
+    return KeywordAsDisplayName(heap, keyword, dropPercent, name);
 }
 
 // --- COptions ----------------------------------------------------------------------
@@ -289,16 +295,7 @@ bool COptions::RefreshCurrent(CUIHelper* core, POEMUIOBJ poemuiobj)
 {
     if (m_type != OPTIONS_TYPE_COMBOBOX && m_type != OPTIONS_TYPE_UDARROW)
         return true;
-    char* selected = nullptr;
-    if (FAILED(GetCurrentSelection(core, poemuiobj, &selected)))
-        return false;
-    if (m_type == OPTIONS_TYPE_COMBOBOX)
-        m_current = FindOption(selected, LastOptionOrZero());
-    else if (selected)
-        m_current = (DWORD)(strtoul(selected, nullptr, 10) & 0xFFFF);
-    if (selected && m_heap)
-        HeapFree(m_heap, 0, selected);
-    return true;
+    return SUCCEEDED(TakeSelection(core, poemuiobj, m_type == OPTIONS_TYPE_UDARROW));
 }
 
 HRESULT COptions::InitOptType(HANDLE heap, OPTITEM* item) const
@@ -456,37 +453,31 @@ HRESULT COptions::AcquireLanguageLevels(CUIHelper* core, POEMUIOBJ poemuiobj)
         m_count = (WORD)(i + 1);  // rows made so far are freed by Clear
     }
     m_count = count;
+    return AcquireCurrentOption(core, poemuiobj);
+}
 
+HRESULT COptions::TakeSelection(CUIHelper* core, POEMUIOBJ poemuiobj, bool asNumber)
+{
     char* selected = nullptr;
-    hr = GetCurrentSelection(core, poemuiobj, &selected);
+    HRESULT hr = GetCurrentSelection(core, poemuiobj, &selected);
     if (FAILED(hr))
         return hr;
-    m_current = FindOption(selected, LastOptionOrZero());
+    if (!asNumber)
+        m_current = FindOption(selected, LastOptionOrZero());
+    else if (selected)
+        m_current = (DWORD)(strtol(selected, nullptr, 10) & 0xFFFF);
     FreeHeapText(m_heap, selected);
     return S_OK;
 }
 
 HRESULT COptions::AcquireCurrentOption(CUIHelper* core, POEMUIOBJ poemuiobj)
 {
-    char* selected = nullptr;
-    HRESULT hr = GetCurrentSelection(core, poemuiobj, &selected);
-    if (FAILED(hr))
-        return hr;
-    m_current = FindOption(selected, LastOptionOrZero());
-    FreeHeapText(m_heap, selected);
-    return S_OK;
+    return TakeSelection(core, poemuiobj, false);
 }
 
 HRESULT COptions::AcquireCurrentValue(CUIHelper* core, POEMUIOBJ poemuiobj)
 {
-    char* selected = nullptr;
-    HRESULT hr = GetCurrentSelection(core, poemuiobj, &selected);
-    if (FAILED(hr))
-        return hr;
-    if (selected)
-        m_current = (DWORD)(strtol(selected, nullptr, 10) & 0xFFFF);
-    FreeHeapText(m_heap, selected);
-    return S_OK;
+    return TakeSelection(core, poemuiobj, true);
 }
 
 HRESULT COptions::GetCurrentSelection(CUIHelper* core, POEMUIOBJ poemuiobj, char** optionKeyword) const

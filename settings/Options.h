@@ -80,6 +80,9 @@ public:
     void SetCurrent(DWORD current) { m_current = current; }
 
 private:
+    // The driver's selected keyword as the current selection: its option
+    // index (the last option when it is not among them), or read as a number.
+    HRESULT TakeSelection(CUIHelper* core, POEMUIOBJ poemuiobj, bool asNumber);
     HRESULT AcquireCurrentOption(CUIHelper* core, POEMUIOBJ poemuiobj);
     HRESULT AcquireCurrentValue(CUIHelper* core, POEMUIOBJ poemuiobj);
     HRESULT AcquireLanguageLevels(CUIHelper* core, POEMUIOBJ poemuiobj);
@@ -114,6 +117,13 @@ HRESULT LoadSpecialName(HANDLE heap, const SPECIAL_ENTRY* row, WCHAR** name);
 // heap string.
 HRESULT ResolveDisplayText(HANDLE heap, const SPECIAL_ENTRY* row, const char* keyword, BOOL featureKeyword,
                            WCHAR* displayName, WCHAR** text);
+template <class T>
+class CHeapBlock;
+// The end of a display-name query: the driver's text (hr a success) from the
+// buffer, else the special row's string, else the keyword (less a leading "%"
+// when asked); a failed allocation of the query (noMemory) is E_OUTOFMEMORY.
+HRESULT TakeDisplayName(HRESULT hr, bool noMemory, CHeapBlock<BYTE>& buffer, HANDLE heap, const SPECIAL_ENTRY* row,
+                        const char* keyword, BOOL dropPercent, WCHAR** name);
 // The keyword (less a leading "%" when asked) as UTF-16 on the heap.
 HRESULT KeywordAsDisplayName(HANDLE heap, const char* keyword, BOOL dropPercent, WCHAR** name);
 // Frees a display name and its text, each once; string ids are not freed.
