@@ -58,7 +58,7 @@ inline void attach(CUIHelper& helper, harness::CoreDriver& core)
 }
 
 // The process-wide language module replaced by the test program, which holds
-// the strings of SpecialNames.rc; by nothing; or by a module given.
+// the strings of LanguageNames.rc; by nothing; or by a module given.
 class LanguageModule {
 public:
     explicit LanguageModule(bool present = true) : LanguageModule(present ? GetModuleHandleW(nullptr) : nullptr) {}
