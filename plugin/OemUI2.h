@@ -49,11 +49,6 @@ public:
     STDMETHODIMP DocumentEvent(HANDLE hPrinter, HDC hdc, INT escape, ULONG cbIn, PVOID in, ULONG cbOut, PVOID out,
                                INT* result) override;
 
-    // Read by the tests of the object; the core driver sees only the interface.
-    BOOL HidesStandardUI() const { return m_bHideStandardUI; }
-    CUIHelper& Helper() { return m_helper; }
-    CFeatures& Features() { return m_features; }
-
 private:
     LONG m_cRef = 1;
     BOOL m_bHideStandardUI = FALSE;

@@ -72,7 +72,7 @@ int FillPublicDevModeDefaults(const DEFAULT_SETTINGS* defaults, DEVMODEW* dm)
 {
     if (!defaults || !dm)
         return 0;
-    const DEFAULT_PAPER& paper = IsMetricLocale() ? defaults->metric : defaults->letter;
+    const DEFAULT_PAPER& paper = LocaleDefaultPaper(*defaults);
     const DEFAULT_ITEM* items = defaults->items;
     dm->dmSpecVersion = 0x0401;
     dm->dmDriverVersion = 0x0600;

@@ -14,7 +14,6 @@
 #include "ui/PageLink.h"
 #include "ui/PageProcs.h"
 
-#include <string.h>
 
 const PAGE_INFO g_DocumentPages[] = {
     { 0, 4000, 1100, &BasicPageProc },
