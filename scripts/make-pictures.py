@@ -28,9 +28,17 @@ pixels), rounded as MulDiv rounds:
   - the logo: as tall as its 20-unit cell (32 pixels; the Default button
     beside it is 31), as wide as a mark and the name need (112 pixels, within
     the 153 pixels from its cell to the groups' right edge).
+The pages stretch their background over their client area, so with another
+dialog font (Wine without its Tahoma gives 7/4 pixel per horizontal unit) the
+panels still lie under the group boxes.
+
+Bitmaps have no alpha: the switches and the density scale are painted on the
+panels' white. The backgrounds hold few colours and are stored with 8 bits per
+pixel and an exact palette; the other bitmaps with 24.
 """
 
 import argparse
+import math
 import os
 import re
 import struct
@@ -161,19 +169,11 @@ class Canvas:
 
     def arc(self, cx, cy, r, a0, a1, width, colour, caps=True, steps=40):
         """Degrees, clockwise from the x axis (screen coordinates)."""
-        import math
         pts = []
         for i in range(steps + 1):
             a = math.radians(a0 + (a1 - a0) * i / steps)
             pts.append((cx + r * math.cos(a), cy + r * math.sin(a)))
         self.polyline(pts, width, colour, caps)
-
-    def frame(self, x0, y0, x1, y1, width, colour):
-        """A square-cornered outline inside the box."""
-        self.rect(x0, y0, x1, y0 + width, colour)
-        self.rect(x0, y1 - width, x1, y1, colour)
-        self.rect(x0, y0, x0 + width, y1, colour)
-        self.rect(x1 - width, y0, x1, y1, colour)
 
     def result(self):
         return self.img.resize((self.w, self.h), Image.BOX)

@@ -7,6 +7,8 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <algorithm>
+#include <climits>
 #include <memory>
 #include <set>
 #include <string>
@@ -230,6 +232,46 @@ TEST_F(Pictures, IconLoadsAt38By38With32BitColour)
         EXPECT_EQ(p.width, header->biWidth);
         EXPECT_EQ(2 * p.height, header->biHeight);  // colour and mask
         EXPECT_EQ(p.bits, header->biBitCount);
+    }
+}
+
+// The density slider steps by where the pointer is: a press right of the
+// thumb steps forward, left of it steps back, on it starts a drag. So each
+// frame's thumb must cover exactly the frame's range between its two step
+// zones (slider pixels, both ends included), the normal and the hover frame
+// alike. Above the track only the thumb is drawn.
+TEST_F(Pictures, DensityThumbCoversTheRangeBetweenItsStepZones)
+{
+    struct Frame {
+        UINT image, hover;
+        int from, to;
+    };
+    const Frame frames[] = {
+        {IDR_DENSITY_LIGHT, IDR_DENSITY_LIGHT_HOVER, 9, 19},
+        {IDR_DENSITY_NORMAL, IDR_DENSITY_NORMAL_HOVER, 49, 59},
+        {IDR_DENSITY_DARK, IDR_DENSITY_DARK_HOVER, 91, 101},
+    };
+    const int trackTop = 13;
+    for (const Frame& f : frames) {
+        for (UINT id : {f.image, f.hover}) {
+            SCOPED_TRACE(id);
+            ImagePtr image = decodePng(id);
+            ASSERT_TRUE(image);
+            auto* bitmap = static_cast<Gdiplus::GpBitmap*>(image.get());
+            int left = INT_MAX, right = -1;
+            for (int y = 0; y < trackTop; ++y) {
+                for (int x = 0; x < 113; ++x) {
+                    Gdiplus::ARGB pixel = 0;
+                    GdipBitmapGetPixel(bitmap, x, y, &pixel);
+                    if ((pixel >> 24) > 0) {
+                        left = std::min(left, x);
+                        right = std::max(right, x);
+                    }
+                }
+            }
+            EXPECT_EQ(f.from, left);
+            EXPECT_EQ(f.to, right);
+        }
     }
 }
 
