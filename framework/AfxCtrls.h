@@ -3,6 +3,8 @@
 
 #include "framework/AfxWnd.h"
 
+#include <commctrl.h>
+
 class CStatic : public CWnd {
 public:
     HBITMAP SetBitmap(HBITMAP bitmap)

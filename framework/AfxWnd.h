@@ -32,8 +32,6 @@
 #include "framework/AfxString.h"
 #include "framework/AfxTypes.h"
 
-#include <commctrl.h>
-
 class CDataExchange;
 
 class CWnd : public CCmdTarget {
