@@ -160,6 +160,7 @@ inline void parkPointer()
 inline void pointerAway(HWND control)
 {
     parkPointer();
+    harness::pumpMessages();   // the moves the pointer made so far
     TRACKMOUSEEVENT track = { sizeof track, TME_CANCEL | TME_LEAVE, control, 0 };
     TrackMouseEvent(&track);
     SendMessageW(control, WM_MOUSELEAVE, 0, 0);
