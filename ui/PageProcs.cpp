@@ -7,6 +7,7 @@
 #include "sheets/PropSheet.h"
 #include "sheets/ResourceModule.h"
 #include "ui/AdvanceDlg.h"
+#include "ui/AuxiliaryDlg.h"
 #include "ui/BaseDlg.h"
 #include "ui/PageLink.h"
 
@@ -154,8 +155,42 @@ INT_PTR CALLBACK AdvancedPageProc(HWND page, UINT message, WPARAM, LPARAM lParam
     return 0;
 }
 
-// The device page has no dialog of its own yet: default dialog handling.
-INT_PTR CALLBACK AuxiliaryPageProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
+void CreateAuxiliaryDlg(HWND page, PROPSHEETPAGEW* description)
+{
+    if (!description)
+        return;
+    auto* context = reinterpret_cast<PROPSHEET_CONTEXT*>(description->lParam);
+    SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(context));
+    CWnd* pageWnd = CWnd::FromHandle(page);
+    // Without the holder nothing would ever delete the dialog.
+    if (!pageWnd || !context || !context->deviceDialog || context->deviceDialog->dialog)
+        return;
+    CAuxiliaryDlg* dialog = new CAuxiliaryDlg(context);   // zero-filled; null without memory
+    context->deviceDialog->dialog = dialog;
+    if (!dialog)
+        return;
+    dialog->CreateFromModule(IDD_DEVICE_PAGE, pageWnd, context->resources ? context->resources->module : nullptr);
+    dialog->ShowWindow(SW_SHOW);
+}
+
+INT_PTR CALLBACK AuxiliaryPageProc(HWND page, UINT message, WPARAM, LPARAM lParam)
+{
+    CAfxTempMapLock lock;
+    if (message == WM_INITDIALOG) {
+        CreateAuxiliaryDlg(page, reinterpret_cast<PROPSHEETPAGEW*>(lParam));
+    } else if (message == WM_NOTIFY && lParam) {
+        PROPSHEET_CONTEXT* context = ContextOf(page);
+        CAuxiliaryDlg* dialog = context && context->deviceDialog ? context->deviceDialog->dialog : nullptr;
+        if (!dialog)
+            return 0;
+        UINT code = reinterpret_cast<NMHDR*>(lParam)->code;
+        if (code == (UINT)PSN_APPLY)
+            dialog->SaveSettings();
+        else if (code == (UINT)PSN_HELP)
+            ShowHelpTopic(IDD_DEVICE_PAGE);
+    }
+    return 0;
+}
 
 void DestroyPageDialogs(PAGE_LINK* link)
 {
@@ -169,6 +204,8 @@ void DestroyPageDialogs(PAGE_LINK* link)
 
 void DestroyDeviceDialog(CAuxiliaryDlg** dialog)
 {
-    if (dialog)
-        *dialog = nullptr;
+    if (!dialog)
+        return;
+    delete *dialog;
+    *dialog = nullptr;
 }

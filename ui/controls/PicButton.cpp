@@ -64,6 +64,13 @@ void CPicButton::DrawImage(UINT id)
     if (image.GetLastStatus() != Gdiplus::Ok)
         return;
     CClientDC dc(this);
+    // A control with a window shape draws inside it only: a static's DC is
+    // clipped to its parent, not to the control.
+    if (HRGN shape = ::CreateRectRgn(0, 0, 0, 0)) {
+        if (::GetWindowRgn(m_hWnd, shape) != ERROR)
+            ::SelectClipRgn(dc.GetSafeHdc(), shape);
+        ::DeleteObject(shape);
+    }
     Gdiplus::Graphics graphics(dc.GetSafeHdc());
     Gdiplus::ImageAttributes attributes;
     if (!IsWindowEnabled())
