@@ -22,7 +22,7 @@ void CPicNumButton::Press()
 {
     SetFocus();
     Step();
-    SetTimer(TIMER_DELAY, kRepeatDelayMs);
+    SetTimer(TIMER_DELAY, m_nDelayMs);
 }
 
 void CPicNumButton::StopRepeat()
@@ -46,7 +46,7 @@ void CPicNumButton::OnTimer(UINT_PTR id)
         KillTimer(TIMER_DELAY);
         m_bRepeating = TRUE;
         Step();
-        SetTimer(TIMER_REPEAT, kRepeatPeriodMs);
+        SetTimer(TIMER_REPEAT, m_nPeriodMs);
     } else if (id == TIMER_REPEAT) {
         if (m_bRepeating)
             Step();

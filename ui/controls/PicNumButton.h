@@ -26,6 +26,10 @@ public:
 
     CNumEdit<int>* const m_pEdit;
     BOOL m_bRepeating = FALSE;   // the repeat timer steps the number
+    // The delay before the repeat and its period (tests drive the timers by
+    // their messages and set these out of reach).
+    UINT m_nDelayMs = kRepeatDelayMs;
+    UINT m_nPeriodMs = kRepeatPeriodMs;
     const int m_nKind;
 
 protected:

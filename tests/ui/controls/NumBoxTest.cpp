@@ -70,7 +70,9 @@ protected:
     void TearDown() override { parkPointer(); }
 
     // A scale box as the Advanced page sets it up: 25 to 400, value 100.
-    std::unique_ptr<CPicNumDlg> makeScaleBox(int value = 100)
+    // Unless realTimers, the arrows' timers never fire by themselves: the
+    // cases send their WM_TIMER messages.
+    std::unique_ptr<CPicNumDlg> makeScaleBox(int value = 100, bool realTimers = false)
     {
         std::unique_ptr<CPicNumDlg> box(new CPicNumDlg(IDD_SCALE_BOX));
         if (!box)
@@ -85,6 +87,10 @@ protected:
         box->m_nEditID = IDC_SCALE_EDIT;
         if (!box->CreateFromModule(IDD_SCALE_BOX, &page, nullptr))
             return nullptr;
+        if (!realTimers) {
+            for (CPicNumButton* arrow : { box->m_pUpArrow, box->m_pDownArrow })
+                arrow->m_nDelayMs = arrow->m_nPeriodMs = USER_TIMER_MAXIMUM;
+        }
         place(*box, IDC_SCALE_PLACE);
         box->m_pEdit->m_nMin = 25;
         box->m_pEdit->m_nMax = 400;
@@ -329,7 +335,7 @@ TEST_F(NumBoxGui, ThePointerLeavingAHeldArrowStopsTheRepeat)
 // The arrow's own timers, as Windows fires them.
 TEST_F(NumBoxGui, TheRealTimersRepeatAfterTheDelay)
 {
-    auto box = makeScaleBox(100);
+    auto box = makeScaleBox(100, true);
     ASSERT_TRUE(box);
     CPicNumButton& up = *box->m_pUpArrow;
     pressArrow(up);
@@ -434,7 +440,7 @@ TEST_F(NumBoxGui, BoxesDestroyedWhileAnArrowRepeatsEndCleanly)
         pressArrow(arrow);
         fire(arrow, CPicNumButton::TIMER_DELAY);
         ASSERT_TRUE(arrow.m_bRepeating) << i;
-        // The real repeat timer runs; a tick is queued for the arrow as well.
+        // The repeat timer runs; a tick is queued for the arrow as well.
         arrow.PostMessage(WM_TIMER, CPicNumButton::TIMER_REPEAT);
         box.reset();
         pumpMessages();
