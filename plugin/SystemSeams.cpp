@@ -110,6 +110,7 @@ const SYSTEM_SEAMS kRealCalls = {
     &RealControlDevice,
     &RealCloseDevice,
     &::DeviceCapabilitiesW,
+    &::GetCursorPos,
 };
 
 } // namespace

@@ -1,7 +1,7 @@
 // The few system calls that the tests must stand in for (what Wine cannot
 // give: a non-administrator token, answered message boxes, the help viewer's
-// window, USB port monitors, USB printing devices). Each entry defaults to the
-// real call.
+// window, USB port monitors, USB printing devices, a pointer that stays where
+// a test puts it). Each entry defaults to the real call.
 #pragma once
 
 #include <windows.h>
@@ -41,6 +41,11 @@ struct SYSTEM_SEAMS {
     // driver (and so back into this plug-in) on the calling thread.
     int(WINAPI* DeviceCapabilitiesW)(LPCWSTR device, LPCWSTR port, WORD capability, LPWSTR output,
                                      const DEVMODEW* devmode);
+
+    // The pointer's position on the screen (the tooltip's delay and placement).
+    // Moving the real pointer under the virtual X server brings input of its
+    // own, later and out of order with what a test sends.
+    BOOL(WINAPI* GetCursorPos)(LPPOINT point);
 };
 
 extern SYSTEM_SEAMS g_seams;
