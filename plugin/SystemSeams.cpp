@@ -100,6 +100,7 @@ const SYSTEM_SEAMS kRealCalls = {
     &::EnumPortsW,
     &::MessageBoxW,
     &RealHtmlHelpW,
+    &::GetCursorPos,
     &::SetupDiGetClassDevsW,
     &::SetupDiEnumDeviceInterfaces,
     &::SetupDiGetDeviceInterfaceDetailW,
@@ -110,7 +111,6 @@ const SYSTEM_SEAMS kRealCalls = {
     &RealControlDevice,
     &RealCloseDevice,
     &::DeviceCapabilitiesW,
-    &::GetCursorPos,
 };
 
 } // namespace

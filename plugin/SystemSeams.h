@@ -1,7 +1,7 @@
 // The few system calls that the tests must stand in for (what Wine cannot
 // give: a non-administrator token, answered message boxes, the help viewer's
-// window, USB port monitors, USB printing devices, a pointer that stays where
-// a test puts it). Each entry defaults to the real call.
+// window, USB port monitors, USB printing devices). Each entry defaults to the
+// real call.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +15,10 @@ struct SYSTEM_SEAMS {
                              LPDWORD returned);
     int(WINAPI* MessageBoxW)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
     HWND(WINAPI* HtmlHelpW)(HWND caller, LPCWSTR file, UINT command, DWORD_PTR data);
+    // The pointer's position (the tooltip's delay and placement): a pointer
+    // that stays where a test puts it. Moving the real pointer under the
+    // virtual X server brings input of its own, later than what a test sends.
+    BOOL(WINAPI* GetCursorPos)(LPPOINT point);
 
     // Device-interface enumeration (SetupAPI).
     HDEVINFO(WINAPI* SetupDiGetClassDevsW)(const GUID* cls, PCWSTR enumerator, HWND parent, DWORD flags);
@@ -41,11 +45,6 @@ struct SYSTEM_SEAMS {
     // driver (and so back into this plug-in) on the calling thread.
     int(WINAPI* DeviceCapabilitiesW)(LPCWSTR device, LPCWSTR port, WORD capability, LPWSTR output,
                                      const DEVMODEW* devmode);
-
-    // The pointer's position on the screen (the tooltip's delay and placement).
-    // Moving the real pointer under the virtual X server brings input of its
-    // own, later and out of order with what a test sends.
-    BOOL(WINAPI* GetCursorPos)(LPPOINT point);
 };
 
 extern SYSTEM_SEAMS g_seams;

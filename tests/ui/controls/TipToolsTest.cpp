@@ -29,11 +29,11 @@ static void PrintTo(const CRect& r, std::ostream* os)
 namespace {
 
 enum : UINT {
-    IDD_TIP_HOST = 9700,
-    IDC_PICTURE_A = 9701,
-    IDC_PICTURE_B = 9702,
-    IDC_NO_TIP = 9703,
-    IDC_PICTURE_C = 9704,
+    IDD_TIP_HOST = 9770,
+    IDC_PICTURE_A = 9771,
+    IDC_PICTURE_B = 9772,
+    IDC_NO_TIP = 9773,
+    IDC_PICTURE_C = 9774,
 };
 
 // A page-like owner that does the owner side of the tooltip.
