@@ -68,14 +68,20 @@ BOOL CTipTools::OnInitDialog()
 
 // --- entries -------------------------------------------------------------------
 
-TipToolMap* CTipTools::FindTool(HWND control)
+INT_PTR CTipTools::FindIndex(HWND control) const
 {
     if (!control)
-        return nullptr;
+        return -1;
     for (INT_PTR i = 0; i < m_entries.GetSize(); ++i)
         if (m_entries[i].hCtrl == control)
-            return &m_entries[i];
-    return nullptr;
+            return i;
+    return -1;
+}
+
+TipToolMap* CTipTools::FindTool(HWND control)
+{
+    const INT_PTR index = FindIndex(control);
+    return index < 0 ? nullptr : &m_entries[index];
 }
 
 BOOL CTipTools::AddTool(HWND control, LPCWSTR text)
@@ -106,10 +112,11 @@ TipToolMap* CTipTools::GetCurrentTool()
 
 void CTipTools::Track(HWND control)
 {
-    if (TipToolMap* entry = FindTool(control)) {
-        m_nCurrent = entry - m_entries.GetData();
+    const INT_PTR index = FindIndex(control);
+    if (index >= 0) {
+        m_nCurrent = index;
         if (m_hWnd)
-            SetTimer(TIMER_SHOW, entry->nDelay);   // replaces a running delay
+            SetTimer(TIMER_SHOW, m_entries[index].nDelay);   // replaces a running delay
         return;
     }
     if (!m_hWnd)
@@ -169,9 +176,11 @@ void CTipTools::ShowTip(BOOL show, TipToolMap* entry)
     if (!m_hWnd)
         return;
     if (show && entry) {
-        const INT_PTR index = entry - m_entries.GetData();
-        if (!m_entries.GetData() || index < 0 || index >= m_entries.GetSize())
-            return;
+        INT_PTR index = m_entries.GetSize() - 1;
+        while (index >= 0 && &m_entries[index] != entry)
+            --index;
+        if (index < 0)
+            return;   // not one of this popup's entries
         m_nCurrent = index;
         if (entry->strText.IsEmpty())
             return;
@@ -216,18 +225,16 @@ BOOL CTipTools::ShowOrHide(BOOL show)
     m_picture.ShowWindow(SW_HIDE);
     if (!IsWindowVisible())
         return FALSE;
-    m_nFadeTime = entry->nFadeTime;
-    const UINT step = m_nFadeTime / FADE_STEPS;
-    ModifyStyleEx(0, WS_EX_LAYERED);
-    if (!m_nFadeTime || !::SetLayeredWindowAttributes(m_hWnd, 0, 255, LWA_ALPHA) ||
-        !SetTimer(TIMER_FADE, std::max(step, 1u))) {
-        ShowWindow(SW_HIDE);
-        ModifyStyleEx(WS_EX_LAYERED, 0);
-        return FALSE;
-    }
+    // From here the fade holds the flag, and EndFade gives it back, also when
+    // the popup goes while any of this runs.
     m_bFading = TRUE;
+    m_nFadeTime = entry->nFadeTime;
     m_nFadeTicks = 0;
     m_fadeStart = GetTickCount64();
+    ModifyStyleEx(0, WS_EX_LAYERED);
+    if (!m_hWnd || !m_nFadeTime || !::SetLayeredWindowAttributes(m_hWnd, 0, 255, LWA_ALPHA) ||
+        !SetTimer(TIMER_FADE, std::max(m_nFadeTime / FADE_STEPS, 1u)))
+        EndFade(TRUE);
     return TRUE;
 }
 

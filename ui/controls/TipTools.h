@@ -89,10 +89,6 @@ public:
     void MeasureTip(TipToolMap* entry);
     static void FindLongestLine(HDC dc, LPCWSTR text, int* lineCount, CString* longestLine, SIZE* lineSize);
 
-    // The visible change, on the popup's thread: show at once, or start the
-    // fade-out. TRUE when a fade started (the flag stays taken until it ends).
-    BOOL ShowOrHide(BOOL show);
-
     // --- owner side ---
     // The owner's WM_SETCURSOR: a new control under the pointer is tracked; a
     // button going down on the tracked control hides the tip (the control
@@ -130,6 +126,10 @@ protected:
 
 private:
     friend UINT TipThreadProc(LPVOID request);
+    // The visible change, run with the flag taken: show at once, or start the
+    // fade-out. TRUE when a fade took the flag over (it gives it back at its end).
+    BOOL ShowOrHide(BOOL show);
+    INT_PTR FindIndex(HWND control) const;
     void Request(BOOL show);
     void StepFade();
     // Ends a running fade: hidden, opaque again, the flag released.
