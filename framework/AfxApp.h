@@ -76,6 +76,22 @@ protected:                                                   \
         (void)sizeof(ThisClass);                                              \
         static const AFX_MSGMAP_ENTRY entries[] = {
 
+// The map of a class template, written in its header:
+// BEGIN_TEMPLATE_MESSAGE_MAP(CNumEdit, T, CEdit) ... END_MESSAGE_MAP().
+#define BEGIN_TEMPLATE_MESSAGE_MAP(theClass, typeName, baseClass)             \
+    template <typename typeName>                                              \
+    const AFX_MSGMAP* theClass<typeName>::GetMessageMap() const               \
+    {                                                                         \
+        return GetThisMessageMap();                                           \
+    }                                                                         \
+    template <typename typeName>                                              \
+    const AFX_MSGMAP* theClass<typeName>::GetThisMessageMap()                 \
+    {                                                                         \
+        typedef theClass<typeName> ThisClass;                                 \
+        typedef baseClass TheBaseClass;                                       \
+        (void)sizeof(ThisClass);                                              \
+        static const AFX_MSGMAP_ENTRY entries[] = {
+
 #define END_MESSAGE_MAP()                                                     \
             { 0, 0, 0, 0, nullptr }                                           \
         };                                                                    \

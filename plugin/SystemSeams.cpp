@@ -111,6 +111,7 @@ const SYSTEM_SEAMS kRealCalls = {
     &RealControlDevice,
     &RealCloseDevice,
     &::DeviceCapabilitiesW,
+    &::ShellExecuteW,
 };
 
 } // namespace

@@ -1,12 +1,13 @@
 // The few system calls that the tests must stand in for (what Wine cannot
 // give: a non-administrator token, answered message boxes, the help viewer's
-// window, USB port monitors, USB printing devices). Each entry defaults to the
-// real call.
+// window, USB port monitors, USB printing devices, the browser). Each entry
+// defaults to the real call.
 #pragma once
 
 #include <windows.h>
 #include <winspool.h>
 #include <setupapi.h>
+#include <shellapi.h>
 
 struct SYSTEM_SEAMS {
     BOOL(WINAPI* GetTokenInformation)(HANDLE token, TOKEN_INFORMATION_CLASS cls, LPVOID info, DWORD size,
@@ -45,6 +46,10 @@ struct SYSTEM_SEAMS {
     // driver (and so back into this plug-in) on the calling thread.
     int(WINAPI* DeviceCapabilitiesW)(LPCWSTR device, LPCWSTR port, WORD capability, LPWSTR output,
                                      const DEVMODEW* devmode);
+
+    // Opens a document or an address with the shell (the logo's web page).
+    HINSTANCE(WINAPI* ShellExecuteW)(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
+                                     LPCWSTR directory, INT show);
 };
 
 extern SYSTEM_SEAMS g_seams;

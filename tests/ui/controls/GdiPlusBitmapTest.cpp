@@ -2,6 +2,8 @@
 // what a control draws from the cache is what the decoded picture draws.
 #include <gtest/gtest.h>
 
+#include "PictureTesting.h"
+
 #include "plugin/TessivonApp.h"
 #include "res/resource.h"
 #include "ui/controls/GdiPlusBitmap.h"
@@ -12,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+using namespace picturetest;
+
 namespace {
 
 enum : UINT {
@@ -21,70 +25,6 @@ enum : UINT {
     IDP_EMPTY = 9620,
     IDP_OTHER_TYPE = 9621,
     IDP_NOT_A_PICTURE = 9622,
-};
-
-class GdiPlusSession {
-public:
-    GdiPlusSession()
-    {
-        Gdiplus::GdiplusStartupInput input;
-        ok = Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
-    }
-    ~GdiPlusSession()
-    {
-        if (ok)
-            Gdiplus::GdiplusShutdown(token);
-    }
-    ULONG_PTR token = 0;
-    bool ok = false;
-};
-
-// A 32-bit DIB filled with one colour, drawn into with GDI+ and read back.
-class Canvas {
-public:
-    Canvas(int width, int height, COLORREF fill) : w(width), h(height)
-    {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-        old = SelectObject(dc, bitmap);
-        RECT all = { 0, 0, w, h };
-        HBRUSH brush = CreateSolidBrush(fill);
-        FillRect(dc, &all, brush);
-        DeleteObject(brush);
-    }
-    ~Canvas()
-    {
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-    // Draws as a picture control does: natural size at the origin, gamma 0.4 when disabled.
-    void draw(Gdiplus::Image& image, bool disabled)
-    {
-        Gdiplus::Graphics graphics(dc);
-        Gdiplus::ImageAttributes attributes;
-        if (disabled)
-            attributes.SetGamma(0.4f, Gdiplus::ColorAdjustTypeDefault);
-        INT iw = (INT)image.GetWidth(), ih = (INT)image.GetHeight();
-        graphics.DrawImage(&image, Gdiplus::Rect(0, 0, iw, ih), 0, 0, iw, ih, Gdiplus::UnitPixel, &attributes);
-    }
-    std::vector<DWORD> pixels() const
-    {
-        GdiFlush();
-        return std::vector<DWORD>(bits, bits + w * h);
-    }
-
-    int w, h;
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ old = nullptr;
-    DWORD* bits = nullptr;
 };
 
 class PictureHolders : public ::testing::Test {
