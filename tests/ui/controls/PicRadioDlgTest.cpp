@@ -3,36 +3,21 @@
 // the group's tooltip.
 #include <gtest/gtest.h>
 
+#include "PictureTesting.h"
+#include "TipTesting.h"
 #include "harness/TestWindow.h"
-#include "plugin/SystemSeams.h"
 #include "res/resource.h"
 #include "ui/controls/PicRadioDlg.h"
-
-#include <objidl.h>
-#include <gdiplus.h>
 
 #include <string>
 #include <vector>
 
 using namespace harness;
+using picturetest::GdiPlusSession;
+using tiptest::centerOf;
+using tiptest::FakePointer;
 
 namespace {
-
-class GdiPlusSession {
-public:
-    GdiPlusSession()
-    {
-        Gdiplus::GdiplusStartupInput input;
-        ok = Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
-    }
-    ~GdiPlusSession()
-    {
-        if (ok)
-            Gdiplus::GdiplusShutdown(token);
-    }
-    ULONG_PTR token = 0;
-    bool ok = false;
-};
 
 // What the owner callback saw.
 struct CallbackLog {
@@ -52,29 +37,11 @@ void RecordChoice(CWnd* owner)
 
 const UINT kPictures[3] = { IDC_DUPLEX_NONE, IDC_DUPLEX_LONG, IDC_DUPLEX_SHORT };
 
-// Where the tooltip sees the pointer; the real one stays parked away.
-POINT g_pointer = {};
-BOOL WINAPI FakeCursorPos(LPPOINT point)
-{
-    *point = g_pointer;
-    return TRUE;
-}
-
-POINT centerOf(HWND window)
-{
-    RECT r = {};
-    GetWindowRect(window, &r);
-    return { (r.left + r.right) / 2, (r.top + r.bottom) / 2 };
-}
-
 class PicRadioDlg : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(gdiplus.ok);
-        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, 2);
-        g_seams.GetCursorPos = &FakeCursorPos;
-        g_pointer = { 1000, 700 };
         g_log = CallbackLog();
         group = new CPicRadioDlg(IDD_DUPLEX_PICKER, CWnd::FromHandle(frame.hwnd()));
         ASSERT_NE(nullptr, group);
@@ -96,7 +63,6 @@ protected:
         g_log.group = nullptr;
         delete group;
         EXPECT_FALSE(CTipTools::IsBusy());
-        ResetSystemSeams();
     }
     HWND picture(int i) const { return ::GetDlgItem(group->m_hWnd, (int)kPictures[i]); }
     // What a user's click on a picture sends it.
@@ -122,6 +88,7 @@ protected:
     }
 
     GdiPlusSession gdiplus;
+    FakePointer pointer;
     CAfxTempMapLock lock;
     TestFrame frame;
     CPicRadioDlg* group = nullptr;
@@ -265,7 +232,7 @@ TEST_F(PicRadioDlgGui, ThePicturesTipsShowAndHideWithThePointer)
     HWND popup = tip.m_hWnd;
 
     const POINT at = centerOf(picture(0));
-    g_pointer = at;
+    FakePointer::at = at;
     SendMessageW(picture(0), WM_SETCURSOR, (WPARAM)picture(0), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(picture(0), tip.GetTrackedControl());
     ASSERT_TRUE(KillTimer(popup, CTipTools::TIMER_SHOW));   // the delay ran
@@ -295,7 +262,7 @@ TEST_F(PicRadioDlgGui, AClickOnThePictureUnderTheTipHidesIt)
     CTipTools& tip = group->m_tip;
     tip.AddTool(picture(2), L"Turn over on the short edge");
     const POINT at = centerOf(picture(2));
-    g_pointer = at;
+    FakePointer::at = at;
     SendMessageW(picture(2), WM_SETCURSOR, (WPARAM)picture(2), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     SendMessageW(tip.m_hWnd, WM_TIMER, CTipTools::TIMER_SHOW, 0);
     ASSERT_TRUE(IsWindowVisible(tip.m_hWnd));

@@ -3,15 +3,13 @@
 // one-at-a-time rule, and popups destroyed while they fade.
 #include <gtest/gtest.h>
 
+#include "PictureTesting.h"
+#include "TipTesting.h"
 #include "harness/ProcessResources.h"
 #include "harness/TestWindow.h"
-#include "plugin/SystemSeams.h"
 #include "res/resource.h"
 #include "ui/controls/PicButton.h"
 #include "ui/controls/TipTools.h"
-
-#include <objidl.h>
-#include <gdiplus.h>
 
 #include <algorithm>
 #include <memory>
@@ -20,6 +18,9 @@
 #include <vector>
 
 using namespace harness;
+using picturetest::GdiPlusSession;
+using tiptest::centerOf;
+using tiptest::FakePointer;
 
 static void PrintTo(const CRect& r, std::ostream* os)
 {
@@ -76,39 +77,6 @@ BEGIN_MESSAGE_MAP(CTipHost, CUIDialog)
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
-class GdiPlusSession {
-public:
-    GdiPlusSession()
-    {
-        Gdiplus::GdiplusStartupInput input;
-        ok = Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
-    }
-    ~GdiPlusSession()
-    {
-        if (ok)
-            Gdiplus::GdiplusShutdown(token);
-    }
-    ULONG_PTR token = 0;
-    bool ok = false;
-};
-
-// Where the tooltip sees the pointer. The real one stays parked away from
-// every test window, so that it brings no input of its own.
-POINT g_pointer = {};
-BOOL WINAPI FakeCursorPos(LPPOINT point)
-{
-    *point = g_pointer;
-    return TRUE;
-}
-void parkRealPointer() { SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, 2); }
-
-POINT centerOf(HWND window)
-{
-    RECT r = {};
-    GetWindowRect(window, &r);
-    return { (r.left + r.right) / 2, (r.top + r.bottom) / 2 };
-}
-
 LPARAM clientPoint(HWND window, POINT screen)
 {
     ScreenToClient(window, &screen);
@@ -118,7 +86,7 @@ LPARAM clientPoint(HWND window, POINT screen)
 // The pointer comes to rest on a window: what the system sends it.
 void pointerTo(HWND window, POINT where)
 {
-    g_pointer = where;
+    FakePointer::at = where;
     SendMessageW(window, WM_SETCURSOR, (WPARAM)window, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     SendMessageW(window, WM_MOUSEMOVE, 0, clientPoint(window, where));
 }
@@ -217,9 +185,6 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(CTipTools::IsBusy());
-        parkRealPointer();
-        g_seams.GetCursorPos = &FakeCursorPos;
-        g_pointer = { 1000, 700 };
         ASSERT_TRUE(makeHost(host, frame.hwnd()));
         pumpMessages();
         popup = host.tip.m_hWnd;
@@ -232,7 +197,6 @@ protected:
     {
         finishFade(host.tip);
         EXPECT_FALSE(CTipTools::IsBusy());
-        ResetSystemSeams();
     }
     // The pointer rests on a control until its tip shows.
     void showTipOf(HWND control)
@@ -243,6 +207,7 @@ protected:
     }
     HWND tipText() const { return ::GetDlgItem(popup, IDC_TIP_TEXT); }
 
+    FakePointer pointer;   // before any window
     CAfxTempMapLock lock;
     TestFrame frame;
     CTipHost host;
@@ -303,14 +268,14 @@ TEST_F(TipToolsGui, NothingShowsWhenThePointerLeavesFirst)
     // Off the owner altogether (no message reaches it): the delay ends with
     // the pointer elsewhere and shows nothing.
     pointerTo(a);
-    g_pointer = { 1000, 700 };
+    FakePointer::at = { 1000, 700 };
     EXPECT_TRUE(elapseDelay(host.tip));
     EXPECT_FALSE(visible(popup));
 
     // Leaving a picture (its leave message) stops the delay and forgets it.
     pointerTo(none);
     pointerTo(a);
-    g_pointer = { 1000, 700 };
+    FakePointer::at = { 1000, 700 };
     PostMessageW(host.m_hWnd, WM_PICTURE_LEFT, 0, 0);
     pumpMessages();
     EXPECT_EQ(nullptr, host.tip.GetTrackedControl());
@@ -628,7 +593,7 @@ TEST_F(TipToolsGui, PopupsDestroyedWhileTheyFadeLeaveNothingBehind)
         }
         HWND tipWindow = tip->m_hWnd;
         tip->Track(control);
-        g_pointer = centerOf(control);
+        FakePointer::at = centerOf(control);
         ASSERT_TRUE(elapseDelay(*tip));
         ASSERT_TRUE(visible(tipWindow));
         tip->Track((HWND) nullptr);
