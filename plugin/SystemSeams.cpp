@@ -100,6 +100,7 @@ const SYSTEM_SEAMS kRealCalls = {
     &::EnumPortsW,
     &::MessageBoxW,
     &RealHtmlHelpW,
+    &::GetCursorPos,
     &::SetupDiGetClassDevsW,
     &::SetupDiEnumDeviceInterfaces,
     &::SetupDiGetDeviceInterfaceDetailW,

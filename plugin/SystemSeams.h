@@ -16,6 +16,10 @@ struct SYSTEM_SEAMS {
                              LPDWORD returned);
     int(WINAPI* MessageBoxW)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
     HWND(WINAPI* HtmlHelpW)(HWND caller, LPCWSTR file, UINT command, DWORD_PTR data);
+    // The pointer's position (the tooltip's delay and placement): a pointer
+    // that stays where a test puts it. Moving the real pointer under the
+    // virtual X server brings input of its own, later than what a test sends.
+    BOOL(WINAPI* GetCursorPos)(LPPOINT point);
 
     // Device-interface enumeration (SetupAPI).
     HDEVINFO(WINAPI* SetupDiGetClassDevsW)(const GUID* cls, PCWSTR enumerator, HWND parent, DWORD flags);
