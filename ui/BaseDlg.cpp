@@ -8,7 +8,12 @@
 
 CBaseDlg::CBaseDlg(PROPSHEET_CONTEXT* context) : CPropDlg(IDD_BASIC_PAGE), m_context(context) {}
 
-CBaseDlg::~CBaseDlg() = default;
+CBaseDlg::~CBaseDlg()
+{
+    delete m_pCopies;
+    delete m_pFeedEdge;
+    delete m_pPaperPopup;
+}
 
 BEGIN_MESSAGE_MAP(CBaseDlg, CPropDlg)
 END_MESSAGE_MAP()
