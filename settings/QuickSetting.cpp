@@ -496,3 +496,20 @@ HRESULT CQuickSetting::Save()
     m_document.save(writer, L"\t", pugi::format_indent, pugi::encoding_utf8);
     return file.Commit() ? S_OK : E_FAIL;
 }
+
+HRESULT CQuickSetting::RenumberCustomPapers(int deletedId)
+{
+    if (deletedId < FIRST_CUSTOM_PAPER_ID || deletedId > LAST_CUSTOM_PAPER_ID)
+        return S_FALSE;
+    bool changed = false;
+    for (INT_PTR i = 0; i < m_records.GetSize(); ++i) {
+        int& paper = m_records[i].paper.sizeIndex;
+        if (paper <= deletedId || paper > LAST_CUSTOM_PAPER_ID)
+            continue;
+        --paper;
+        if (xml_node element = m_elements[(size_t)i])
+            element.child(L"Paper").child(L"Size").attribute(L"index").set_value(paper);
+        changed = true;
+    }
+    return changed ? Save() : S_FALSE;
+}

@@ -93,6 +93,10 @@ public:
     // The element half of DeleteItem: removes the element of the first set
     // with this id and writes the file (the set itself stays in the list).
     HRESULT RemoveItemNode(int id);
+    // Custom papers are numbered by position: after the custom paper with
+    // this id was deleted, every set naming a later custom paper follows it
+    // down by one. One write when any set changed; S_FALSE when none did.
+    HRESULT RenumberCustomPapers(int deletedId);
 
     // Root/QuickSetting, made when missing; null when it cannot be made.
     pugi::xml_node GetQuickSettingNode();

@@ -1,0 +1,342 @@
+// The custom-paper dialog, run modally over the Basic page of the real
+// document sheet and driven inside its own modal loop as a user drives it:
+// clicks and double clicks on the grid's cells, characters typed into the
+// cell editor, keys posted to the focus, clicks on the pictures and buttons.
+// Checked in the custom-paper file, the quick-settings file and the private
+// DEVMODE.
+#include <gtest/gtest.h>
+
+#include "harness/CoreDriver.h"
+#include "harness/SavedDataFile.h"
+#include "harness/SheetHost.h"
+#include "harness/TestPrinter.h"
+#include "harness/TestWindow.h"
+#include "plugin/OemUI2.h"
+#include "plugin/SystemSeams.h"
+#include "res/resource.h"
+#include "settings/DefaultSettings.h"
+#include "settings/FeatureSettings.h"
+#include "settings/PaperList.h"
+#include "settings/PrivateDevMode.h"
+#include "settings/QuickSetting.h"
+#include "sheets/Help.h"
+#include "sheets/PropSheet.h"
+#include "sheets/ResourceModule.h"
+#include "ui/BaseDlg.h"
+#include "ui/CustomPaperDlg.h"
+#include "ui/PageLink.h"
+
+#include <htmlhelp.h>
+#include <pugixml.hpp>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace harness;
+
+namespace {
+
+// --- seams ----------------------------------------------------------------------------
+
+struct Box {
+    std::wstring text, caption;
+};
+std::vector<Box> g_boxes;
+int WINAPI RecordBox(HWND, LPCWSTR text, LPCWSTR caption, UINT)
+{
+    g_boxes.push_back({ text ? text : L"", caption ? caption : L"" });
+    return IDOK;
+}
+
+std::vector<DWORD_PTR> g_helpTopics;
+HWND WINAPI RecordHelp(HWND, LPCWSTR, UINT command, DWORD_PTR data)
+{
+    if (command == HH_HELP_CONTEXT)
+        g_helpTopics.push_back(data);
+    return nullptr;
+}
+
+std::wstring windowText(HWND window)
+{
+    WCHAR text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+// --- data -----------------------------------------------------------------------------
+
+PAPER_INFO Paper(const wchar_t* name, float width, float height, DWORD unit = PAPER_UNIT_MM)
+{
+    PAPER_INFO p = {};
+    SetPaperName(&p, name);
+    p.unit = unit;
+    SetPaperSize(&p, width, height, unit == PAPER_UNIT_INCH, 72);
+    return p;
+}
+
+std::vector<PAPER_INFO> StoredPapers(const SavedDataFile& file)
+{
+    std::vector<PAPER_INFO> out;
+    std::optional<std::string> bytes = file.read();
+    if (!bytes || bytes->size() % sizeof(PAPER_INFO))
+        return out;
+    out.resize(bytes->size() / sizeof(PAPER_INFO));
+    memcpy(out.data(), bytes->data(), bytes->size());
+    return out;
+}
+
+std::vector<std::wstring> Names(const std::vector<PAPER_INFO>& papers)
+{
+    std::vector<std::wstring> names;
+    for (const PAPER_INFO& p : papers)
+        names.push_back(p.name);
+    return names;
+}
+
+// A quick set as the file holds it.
+struct StoredSet {
+    std::wstring name;
+    int id;
+    std::wstring paper;
+    int paperId;
+    bool operator==(const StoredSet& o) const
+    {
+        return name == o.name && id == o.id && paper == o.paper && paperId == o.paperId;
+    }
+};
+std::ostream& operator<<(std::ostream& out, const StoredSet& s)
+{
+    return out << "{" << narrow(s.name) << " " << s.id << " " << narrow(s.paper) << " " << s.paperId << "}";
+}
+
+std::vector<StoredSet> StoredSets(const SavedDataFile& file)
+{
+    std::vector<StoredSet> sets;
+    pugi::xml_document doc;
+    if (!doc.load_file(file.path().c_str()))
+        return sets;
+    for (pugi::xml_node item : doc.child(L"Root").child(L"QuickSetting").children(L"Item")) {
+        pugi::xml_node size = item.child(L"Paper").child(L"Size");
+        sets.push_back({ item.attribute(L"name").value(), item.attribute(L"id").as_int(),
+                         size.attribute(L"name").value(), size.attribute(L"index").as_int() });
+    }
+    return sets;
+}
+
+// --- the dialog as a user drives it --------------------------------------------------------
+
+struct Dialog {
+    CCustomPaperDlg* object;
+    HWND hwnd;
+    HWND grid;
+
+    HWND item(int id) const { return GetDlgItem(hwnd, id); }
+    POINT cellCentre(int row, int column) const
+    {
+        CRect cell;
+        object->m_grid.GetCellRect(row, column, cell);
+        return { (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2 };
+    }
+    void click(int row, int column) const
+    {
+        POINT p = cellCentre(row, column);
+        SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    }
+    void doubleClick(int row, int column) const
+    {
+        click(row, column);
+        POINT p = cellCentre(row, column);
+        SendMessageW(grid, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    }
+    HWND editor() const { return object->m_grid.GetEditWindow(); }
+    // Opens the cell's editor, selects its text and types over it; the
+    // characters reach the editor through the modal loop.
+    void retype(int row, int column, const std::wstring& text) const
+    {
+        doubleClick(row, column);
+        HWND edit = editor();
+        ASSERT_TRUE(edit && GetFocus() == edit);
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        if (text.empty())
+            PostMessageW(edit, WM_CHAR, VK_BACK, 1);
+        for (wchar_t c : text)
+            PostMessageW(edit, WM_CHAR, c, 1);
+    }
+    // A key pressed where the focus is, through the modal loop.
+    void key(UINT vk) const
+    {
+        HWND focus = GetFocus();
+        PostMessageW(focus, WM_KEYDOWN, vk, 1);
+        PostMessageW(focus, WM_KEYUP, vk, 0xC0000001);
+    }
+    void clickPicture(int id) const
+    {
+        SendMessageW(item(id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        SendMessageW(item(id), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    }
+    void press(int id) const { SendMessageW(item(id), BM_CLICK, 0, 0); }
+
+    std::wstring text(int row, int column) const { return object->m_grid.GetItemText(row, column).GetString(); }
+    std::vector<std::wstring> row(int r) const
+    {
+        std::vector<std::wstring> cells;
+        for (int c = 0; c < CUSTOM_COLUMN_COUNT; ++c)
+            cells.push_back(text(r, c));
+        return cells;
+    }
+    int rows() const { return (int)SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0); }
+    int mark() const { return (int)SendMessageW(grid, LVM_GETSELECTIONMARK, 0, 0); }
+    int selected() const { return (int)SendMessageW(grid, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED); }
+    bool hintShown() const { return IsWindowVisible(item(IDC_CUSTOM_INVALID)) != FALSE; }
+    bool valid() const { return object->m_grid.m_bValid != FALSE; }
+    const PAPER_INFO& paper(int n) const { return object->m_context->settings->PaperList().CustomPapers()[n]; }
+};
+
+typedef std::function<void(Dialog&)> Step;
+
+// The steps of a run, one per tick of a thread timer in the modal loop, so
+// that what a step posts is handled by the loop before the next step.
+struct Script {
+    CCustomPaperDlg* dialog = nullptr;
+    std::vector<Step> steps;
+    size_t next = 0;
+    int idle = 0;
+    bool running = false;
+};
+Script* g_script = nullptr;
+
+VOID CALLBACK ScriptTick(HWND, UINT, UINT_PTR id, DWORD)
+{
+    Script* s = g_script;
+    if (!s || s->running || !s->dialog->m_hWnd || !IsWindowVisible(s->dialog->m_hWnd))
+        return;
+    s->running = true;
+    Dialog d{ s->dialog, s->dialog->m_hWnd, s->dialog->m_grid.m_hWnd };
+    if (s->next < s->steps.size()) {
+        s->steps[s->next++](d);
+    } else if (++s->idle > 20) {
+        // Every step ran and the dialog is still open: a fault of the test's own.
+        ADD_FAILURE() << "the dialog did not close";
+        KillTimer(nullptr, id);
+        s->dialog->EndDialog(-2);
+    }
+    s->running = false;
+}
+
+// A document sheet on a printer of the test's own, with the custom-paper
+// dialog opened over its Basic page.
+class CustomPaper : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(printer.ok()) << printer.failureText();
+        ASSERT_TRUE(core && papersFile.ok() && setsFile.ok());
+        g_boxes.clear();
+        g_helpTopics.clear();
+        g_seams.MessageBoxW = &RecordBox;
+        g_seams.HtmlHelpW = &RecordHelp;
+        DEFAULT_SETTINGS defaults;
+        fallback = LocaleDefaultPaper(*LoadDefaultSettings(&defaults));
+    }
+    void TearDown() override { ResetSystemSeams(); }
+
+    // Opens the sheet, lets `before` prepare the sheet's context, runs the
+    // dialog with the steps and answers what DoModal answered.
+    INT_PTR Run(const std::vector<Step>& steps, const std::function<void(PROPSHEET_CONTEXT*)>& before = {})
+    {
+        INT_PTR result = -3;
+        IOemUI2* plugin = new IOemUI2;
+        EXPECT_EQ(S_OK, plugin->PublishDriverInterface(core->unknown()));
+        {
+            SheetHost host(plugin, printer.handle(), printer.name(), core.get());
+            SheetRun run = host.show(SheetKind::Document, [&](HWND sheet) {
+                HWND page = (HWND)SendMessageW(sheet, PSM_INDEXTOHWND, 0, 0);
+                context = reinterpret_cast<PROPSHEET_CONTEXT*>(GetWindowLongPtrW(page, DWLP_USER));
+                ASSERT_TRUE(context && context->pageLink && context->pageLink->basicPage);
+                block = context->devmode->pPrivate;
+                if (before)
+                    before(context);
+                CCustomPaperDlg dialog(context->pageLink->basicPage);
+                dialog.m_context = context;
+                Script script;
+                script.dialog = &dialog;
+                script.steps = steps;
+                g_script = &script;
+                UINT_PTR timer = SetTimer(nullptr, 0, 10, &ScriptTick);
+                result = dialog.DoModal();
+                KillTimer(nullptr, timer);
+                g_script = nullptr;
+                EXPECT_EQ(steps.size(), script.next);
+                privateAfter = *block;
+            });
+            EXPECT_TRUE(run.shown);
+            // The feature model lives on the host's heap.
+            plugin->Release();
+        }
+        context = nullptr;
+        block = nullptr;
+        return result;
+    }
+    // Custom papers in the file before the sheet starts.
+    void Store(const std::vector<PAPER_INFO>& papers) { ASSERT_TRUE(papersFile.write(papers)); }
+    std::wstring Text(UINT id) const
+    {
+        RESOURCE_MODULE res = {};
+        LoadResourceModule(&res, printer.handle());
+        WCHAR text[512] = {};
+        LoadStringW(res.module, id, text, 512);
+        FreeResourceModule(&res);
+        return text;
+    }
+
+    SavedDataFile papersFile{ "bq2100PS_cp.cfg" };
+    SavedDataFile setsFile{ "bq2100PS_qs.xml" };
+    TestPrinter printer{ TestPrinter::Mode::Unique };
+    std::unique_ptr<CoreDriver> core = CoreDriver::fromDefaultPpd();
+    DEFAULT_PAPER fallback = {};
+    PROPSHEET_CONTEXT* context = nullptr;
+    PRIVATE_DEVMODE* block = nullptr;
+    PRIVATE_DEVMODE privateAfter = {};
+};
+
+typedef CustomPaper CustomPaperDataFileGui;
+
+} // namespace
+
+TEST_F(CustomPaperDataFileGui, ShowsTheCustomPapersInTheirUnitsWithTheDocumentsPaperSelected)
+{
+    Store({ Paper(L"Poster", 210, 297), Paper(L"Card", 3.54f, 4.72f, PAPER_UNIT_INCH), Paper(L"Slip", 100, 150) });
+    INT_PTR result = Run({
+        [&](Dialog& d) {
+            EXPECT_EQ(Text(IDS_CUSTOM_PAPER), windowText(d.hwnd));
+            EXPECT_EQ(Text(IDS_CUSTOM_OK), windowText(d.item(IDC_CUSTOM_OK)));
+            EXPECT_EQ(3, d.rows());
+            EXPECT_EQ(std::vector<std::wstring>({ L"Poster", L"210.0", L"297.0", L"mm" }), d.row(0));
+            EXPECT_EQ(std::vector<std::wstring>({ L"Card", L"3.54", L"4.72", L"inch" }), d.row(1));
+            EXPECT_EQ(1, d.mark());
+            EXPECT_EQ(1, d.selected());
+            EXPECT_FALSE(d.hintShown());
+            EXPECT_EQ(Text(IDS_CUSTOM_INFO_TIP), d.object->m_tip.FindTool(d.item(IDC_CUSTOM_INFO))->strText.GetString());
+            saveScreenshot(d.hwnd, L"custom-paper-dialog");
+        },
+        // Poster in inches: the sizes it holds in inches, nothing recomputed.
+        [&](Dialog& d) { d.click(0, CUSTOM_COLUMN_UNIT); },
+        [&](Dialog& d) { d.key(VK_DOWN); d.key(VK_RETURN); },
+        [&](Dialog& d) {
+            EXPECT_EQ(std::vector<std::wstring>({ L"Poster", L"8.27", L"11.69", L"inch" }), d.row(0));
+            EXPECT_EQ(210.0f, d.paper(0).widthMm);
+            EXPECT_EQ(PAPER_UNIT_INCH, d.paper(0).unit);
+            d.press(IDC_CUSTOM_CANCEL);
+        },
+    }, [](PROPSHEET_CONTEXT* c) { c->devmode->pPrivate->paperId = 258; });
+    EXPECT_EQ(IDCANCEL, result);
+    std::vector<PAPER_INFO> stored = StoredPapers(papersFile);
+    ASSERT_EQ(3u, stored.size());
+    EXPECT_EQ(PAPER_UNIT_INCH, stored[0].unit);
+    EXPECT_EQ(210.0f, stored[0].widthMm);
+    EXPECT_EQ(297.0f, stored[0].heightMm);
+    EXPECT_EQ(258, privateAfter.paperId);   // Cancel picks no paper
+}
