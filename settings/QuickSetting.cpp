@@ -497,19 +497,78 @@ HRESULT CQuickSetting::Save()
     return file.Commit() ? S_OK : E_FAIL;
 }
 
-HRESULT CQuickSetting::RenumberCustomPapers(int deletedId)
+namespace {
+
+// The Size element of an item's paper, made when missing.
+xml_node SizeElement(xml_node item)
 {
-    if (deletedId < FIRST_CUSTOM_PAPER_ID || deletedId > LAST_CUSTOM_PAPER_ID)
-        return S_FALSE;
+    xml_node paper = item.child(L"Paper");
+    if (!paper)
+        paper = item.append_child(L"Paper");
+    xml_node size = paper.child(L"Size");
+    return size || !paper ? size : paper.append_child(L"Size");
+}
+
+void SetAttribute(xml_node node, const wchar_t* name, const wchar_t* value)
+{
+    xml_attribute a = node.attribute(name);
+    (a ? a : node.append_attribute(name)).set_value(value);
+}
+
+void SetAttribute(xml_node node, const wchar_t* name, int value)
+{
+    xml_attribute a = node.attribute(name);
+    (a ? a : node.append_attribute(name)).set_value(value);
+}
+
+} // namespace
+
+HRESULT CQuickSetting::FollowCustomPaperDeletion(int deletedId, const WCHAR* deletedName, const WCHAR* fallbackName,
+                                                 int fallbackId)
+{
+    if (deletedId < FIRST_CUSTOM_PAPER_ID || deletedId > LAST_CUSTOM_PAPER_ID || !deletedName)
+        return E_INVALIDARG;
+    const CString replacement = fallbackName ? fallbackName : L"";
     bool changed = false;
-    for (INT_PTR i = 0; i < m_records.GetSize(); ++i) {
-        int& paper = m_records[i].paper.sizeIndex;
-        if (paper <= deletedId || paper > LAST_CUSTOM_PAPER_ID)
+    CArray<_QS_STRUCK> moved;
+    std::vector<xml_node> movedElements;
+    for (INT_PTR i = 0; i < m_records.GetSize();) {
+        _QS_STRUCK& record = m_records[i];
+        xml_node element = m_elements[(size_t)i];
+        int& paper = record.paper.sizeIndex;
+        // A set names the deleted paper by its name or, renamed since, by its number.
+        if (record.paper.sizeName == deletedName || paper == deletedId) {
+            record.paper.sizeName = replacement;
+            paper = fallbackId;
+            if (element) {
+                xml_node size = SizeElement(element);
+                SetAttribute(size, L"name", replacement.GetString());
+                SetAttribute(size, L"index", fallbackId);
+            }
+            moved.Add(record);
+            movedElements.push_back(element);
+            m_records.RemoveAt(i);
+            m_elements.erase(m_elements.begin() + i);
+            changed = true;
             continue;
-        --paper;
-        if (xml_node element = m_elements[(size_t)i])
-            element.child(L"Paper").child(L"Size").attribute(L"index").set_value(paper);
-        changed = true;
+        }
+        if (paper > deletedId && paper <= LAST_CUSTOM_PAPER_ID) {
+            --paper;
+            if (element)
+                SetAttribute(SizeElement(element), L"index", paper);
+            changed = true;
+        }
+        ++i;
+    }
+    // The sets that took the default paper go to the end, in their order.
+    for (INT_PTR i = 0; i < moved.GetSize(); ++i) {
+        xml_node element = movedElements[(size_t)i];
+        if (element) {
+            xml_node list = element.parent();
+            element = list.append_move(element);
+        }
+        m_records.Add(moved[i]);
+        m_elements.push_back(element);
     }
     return changed ? Save() : S_FALSE;
 }

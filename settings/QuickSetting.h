@@ -93,10 +93,13 @@ public:
     // The element half of DeleteItem: removes the element of the first set
     // with this id and writes the file (the set itself stays in the list).
     HRESULT RemoveItemNode(int id);
-    // Custom papers are numbered by position: after the custom paper with
-    // this id was deleted, every set naming a later custom paper follows it
-    // down by one. One write when any set changed; S_FALSE when none did.
-    HRESULT RenumberCustomPapers(int deletedId);
+    // After the custom paper with this id and name was deleted: every set
+    // that named it (by name, or by id) takes the fallback paper and moves to
+    // the end of the list, in its order; custom papers are numbered by
+    // position, so every set naming a later custom paper follows it down by
+    // one. The file is written once when any set changed; S_FALSE when none did.
+    HRESULT FollowCustomPaperDeletion(int deletedId, const WCHAR* deletedName, const WCHAR* fallbackName,
+                                      int fallbackId);
 
     // Root/QuickSetting, made when missing; null when it cannot be made.
     pugi::xml_node GetQuickSettingNode();

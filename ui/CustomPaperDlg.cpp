@@ -364,22 +364,9 @@ void CCustomPaperDlg::FollowDeletion(int deletedId, const CString& deletedName)
     CQuickSetting* quickSets = m_context ? m_context->quickSettings : nullptr;
     if (!quickSets)
         return;
-    // The sets that named the deleted paper take the default paper and go to
-    // the end of the list, each once.
-    std::vector<_QS_STRUCK> named;
-    for (INT_PTR i = 0; i < quickSets->GetCount(); ++i) {
-        _QS_STRUCK set = quickSets->GetItem((int)i);
-        if (set.paper.sizeName == deletedName)
-            named.push_back(set);
-    }
-    const PAPER_INFO* fallbackPaper = papers ? papers->GetPaper(fallbackId) : nullptr;
-    for (_QS_STRUCK& set : named) {
-        set.paper.sizeName = fallbackPaper ? CString(fallbackPaper->name) : CString();
-        set.paper.sizeIndex = fallbackId;
-        if (SUCCEEDED(quickSets->DeleteItem(set.id)))
-            quickSets->AddItem(set);
-    }
-    quickSets->RenumberCustomPapers(deletedId);
+    const PAPER_INFO* fallbackPaper = papers ? papers->GetPaper(papers->FindPaperById(fallbackId)) : nullptr;
+    quickSets->FollowCustomPaperDeletion(deletedId, deletedName, fallbackPaper ? fallbackPaper->name : L"",
+                                         fallbackId);
 }
 
 // --- the end --------------------------------------------------------------------------

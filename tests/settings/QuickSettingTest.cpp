@@ -656,3 +656,50 @@ TEST_F(QuickSettingDataFile, AFailedSaveLeavesThePreviousFile)
     EXPECT_EQ(7, reopened->GetCount());
     EXPECT_EQ(textOf({ sample(2) }), textOf({ reopened->GetItem(1) }));
 }
+
+// --- a deleted custom paper ----------------------------------------------------------------
+
+namespace {
+int g_moves = 0;
+BOOL WINAPI CountedMove(LPCSTR from, LPCSTR to, DWORD flags)
+{
+    ++g_moves;
+    return MoveFileExA(from, to, flags);
+}
+_QS_STRUCK onPaper(int id, const wchar_t* paper, int paperId)
+{
+    _QS_STRUCK r = sample(id);
+    r.paper.sizeName = paper;
+    r.paper.sizeIndex = paperId;
+    return r;
+}
+} // namespace
+
+TEST_F(QuickSettingDataFile, ADeletedCustomPaperMovesItsSetsToTheEndAndRenumbersTheLaterOnesInOneWrite)
+{
+    // Custom papers before the deletion: 257 Poster, 258 Card, 259 Slip.
+    {
+        auto store = open();
+        ASSERT_EQ(S_OK, store->AddItem(onPaper(1, L"Poster", 257)));
+        ASSERT_EQ(S_OK, store->AddItem(onPaper(2, L"Poster", 257)));
+        ASSERT_EQ(S_OK, store->AddItem(onPaper(3, L"Card", 258)));
+        ASSERT_EQ(S_OK, store->AddItem(onPaper(4, L"Old name", 257)));   // Poster before a rename
+        ASSERT_EQ(S_OK, store->AddItem(onPaper(5, L"Slip", 259)));
+    }
+    auto store = open();
+    g_moves = 0;
+    g_DataFileCalls.MoveFileExA = &CountedMove;
+    ASSERT_EQ(S_OK, store->FollowCustomPaperDeletion(257, L"Poster", L"A4", 1));
+    EXPECT_EQ(1, g_moves);
+
+    const std::vector<_QS_STRUCK> expected = { expectedDefault(),    onPaper(3, L"Card", 257),
+                                               onPaper(5, L"Slip", 258), onPaper(1, L"A4", 1),
+                                               onPaper(2, L"A4", 1), onPaper(4, L"A4", 1) };
+    EXPECT_EQ(textOf(expected), textOf(recordsOf(*store)));
+    EXPECT_EQ(fileText(expected), content());
+
+    // Nothing names the last custom paper: no write.
+    EXPECT_EQ(S_FALSE, store->FollowCustomPaperDeletion(259, L"Gone", L"A4", 1));
+    EXPECT_EQ(E_INVALIDARG, store->FollowCustomPaperDeletion(1, L"A4", L"Letter", 0)) << "a standard paper";
+    EXPECT_EQ(1, g_moves);
+}
