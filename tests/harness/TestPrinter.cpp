@@ -7,6 +7,8 @@
 namespace harness {
 namespace {
 
+constexpr wchar_t kDriverFileMutex[] = L"Local\\bq2100ps-driver-files";
+
 std::wstring win32Message(const wchar_t* what, DWORD error)
 {
     return std::wstring(what) + L" failed, error " + std::to_wstring(error);
@@ -54,7 +56,33 @@ PrinterHandle addPrinter(const std::wstring& name, const std::wstring& port, DWO
     return printer;
 }
 
+// The driver's first use of the printer in this process, under DriverFileLock:
+// it reads the PPD now, and from its cache later. Empty on success.
+std::wstring loadDriverFor(HANDLE printer, const std::wstring& name)
+{
+    LONG size = DocumentPropertiesW(nullptr, printer, const_cast<wchar_t*>(name.c_str()), nullptr, nullptr, 0);
+    if (size > 0)
+        return {};
+    return L"DocumentPropertiesW answered " + std::to_wstring(size) + L", error " + std::to_wstring(GetLastError()) +
+           L", for " + name + L": the driver could not read its PPD";
+}
+
 } // namespace
+
+DriverFileLock::DriverFileLock() : m_mutex(CreateMutexW(nullptr, FALSE, kDriverFileMutex))
+{
+    // WAIT_ABANDONED (a program that ended while holding it) also hands it over.
+    if (m_mutex)
+        WaitForSingleObject(m_mutex, INFINITE);
+}
+
+DriverFileLock::~DriverFileLock()
+{
+    if (m_mutex) {
+        ReleaseMutex(m_mutex);
+        CloseHandle(m_mutex);
+    }
+}
 
 PrinterHandle& PrinterHandle::operator=(PrinterHandle&& other) noexcept
 {
@@ -126,6 +154,7 @@ bool installTestPrinter(std::wstring* message)
     if (!fileExists(module))
         return fail(L"missing " + module);
 
+    DriverFileLock lock;
     // The driver: wineps.drv over our PPD. Copying new files keeps the installed
     // PPD in step with the build on a reused prefix.
     wchar_t system[MAX_PATH];
@@ -172,6 +201,7 @@ TestPrinter::TestPrinter(Mode mode) : TestPrinter(mode, kFilePort) {}
 TestPrinter::TestPrinter(Mode mode, const std::wstring& port)
 {
     DWORD error = 0;
+    DriverFileLock lock;
     if (mode == Mode::Shared) {
         if (port != kFilePort) {
             m_failure = L"the shared printer is on " + std::wstring(kFilePort) + L" only, not on " + port;
@@ -188,12 +218,16 @@ TestPrinter::TestPrinter(Mode mode, const std::wstring& port)
         m_owned = true;
     }
     m_handle = openPrinter(m_name, PRINTER_ALL_ACCESS, &error);
-    if (!m_handle) {
+    if (!m_handle)
         m_failure = win32Message(L"OpenPrinterW", error) + L" for " + m_name;
-        if (m_owned)
-            deletePrinter(m_name);
-        m_owned = false;
-    }
+    else
+        m_failure = loadDriverFor(m_handle.get(), m_name);
+    if (m_failure.empty())
+        return;
+    m_handle.close();
+    if (m_owned)
+        deletePrinter(m_name);
+    m_owned = false;
 }
 
 TestPrinter::~TestPrinter()
