@@ -3,11 +3,29 @@
 #include "Files.h"
 
 #include <atomic>
+#include <optional>
 
 namespace harness {
 namespace {
 
 constexpr wchar_t kDriverFileMutex[] = L"Local\\bq2100ps-driver-files";
+constexpr wchar_t kDriverModuleName[] = L"wineps.drv";
+
+// Holds a module loaded for as long as it lives (nothing for an empty path).
+class ModuleRef {
+public:
+    explicit ModuleRef(const std::wstring& path) : m_module(path.empty() ? nullptr : LoadLibraryW(path.c_str())) {}
+    ~ModuleRef()
+    {
+        if (m_module)
+            FreeLibrary(m_module);
+    }
+    ModuleRef(const ModuleRef&) = delete;
+    ModuleRef& operator=(const ModuleRef&) = delete;
+
+private:
+    HMODULE m_module;
+};
 
 std::wstring win32Message(const wchar_t* what, DWORD error)
 {
@@ -133,6 +151,12 @@ std::wstring printerDriverDirectory()
     return std::wstring(reinterpret_cast<const wchar_t*>(buffer.data()));
 }
 
+std::wstring installedDriverModulePath()
+{
+    std::wstring dir = printerDriverDirectory();
+    return dir.empty() ? dir : dir + L"\\3\\" + kDriverModuleName;
+}
+
 std::wstring installedLanguageModulePath()
 {
     std::wstring dir = printerDriverDirectory();
@@ -161,7 +185,7 @@ bool installTestPrinter(std::wstring* message)
     UINT n = GetSystemDirectoryW(system, MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
         return fail(win32Message(L"GetSystemDirectoryW", GetLastError()));
-    std::wstring wineps = std::wstring(system) + L"\\wineps.drv";
+    std::wstring wineps = std::wstring(system) + L"\\" + kDriverModuleName;
     DRIVER_INFO_3W driver{};
     driver.cVersion = 3;
     driver.pName = const_cast<wchar_t*>(kDriverName);
@@ -200,17 +224,21 @@ TestPrinter::TestPrinter(Mode mode) : TestPrinter(mode, kFilePort) {}
 
 TestPrinter::TestPrinter(Mode mode, const std::wstring& port)
 {
+    if (mode == Mode::Shared && port != kFilePort) {
+        m_failure = L"the shared printer is on " + std::wstring(kFilePort) + L" only, not on " + port;
+        return;
+    }
+    // Started here, the driver's module does its own start-up outside the
+    // lock; only the reading of the PPD needs it.
+    ModuleRef driver(installedDriverModulePath());
+    std::optional<DriverFileLock> lock;
     DWORD error = 0;
-    DriverFileLock lock;
     if (mode == Mode::Shared) {
-        if (port != kFilePort) {
-            m_failure = L"the shared printer is on " + std::wstring(kFilePort) + L" only, not on " + port;
-            return;
-        }
         m_name = kPrinterName;
     } else {
         static std::atomic<unsigned> serial{0};
         m_name = kUniquePrinterPrefix + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++serial);
+        lock.emplace();  // AddPrinterW has the driver read the PPD for the new printer
         if (!addPrinter(m_name, port, &error)) {
             m_failure = win32Message(L"AddPrinterW", error) + L" for " + m_name;
             return;
@@ -218,10 +246,14 @@ TestPrinter::TestPrinter(Mode mode, const std::wstring& port)
         m_owned = true;
     }
     m_handle = openPrinter(m_name, PRINTER_ALL_ACCESS, &error);
-    if (!m_handle)
+    if (!m_handle) {
         m_failure = win32Message(L"OpenPrinterW", error) + L" for " + m_name;
-    else
+    } else {
+        if (!lock)
+            lock.emplace();
         m_failure = loadDriverFor(m_handle.get(), m_name);
+    }
+    lock.reset();
     if (m_failure.empty())
         return;
     m_handle.close();

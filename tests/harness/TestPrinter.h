@@ -83,6 +83,8 @@ std::vector<BYTE> printerInfo(HANDLE printer, DWORD level);
 std::wstring printerDriverDirectory();
 // Where the boot puts the language module: the "3" folder of the driver directory.
 std::wstring installedLanguageModulePath();
+// The driver's module (wineps.drv) as the spooler loads it, from the same folder.
+std::wstring installedDriverModulePath();
 
 // Installs the driver, copies the language module, creates the shared printer
 // when it is missing and deletes unique printers left by earlier sessions.
