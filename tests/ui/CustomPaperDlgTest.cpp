@@ -13,12 +13,14 @@
 #include "harness/TestWindow.h"
 #include "plugin/OemUI2.h"
 #include "plugin/SystemSeams.h"
+#include "plugin/TessivonApp.h"
 #include "res/resource.h"
 #include "settings/DefaultSettings.h"
 #include "settings/FeatureSettings.h"
 #include "settings/PaperList.h"
 #include "settings/PrivateDevMode.h"
 #include "settings/QuickSetting.h"
+#include "sheets/DataFiles.h"
 #include "sheets/Help.h"
 #include "sheets/PropSheet.h"
 #include "sheets/ResourceModule.h"
@@ -165,6 +167,15 @@ struct Dialog {
         for (wchar_t c : text)
             PostMessageW(edit, WM_CHAR, c, 1);
     }
+    // Opens the cell's editor and puts the whole text in at once, past the
+    // editor's typing limit of 16 characters.
+    void fill(int row, int column, const std::wstring& text) const
+    {
+        doubleClick(row, column);
+        HWND edit = editor();
+        ASSERT_TRUE(edit && GetFocus() == edit);
+        SetWindowTextW(edit, text.c_str());
+    }
     // A key pressed where the focus is, through the modal loop.
     void key(UINT vk) const
     {
@@ -196,6 +207,39 @@ struct Dialog {
 };
 
 typedef std::function<void(Dialog&)> Step;
+
+// Steps in order; a list of steps appends them all.
+struct Steps : std::vector<Step> {
+    Steps& operator<<(Step step)
+    {
+        push_back(std::move(step));
+        return *this;
+    }
+    Steps& operator<<(const std::vector<Step>& more)
+    {
+        insert(end(), more.begin(), more.end());
+        return *this;
+    }
+};
+
+// Types over a cell and ends the edit with Return, as a user does.
+std::vector<Step> Edit(int row, int column, const std::wstring& text)
+{
+    return { [=](Dialog& d) { d.retype(row, column, text); }, [](Dialog& d) { d.key(VK_RETURN); } };
+}
+
+std::vector<Step> Fill(int row, int column, const std::wstring& text)
+{
+    return { [=](Dialog& d) { d.fill(row, column, text); }, [](Dialog& d) { d.key(VK_RETURN); } };
+}
+
+// Counts the replacements of data files (one per file written).
+int g_writes = 0;
+BOOL WINAPI CountedMove(LPCSTR from, LPCSTR to, DWORD flags)
+{
+    ++g_writes;
+    return MoveFileExA(from, to, flags);
+}
 
 // The steps of a run, one per tick of a thread timer in the modal loop, so
 // that what a step posts is handled by the loop before the next step.
@@ -241,7 +285,11 @@ protected:
         DEFAULT_SETTINGS defaults;
         fallback = LocaleDefaultPaper(*LoadDefaultSettings(&defaults));
     }
-    void TearDown() override { ResetSystemSeams(); }
+    void TearDown() override
+    {
+        ResetSystemSeams();
+        ResetDataFileCalls();
+    }
 
     // Opens the sheet, lets `before` prepare the sheet's context, runs the
     // dialog with the steps and answers what DoModal answered.
@@ -308,14 +356,20 @@ typedef CustomPaper CustomPaperDataFileGui;
 
 TEST_F(CustomPaperDataFileGui, ShowsTheCustomPapersInTheirUnitsWithTheDocumentsPaperSelected)
 {
-    Store({ Paper(L"Poster", 210, 297), Paper(L"Card", 3.54f, 4.72f, PAPER_UNIT_INCH), Paper(L"Slip", 100, 150) });
+    Store({ Paper(L"Poster", 210, 297), Paper(L"Card", 3.54f, 4.72f, PAPER_UNIT_INCH) });
     INT_PTR result = Run({
         [&](Dialog& d) {
             EXPECT_EQ(Text(IDS_CUSTOM_PAPER), windowText(d.hwnd));
             EXPECT_EQ(Text(IDS_CUSTOM_OK), windowText(d.item(IDC_CUSTOM_OK)));
-            EXPECT_EQ(3, d.rows());
+            EXPECT_EQ(Text(IDS_CUSTOM_CANCEL), windowText(d.item(IDC_CUSTOM_CANCEL)));
+            EXPECT_EQ(2, d.rows());
             EXPECT_EQ(std::vector<std::wstring>({ L"Poster", L"210.0", L"297.0", L"mm" }), d.row(0));
             EXPECT_EQ(std::vector<std::wstring>({ L"Card", L"3.54", L"4.72", L"inch" }), d.row(1));
+            GRID_CELL* unit = d.object->m_grid.GetCell(0, CUSTOM_COLUMN_UNIT);
+            ASSERT_TRUE(unit);
+            ASSERT_EQ(2, unit->choices.GetSize());
+            EXPECT_EQ(g_strUnitName[0], unit->choices[0]);
+            EXPECT_EQ(g_strUnitName[1], unit->choices[1]);
             EXPECT_EQ(1, d.mark());
             EXPECT_EQ(1, d.selected());
             EXPECT_FALSE(d.hintShown());
@@ -334,9 +388,184 @@ TEST_F(CustomPaperDataFileGui, ShowsTheCustomPapersInTheirUnitsWithTheDocumentsP
     }, [](PROPSHEET_CONTEXT* c) { c->devmode->pPrivate->paperId = 258; });
     EXPECT_EQ(IDCANCEL, result);
     std::vector<PAPER_INFO> stored = StoredPapers(papersFile);
-    ASSERT_EQ(3u, stored.size());
+    ASSERT_EQ(2u, stored.size());
     EXPECT_EQ(PAPER_UNIT_INCH, stored[0].unit);
     EXPECT_EQ(210.0f, stored[0].widthMm);
     EXPECT_EQ(297.0f, stored[0].heightMm);
     EXPECT_EQ(258, privateAfter.paperId);   // Cancel picks no paper
+}
+
+TEST_F(CustomPaperDataFileGui, SizesOutsideTheLimitsOrNotNumbersAreRefusedAndOkWaitsForAValidCell)
+{
+    Store({ Paper(L"Poster", 210, 297), Paper(L"Card", 4, 6, PAPER_UNIT_INCH) });
+    auto refused = [](int row, int column, const std::wstring& text) {
+        Steps steps;
+        steps << Edit(row, column, text) << [=](Dialog& d) {
+            EXPECT_FALSE(d.valid()) << narrow(text);
+            EXPECT_TRUE(d.hintShown()) << narrow(text);
+        };
+        return steps;
+    };
+    Steps steps;
+    steps << refused(0, CUSTOM_COLUMN_WIDTH, L"89.9") << refused(0, CUSTOM_COLUMN_WIDTH, L"216.1")
+          << refused(0, CUSTOM_COLUMN_WIDTH, L"1,5") << refused(0, CUSTOM_COLUMN_WIDTH, L"12a")
+          << refused(0, CUSTOM_COLUMN_WIDTH, L"-100") << refused(0, CUSTOM_COLUMN_WIDTH, L"+100")
+          << [&](Dialog& d) {
+                 EXPECT_EQ(210.0f, d.paper(0).widthMm);
+                 EXPECT_EQ(Text(IDS_CUSTOM_INVALID_TIP),
+                           d.object->m_tip.FindTool(d.item(IDC_CUSTOM_INVALID))->strText.GetString());
+             }
+          << Edit(0, CUSTOM_COLUMN_WIDTH, L"216")
+          << [&](Dialog& d) {
+                 EXPECT_TRUE(d.valid());
+                 EXPECT_FALSE(d.hintShown());
+                 EXPECT_EQ(216.0f, d.paper(0).widthMm);
+                 EXPECT_EQ(8.5f, d.paper(0).widthInch) << "216 mm keeps the inch limit";
+             }
+          << refused(0, CUSTOM_COLUMN_HEIGHT, L"1.2.3") << Edit(0, CUSTOM_COLUMN_HEIGHT, L"356.0")
+          << [&](Dialog& d) {
+                 EXPECT_TRUE(d.valid());
+                 EXPECT_EQ(297.0f, StoredPapers(papersFile)[0].heightMm) << "nothing written yet";
+                 EXPECT_EQ(356.0f, d.paper(0).heightMm);
+             }
+          << refused(1, CUSTOM_COLUMN_WIDTH, L"8.51")
+          << [&](Dialog& d) {
+                 EXPECT_EQ(4.0f, d.paper(1).widthInch);
+                 // OK flashes the invalid cell and keeps the dialog open.
+                 d.object->m_grid.m_nFlashCount = 5;
+                 d.press(IDC_CUSTOM_OK);
+                 EXPECT_TRUE(IsWindowVisible(d.hwnd));
+                 EXPECT_EQ(0, d.object->m_grid.m_nFlashCount);
+                 EXPECT_EQ(297.0f, StoredPapers(papersFile)[0].heightMm) << "nothing written";
+             }
+          << Edit(1, CUSTOM_COLUMN_WIDTH, L"3.54")
+          << [&](Dialog& d) {
+                 EXPECT_TRUE(d.valid());
+                 EXPECT_FALSE(d.hintShown());
+                 EXPECT_EQ(3.54f, d.paper(1).widthInch);
+                 d.press(IDC_CUSTOM_OK);
+             };
+    EXPECT_EQ(IDOK, Run(steps));
+    std::vector<PAPER_INFO> stored = StoredPapers(papersFile);
+    ASSERT_EQ(2u, stored.size());
+    EXPECT_EQ(216.0f, stored[0].widthMm);
+    EXPECT_EQ(356.0f, stored[0].heightMm);
+    EXPECT_EQ(3.54f, stored[1].widthInch);
+    EXPECT_EQ(6.0f, stored[1].heightInch);
+}
+
+TEST_F(CustomPaperDataFileGui, NamesMustBeUniqueOnTheirStoredCharacters)
+{
+    Store({ Paper(L"Poster", 210, 297), Paper(L"Card", 100, 150) });
+    const std::wstring forty = L"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789wxyz";
+    const std::wstring sameStart = forty.substr(0, 31) + L"--other end";
+    auto refused = [](int row, const std::wstring& text) {
+        Steps steps;
+        steps << Fill(row, CUSTOM_COLUMN_NAME, text) << [=](Dialog& d) {
+            EXPECT_FALSE(d.valid()) << narrow(text);
+            EXPECT_TRUE(d.hintShown()) << narrow(text);
+        };
+        return steps;
+    };
+    Steps steps;
+    steps << refused(0, L"   ") << refused(0, L"") << refused(0, L"A4") << refused(0, L"Card")
+          << [&](Dialog& d) { EXPECT_EQ(std::wstring(L"Poster"), d.paper(0).name); }
+          << Edit(0, CUSTOM_COLUMN_NAME, L"Poster")
+          << [&](Dialog& d) {
+                 EXPECT_TRUE(d.valid()) << "its own name";
+                 EXPECT_FALSE(d.hintShown());
+             }
+          << Fill(0, CUSTOM_COLUMN_NAME, forty)
+          << [&](Dialog& d) {
+                 EXPECT_TRUE(d.valid());
+                 EXPECT_EQ(forty.substr(0, 31), d.paper(0).name);
+                 EXPECT_EQ(forty.substr(0, 31), d.text(0, CUSTOM_COLUMN_NAME));
+             }
+          << refused(1, sameStart)
+          << [&](Dialog& d) {
+                 EXPECT_EQ(std::wstring(L"Card"), d.paper(1).name);
+                 d.press(IDC_CUSTOM_CANCEL);
+             };
+    // Cancel leaves while the cell is invalid; the accepted rename is kept.
+    EXPECT_EQ(IDCANCEL, Run(steps));
+    EXPECT_EQ(std::vector<std::wstring>({ forty.substr(0, 31), L"Card" }), Names(StoredPapers(papersFile)));
+}
+
+TEST_F(CustomPaperDataFileGui, AddTakesTheFirstFreeNumberAndTheLocalesPaperUpToTwentyPapers)
+{
+    const std::wstring prefix = Text(IDS_QUICKSET_UNSAVED);
+    Store({ Paper((prefix + L"1").c_str(), 100, 150), Paper((prefix + L"3").c_str(), 100, 150) });
+    const bool inches = fallback.unit == PAPER_UNIT_INCH;
+    Steps steps;
+    steps << [&](Dialog& d) { d.clickPicture(IDC_CUSTOM_ADD); }
+          << [&](Dialog& d) {
+                 ASSERT_EQ(3, d.rows());
+                 EXPECT_EQ(std::vector<std::wstring>({ prefix + L"2", inches ? L"8.50" : L"210.0",
+                                                       inches ? L"11.00" : L"297.0", inches ? L"inch" : L"mm" }),
+                           d.row(2));
+                 EXPECT_EQ(259, d.paper(2).id);
+                 EXPECT_EQ(-1, d.mark()) << "the new row is not selected";
+                 for (int i = 3; i < 21; ++i)
+                     d.clickPicture(IDC_CUSTOM_ADD);
+             }
+          << [&](Dialog& d) {
+                 EXPECT_EQ(20, d.rows());
+                 EXPECT_EQ(prefix + L"4", d.text(3, CUSTOM_COLUMN_NAME));
+                 EXPECT_EQ(prefix + L"20", d.text(19, CUSTOM_COLUMN_NAME));
+                 d.press(IDC_CUSTOM_CANCEL);
+             };
+    EXPECT_EQ(IDCANCEL, Run(steps));
+    std::vector<PAPER_INFO> stored = StoredPapers(papersFile);
+    ASSERT_EQ(20u, stored.size());
+    EXPECT_EQ(prefix + L"2", stored[2].name);
+    EXPECT_EQ(276, stored[19].id);
+    EXPECT_EQ(fallback.unit, stored[2].unit);
+    EXPECT_EQ(std::vector<BYTE>({ 0, 1, 0, 1 }), std::vector<BYTE>(stored[2].flag, stored[2].flag + 4));
+    EXPECT_TRUE(g_boxes.empty());
+}
+
+TEST_F(CustomPaperDataFileGui, DeletingTheDocumentsPaperGivesItAndItsQuickSetsTheDefaultPaper)
+{
+    Store({ Paper(L"P1", 100, 150), Paper(L"P2", 110, 160), Paper(L"P3", 120, 170), Paper(L"P4", 130, 180) });
+    std::vector<StoredSet> setsBefore;
+    Steps steps;
+    steps << [&](Dialog& d) {
+        EXPECT_EQ(1, d.mark()) << "the document's paper";
+        setsBefore = StoredSets(setsFile);
+        g_writes = 0;
+        g_DataFileCalls.MoveFileExA = &CountedMove;
+        d.clickPicture(IDC_CUSTOM_DELETE);
+        EXPECT_EQ(1, g_writes) << "the quick-settings file, once";
+        ResetDataFileCalls();
+        EXPECT_EQ(std::vector<std::wstring>({ L"P1", L"P2", L"P3", L"P4" }), Names(StoredPapers(papersFile)))
+            << "the paper file waits for the end";
+        EXPECT_EQ(3, d.rows());
+        EXPECT_EQ(0, d.mark());
+        EXPECT_EQ(0, d.selected());
+        EXPECT_EQ((INT16)fallback.paperId, block->paperId);
+        EXPECT_EQ(259, d.paper(2).id);
+    } << [&](Dialog& d) { d.press(IDC_CUSTOM_CANCEL); };
+    INT_PTR result = Run(steps, [&](PROPSHEET_CONTEXT* c) {
+        c->devmode->pPrivate->paperId = 258;
+        _QS_STRUCK set = c->quickSettings->GetItem(0);
+        auto add = [&](const wchar_t* name, int id, const wchar_t* paper, int paperId) {
+            set.name = name;
+            set.id = id;
+            set.paper.sizeName = paper;
+            set.paper.sizeIndex = paperId;
+            ASSERT_EQ(S_OK, c->quickSettings->AddItem(set));
+        };
+        add(L"First", 1, L"P2", 258);
+        add(L"Second", 2, L"P2", 258);
+        add(L"Later", 3, L"P4", 260);
+    });
+    EXPECT_EQ(IDCANCEL, result);
+    ASSERT_EQ(4u, setsBefore.size());
+    const std::wstring fallbackName = fallback.name;
+    std::vector<StoredSet> expected = { setsBefore[0], { L"Later", 3, L"P4", 259 },
+                                        { L"First", 1, fallbackName, (int)fallback.paperId },
+                                        { L"Second", 2, fallbackName, (int)fallback.paperId } };
+    EXPECT_EQ(expected, StoredSets(setsFile));
+    EXPECT_EQ(std::vector<std::wstring>({ L"P1", L"P3", L"P4" }), Names(StoredPapers(papersFile)));
+    EXPECT_EQ((INT16)fallback.paperId, privateAfter.paperId);
 }
