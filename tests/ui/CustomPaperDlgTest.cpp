@@ -497,8 +497,12 @@ TEST_F(CustomPaperDataFileGui, AddTakesTheFirstFreeNumberAndTheLocalesPaperUpToT
     Store({ Paper((prefix + L"1").c_str(), 100, 150), Paper((prefix + L"3").c_str(), 100, 150) });
     const bool inches = fallback.unit == PAPER_UNIT_INCH;
     Steps steps;
-    steps << [&](Dialog& d) { d.clickPicture(IDC_CUSTOM_ADD); }
-          << [&](Dialog& d) {
+    steps << [&](Dialog& d) {
+        EXPECT_EQ(-1, d.mark()) << "the document's paper is no custom one";
+        d.clickPicture(IDC_CUSTOM_DELETE);
+        EXPECT_EQ(2, d.rows()) << "delete without a selected row";
+        d.clickPicture(IDC_CUSTOM_ADD);
+    } << [&](Dialog& d) {
                  ASSERT_EQ(3, d.rows());
                  EXPECT_EQ(std::vector<std::wstring>({ prefix + L"2", inches ? L"8.50" : L"210.0",
                                                        inches ? L"11.00" : L"297.0", inches ? L"inch" : L"mm" }),
@@ -568,4 +572,124 @@ TEST_F(CustomPaperDataFileGui, DeletingTheDocumentsPaperGivesItAndItsQuickSetsTh
     EXPECT_EQ(expected, StoredSets(setsFile));
     EXPECT_EQ(std::vector<std::wstring>({ L"P1", L"P3", L"P4" }), Names(StoredPapers(papersFile)));
     EXPECT_EQ((INT16)fallback.paperId, privateAfter.paperId);
+}
+
+TEST_F(CustomPaperDataFileGui, DeleteSelectsTheNeighbourAndTheDocumentKeepsItsPaperNumbersMovingDown)
+{
+    Store({ Paper(L"P1", 100, 150), Paper(L"P2", 110, 160), Paper(L"P3", 120, 170), Paper(L"P4", 130, 180) });
+    Steps steps;
+    steps << [&](Dialog& d) {
+        EXPECT_EQ(3, d.mark());
+        d.click(0, CUSTOM_COLUMN_NAME);
+        EXPECT_EQ(0, d.mark());
+        d.clickPicture(IDC_CUSTOM_DELETE);
+        EXPECT_EQ(std::vector<std::wstring>({ L"P2", L"P3", L"P4" }),
+                  std::vector<std::wstring>({ d.text(0, 0), d.text(1, 0), d.text(2, 0) }));
+        EXPECT_EQ(0, d.mark()) << "the new first row";
+        EXPECT_EQ(0, d.selected());
+        EXPECT_EQ(259, block->paperId) << "P4 moved down";
+    } << Fill(1, CUSTOM_COLUMN_NAME, L"P2")   // an invalid cell in the row that goes next
+      << [&](Dialog& d) {
+             EXPECT_TRUE(d.hintShown());
+             d.click(1, CUSTOM_COLUMN_NAME);
+             EXPECT_EQ(1, d.mark());
+             d.clickPicture(IDC_CUSTOM_DELETE);
+             EXPECT_EQ(2, d.rows());
+             EXPECT_EQ(0, d.mark()) << "the row before";
+             EXPECT_EQ(0, d.selected());
+             EXPECT_FALSE(d.hintShown()) << "the invalid cell went with its row";
+             EXPECT_TRUE(d.valid());
+             EXPECT_EQ(258, block->paperId);
+             EXPECT_EQ(258, d.paper(1).id);
+             d.press(IDC_CUSTOM_CANCEL);
+         };
+    INT_PTR result = Run(steps, [](PROPSHEET_CONTEXT* c) { c->devmode->pPrivate->paperId = 260; });
+    EXPECT_EQ(IDCANCEL, result);
+    std::vector<PAPER_INFO> stored = StoredPapers(papersFile);
+    EXPECT_EQ(std::vector<std::wstring>({ L"P2", L"P4" }), Names(stored));
+    ASSERT_EQ(2u, stored.size());
+    EXPECT_EQ(258, stored[1].id);
+    EXPECT_EQ(258, privateAfter.paperId);
+}
+
+TEST_F(CustomPaperDataFileGui, OkAppliesTheSelectedPaperOnlyWhenTheConstraintsAllowIt)
+{
+    Store({ Paper(L"P1", 100, 150), Paper(L"P2", 110, 160) });
+    const INT16 standard = (INT16)fallback.paperId;
+    auto pickSecond = [&]() {
+        return std::vector<Step>{ [&](Dialog& d) {
+            d.click(1, CUSTOM_COLUMN_NAME);
+            d.press(IDC_CUSTOM_OK);
+        } };
+    };
+    EXPECT_EQ(IDOK, Run(pickSecond(), [&](PROPSHEET_CONTEXT* c) { c->devmode->pPrivate->paperId = standard; }));
+    EXPECT_EQ(258, privateAfter.paperId);
+    EXPECT_TRUE(g_boxes.empty());
+
+    // Custom papers print one-sided: with duplex on, the paper is refused with a warning.
+    EXPECT_EQ(IDOK, Run(pickSecond(), [&](PROPSHEET_CONTEXT* c) {
+        c->devmode->pPrivate->paperId = standard;
+        c->devmode->pPrivate->duplex = 1;
+    }));
+    EXPECT_EQ(standard, privateAfter.paperId);
+    ASSERT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(Text(IDS_CONFLICT_CAPTION), g_boxes[0].caption);
+    EXPECT_EQ(2u, StoredPapers(papersFile).size());
+}
+
+TEST_F(CustomPaperDataFileGui, EnterEscapeAndTheCloseBoxActAsTheButtons)
+{
+    Store({ Paper(L"P1", 100, 150), Paper(L"P2", 110, 160) });
+    // Enter and Escape in an open editor end the edit only.
+    Steps enter;
+    enter << [&](Dialog& d) { d.retype(0, CUSTOM_COLUMN_NAME, L"Gone"); }
+          << [&](Dialog& d) { d.key(VK_ESCAPE); }
+          << [&](Dialog& d) {
+                 EXPECT_TRUE(IsWindowVisible(d.hwnd));
+                 EXPECT_EQ(std::wstring(L"P1"), d.paper(0).name);
+                 d.retype(0, CUSTOM_COLUMN_NAME, L"Kept");
+             }
+          << [&](Dialog& d) { d.key(VK_RETURN); }
+          << [&](Dialog& d) {
+                 EXPECT_TRUE(IsWindowVisible(d.hwnd));
+                 EXPECT_EQ(std::wstring(L"Kept"), d.paper(0).name);
+                 d.click(1, CUSTOM_COLUMN_NAME);
+                 EXPECT_EQ(d.grid, GetFocus());
+                 d.key(VK_RETURN);
+             };
+    EXPECT_EQ(IDOK, Run(enter));
+    EXPECT_EQ(std::vector<std::wstring>({ L"Kept", L"P2" }), Names(StoredPapers(papersFile)));
+    EXPECT_EQ(258, privateAfter.paperId) << "Enter applies the selected paper as OK does";
+
+    Steps escape;
+    escape << [&](Dialog& d) {
+        d.clickPicture(IDC_CUSTOM_ADD);
+        d.click(0, CUSTOM_COLUMN_NAME);
+        d.key(VK_ESCAPE);
+    };
+    EXPECT_EQ(IDCANCEL, Run(escape));
+    EXPECT_EQ(3u, StoredPapers(papersFile).size());
+
+    Steps closeBox;
+    closeBox << [&](Dialog& d) {
+        d.clickPicture(IDC_CUSTOM_ADD);
+        PostMessageW(d.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    };
+    EXPECT_EQ(IDCANCEL, Run(closeBox));
+    EXPECT_EQ(4u, StoredPapers(papersFile).size());
+}
+
+TEST_F(CustomPaperDataFileGui, HelpIsShownOncePerRequest)
+{
+    Steps steps;
+    steps << [&](Dialog& d) {
+        SetFocus(d.grid);
+        // F1 over the grid: the system sends the request to the focus.
+        HELPINFO info = { sizeof(HELPINFO), HELPINFO_WINDOW, IDC_CUSTOM_GRID, d.grid, 0, { 10, 10 } };
+        SendMessageW(d.grid, WM_HELP, 0, (LPARAM)&info);
+        EXPECT_EQ(std::vector<DWORD_PTR>({ GetHelpContext(IDD_CUSTOM_PAPER) }), g_helpTopics);
+        d.press(IDC_CUSTOM_CANCEL);
+    };
+    EXPECT_EQ(IDCANCEL, Run(steps));
+    EXPECT_EQ(1u, g_helpTopics.size());
 }
