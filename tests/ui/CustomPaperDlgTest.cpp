@@ -375,6 +375,9 @@ TEST_F(CustomPaperDataFileGui, ShowsTheCustomPapersInTheirUnitsWithTheDocumentsP
             EXPECT_FALSE(d.hintShown());
             EXPECT_EQ(Text(IDS_CUSTOM_INFO_TIP), d.object->m_tip.FindTool(d.item(IDC_CUSTOM_INFO))->strText.GetString());
             saveScreenshot(d.hwnd, L"custom-paper-dialog");
+            // The pointer over the information picture: its tip follows.
+            SendMessageW(d.hwnd, WM_SETCURSOR, (WPARAM)d.item(IDC_CUSTOM_INFO), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+            EXPECT_EQ(d.item(IDC_CUSTOM_INFO), d.object->m_tip.GetTrackedControl());
         },
         // Poster in inches: the sizes it holds in inches, nothing recomputed.
         [&](Dialog& d) { d.click(0, CUSTOM_COLUMN_UNIT); },
@@ -412,6 +415,7 @@ TEST_F(CustomPaperDataFileGui, SizesOutsideTheLimitsOrNotNumbersAreRefusedAndOkW
           << refused(0, CUSTOM_COLUMN_WIDTH, L"-100") << refused(0, CUSTOM_COLUMN_WIDTH, L"+100")
           << [&](Dialog& d) {
                  EXPECT_EQ(210.0f, d.paper(0).widthMm);
+                 saveScreenshot(d.hwnd, L"custom-paper-dialog-invalid");
                  EXPECT_EQ(Text(IDS_CUSTOM_INVALID_TIP),
                            d.object->m_tip.FindTool(d.item(IDC_CUSTOM_INVALID))->strText.GetString());
              }
