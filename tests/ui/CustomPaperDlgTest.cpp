@@ -388,8 +388,12 @@ TEST_F(CustomPaperDataFileGui, ShowsTheCustomPapersInTheirUnitsWithTheDocumentsP
             EXPECT_EQ(PAPER_UNIT_INCH, d.paper(0).unit);
             d.press(IDC_CUSTOM_CANCEL);
         },
-    }, [](PROPSHEET_CONTEXT* c) { c->devmode->pPrivate->paperId = 258; });
+    }, [](PROPSHEET_CONTEXT* c) {
+        c->devmode->pPrivate->paperId = 258;
+        c->devmode->pPrivate->quickSetId = 0;
+    });
     EXPECT_EQ(IDCANCEL, result);
+    EXPECT_EQ(0, (int)privateAfter.quickSetId);
     std::vector<PAPER_INFO> stored = StoredPapers(papersFile);
     ASSERT_EQ(2u, stored.size());
     EXPECT_EQ(PAPER_UNIT_INCH, stored[0].unit);
@@ -626,16 +630,22 @@ TEST_F(CustomPaperDataFileGui, OkAppliesTheSelectedPaperOnlyWhenTheConstraintsAl
             d.press(IDC_CUSTOM_OK);
         } };
     };
-    EXPECT_EQ(IDOK, Run(pickSecond(), [&](PROPSHEET_CONTEXT* c) { c->devmode->pPrivate->paperId = standard; }));
+    EXPECT_EQ(IDOK, Run(pickSecond(), [&](PROPSHEET_CONTEXT* c) {
+        c->devmode->pPrivate->paperId = standard;
+        c->devmode->pPrivate->quickSetId = 0;
+    }));
     EXPECT_EQ(258, privateAfter.paperId);
+    EXPECT_EQ(-1, (int)privateAfter.quickSetId) << "no saved set any more";
     EXPECT_TRUE(g_boxes.empty());
 
     // Custom papers print one-sided: with duplex on, the paper is refused with a warning.
     EXPECT_EQ(IDOK, Run(pickSecond(), [&](PROPSHEET_CONTEXT* c) {
         c->devmode->pPrivate->paperId = standard;
         c->devmode->pPrivate->duplex = 1;
+        c->devmode->pPrivate->quickSetId = 0;
     }));
     EXPECT_EQ(standard, privateAfter.paperId);
+    EXPECT_EQ(-1, (int)privateAfter.quickSetId) << "marked also when the paper was refused";
     ASSERT_EQ(1u, g_boxes.size());
     EXPECT_EQ(Text(IDS_CONFLICT_CAPTION), g_boxes[0].caption);
     EXPECT_EQ(2u, StoredPapers(papersFile).size());
