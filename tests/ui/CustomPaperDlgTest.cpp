@@ -244,7 +244,7 @@ BOOL WINAPI CountedMove(LPCSTR from, LPCSTR to, DWORD flags)
 // The steps of a run, one per tick of a thread timer in the modal loop, so
 // that what a step posts is handled by the loop before the next step.
 struct Script {
-    CCustomPaperDlg* dialog = nullptr;
+    CCustomPaperDlg* dialog = nullptr;   // null: the one the Basic page opened
     std::vector<Step> steps;
     size_t next = 0;
     int idle = 0;
@@ -252,20 +252,34 @@ struct Script {
 };
 Script* g_script = nullptr;
 
+BOOL CALLBACK FindDialog(HWND window, LPARAM found)
+{
+    if (auto* dialog = dynamic_cast<CCustomPaperDlg*>(CWnd::FromHandlePermanent(window))) {
+        *reinterpret_cast<CCustomPaperDlg**>(found) = dialog;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 VOID CALLBACK ScriptTick(HWND, UINT, UINT_PTR id, DWORD)
 {
     Script* s = g_script;
-    if (!s || s->running || !s->dialog->m_hWnd || !IsWindowVisible(s->dialog->m_hWnd))
+    if (!s || s->running)
+        return;
+    CCustomPaperDlg* dialog = s->dialog;
+    if (!dialog)
+        EnumThreadWindows(GetCurrentThreadId(), &FindDialog, (LPARAM)&dialog);
+    if (!dialog || !dialog->m_hWnd || !IsWindowVisible(dialog->m_hWnd))
         return;
     s->running = true;
-    Dialog d{ s->dialog, s->dialog->m_hWnd, s->dialog->m_grid.m_hWnd };
+    Dialog d{ dialog, dialog->m_hWnd, dialog->m_grid.m_hWnd };
     if (s->next < s->steps.size()) {
         s->steps[s->next++](d);
     } else if (++s->idle > 20) {
         // Every step ran and the dialog is still open: a fault of the test's own.
         ADD_FAILURE() << "the dialog did not close";
         KillTimer(nullptr, id);
-        s->dialog->EndDialog(-2);
+        dialog->EndDialog(-2);
     }
     s->running = false;
 }
@@ -293,7 +307,10 @@ protected:
 
     // Opens the sheet, lets `before` prepare the sheet's context, runs the
     // dialog with the steps and answers what DoModal answered.
-    INT_PTR Run(const std::vector<Step>& steps, const std::function<void(PROPSHEET_CONTEXT*)>& before = {})
+    // With throughButton, the Basic page opens the dialog from its button
+    // (and the answer is -3).
+    INT_PTR Run(const std::vector<Step>& steps, const std::function<void(PROPSHEET_CONTEXT*)>& before = {},
+                bool throughButton = false)
     {
         INT_PTR result = -3;
         IOemUI2* plugin = new IOemUI2;
@@ -307,18 +324,28 @@ protected:
                 block = context->devmode->pPrivate;
                 if (before)
                     before(context);
-                CCustomPaperDlg dialog(context->pageLink->basicPage);
-                dialog.m_context = context;
                 Script script;
-                script.dialog = &dialog;
                 script.steps = steps;
                 g_script = &script;
                 UINT_PTR timer = SetTimer(nullptr, 0, 10, &ScriptTick);
-                result = dialog.DoModal();
+                if (throughButton) {
+                    // A click on the Basic page's custom-paper picture.
+                    HWND button = GetDlgItem(context->pageLink->basicPage->m_hWnd, IDC_CUSTOM_PAPER);
+                    EXPECT_TRUE(button && IsWindowVisible(button));
+                    SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+                    SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+                } else {
+                    CCustomPaperDlg dialog(context->pageLink->basicPage);
+                    dialog.m_context = context;
+                    script.dialog = &dialog;
+                    result = dialog.DoModal();
+                }
                 KillTimer(nullptr, timer);
                 g_script = nullptr;
                 EXPECT_EQ(steps.size(), script.next);
                 privateAfter = *block;
+                if (afterDialog)
+                    afterDialog(context);
             });
             EXPECT_TRUE(run.shown);
             // The feature model lives on the host's heap.
@@ -348,6 +375,8 @@ protected:
     PROPSHEET_CONTEXT* context = nullptr;
     PRIVATE_DEVMODE* block = nullptr;
     PRIVATE_DEVMODE privateAfter = {};
+    // Looks at the sheet once the dialog has ended.
+    std::function<void(PROPSHEET_CONTEXT*)> afterDialog;
 };
 
 typedef CustomPaper CustomPaperDataFileGui;
