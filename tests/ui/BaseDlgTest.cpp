@@ -8,6 +8,7 @@
 #include "device/PrinterUtils.h"
 #include "harness/CoreDriver.h"
 #include "harness/Files.h"
+#include "harness/PpdModel.h"
 #include "harness/SavedDataFile.h"
 #include "harness/SheetHost.h"
 #include "harness/TestPrinter.h"
@@ -20,6 +21,7 @@
 #include "settings/PaperList.h"
 #include "settings/PrivateDevMode.h"
 #include "settings/QuickSetting.h"
+#include "sheets/DataFiles.h"
 #include "sheets/PropSheet.h"
 #include "sheets/ResourceModule.h"
 #include "ui/AdvanceDlg.h"
@@ -108,6 +110,7 @@ protected:
             plugin->DocumentPropertySheets(&info, 0);
         }
         ResetSystemSeams();
+        ResetDataFileCalls();
         if (plugin)
             plugin->Release();
         if (heap)
@@ -655,16 +658,17 @@ TEST_F(BasicPageDataFileGui, AFailedSaveIsToldAndKeepsTheOldSet)
     ShowSheet();
     SaveQuickSet(L"Draft");
     const int id = block.quickSetId;
-    // A folder in place of the temporary file the save writes through makes it fail.
+    // The replacing file cannot be put in the old one's place.
     const std::string before = QuickSetFile();
-    std::wstring blocker = quickSettings.path() + L".tmp";
-    ASSERT_TRUE(CreateDirectoryW(blocker.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    g_DataFileCalls.MoveFileExA = [](LPCSTR, LPCSTR, DWORD) -> BOOL {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    };
     g_boxes.clear();
     g_answer = IDYES;
     SaveQuickSet(L"Draft");
-    RemoveDirectoryW(blocker.c_str());
-    if (before != QuickSetFile())
-        GTEST_SKIP() << "the save does not go through " << std::string(blocker.begin(), blocker.end());
+    ResetDataFileCalls();
+    EXPECT_EQ(before, QuickSetFile());
     ASSERT_EQ(2u, g_boxes.size());
     EXPECT_EQ(String(IDS_QUICKSET_CAPTION), g_boxes[1].caption);
     EXPECT_EQ(2, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
@@ -724,4 +728,136 @@ TEST_F(BasicPageDataFileGui, ASetWithACustomPaperIsRecalledWithThatPaper)
     EXPECT_EQ(rows - 1, SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCURSEL, 0, 0));
     pumpMessages();
     EXPECT_EQ(id, block.quickSetId);
+}
+
+// --- apply -------------------------------------------------------------------------
+
+TEST_F(BasicPageDataFileGui, BeforeApplyAnAutomaticSlotTakesTheTrayHoldingThePaper)
+{
+    CArray<PAPER_INFO> trayPapers;
+    StartSheet();
+    context->settings->PaperList().GetTrayPaperList(&trayPapers);
+    ASSERT_GE(trayPapers.GetSize(), 3);
+    block.paperId = (INT16)trayPapers[2].id;
+    block.inputSlot = 0;
+    // Both trays hold the paper: tray 1 is taken.
+    SetInstallableInfo(printer.handle(), true, 2, true, 2);
+    ShowSheet();
+    Apply();
+    EXPECT_EQ(3, block.inputSlot);
+    std::vector<std::string> written = Written();
+    ASSERT_EQ(4u, written.size());
+    EXPECT_EQ("JCLInputSlot=OptionalTray1", written[2]);
+
+    // Tray 2 alone holds it.
+    block.inputSlot = 0;
+    SetInstallableInfo(printer.handle(), true, 1, true, 2);
+    Apply();
+    EXPECT_EQ(4, block.inputSlot);
+    // Entry 0 of the tray list is "*", which holds no paper.
+    block.inputSlot = 0;
+    SetInstallableInfo(printer.handle(), true, 0, true, 0);
+    Apply();
+    EXPECT_EQ(0, block.inputSlot);
+    EXPECT_EQ("JCLInputSlot=Auto", Written()[2]);
+}
+
+// --- the custom-paper dialog --------------------------------------------------------
+
+namespace {
+
+CPaperList* g_papers = nullptr;
+HWND g_sheet = nullptr;
+int g_modalRuns = 0;
+
+BOOL CALLBACK CancelModal(HWND window, LPARAM)
+{
+    if (window != g_sheet && IsWindowVisible(window) && !IsWindowEnabled(g_sheet)) {
+        WCHAR name[32] = {};
+        GetClassNameW(window, name, 32);
+        if (lstrcmpW(name, L"#32770") == 0 && GetWindow(window, GW_OWNER) == g_sheet) {
+            ++g_modalRuns;
+            PAPER_INFO paper = {};
+            paper.unit = PAPER_UNIT_MM;
+            SetPaperName(&paper, L"Card");
+            SetPaperSize(&paper, 100.0f, 150.0f, FALSE, 72);
+            g_papers->AddCustomPaper(&paper);
+            PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+void CALLBACK WatchModal(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (!g_modalRuns)
+        EnumThreadWindows(GetCurrentThreadId(), &CancelModal, 0);
+}
+
+} // namespace
+
+TEST_F(BasicPageDataFileGui, TheCustomPaperButtonRunsItsDialogThenRefillsThePapers)
+{
+    ShowSheet();
+    const int rows = (int)SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCOUNT, 0, 0);
+    EXPECT_EQ(String(IDS_CUSTOM_PAPER),
+              std::wstring(page->m_tip.FindTool(Item(IDC_CUSTOM_PAPER))->strText.GetString()));
+    g_papers = &context->settings->PaperList();
+    g_sheet = sheetWindow;
+    g_modalRuns = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, &WatchModal);
+    Click(Item(IDC_CUSTOM_PAPER));
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(1, g_modalRuns);
+    EXPECT_TRUE(IsWindowEnabled(sheetWindow));
+    ASSERT_EQ(rows + 1, SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(std::wstring(L"Card"), page->m_pPaperPopup->m_list.GetItemText(rows, 0).GetString());
+    EXPECT_EQ(std::wstring(L"100.0"), page->m_pPaperPopup->m_list.GetItemText(rows, 1).GetString());
+}
+
+// --- longer option lists -------------------------------------------------------------
+
+namespace {
+
+// The printer's PPD with an eighth media type and a sixth input slot.
+std::unique_ptr<CoreDriver> LongerListsDriver()
+{
+    std::optional<std::string> text = readFile(programFile(L"bq2100PS.ppd"));
+    if (!text)
+        return nullptr;
+    auto insert = [&](const std::string& before, const std::string& line) {
+        size_t at = text->find(before);
+        if (at != std::string::npos)
+            text->insert(at, line);
+    };
+    insert("*JCLCloseUI: *JCLMediaType", "*JCLMediaType Card/Card Stock: \"@PJL SET MEDIATYPE = CARD<0A>\"\n");
+    insert("*JCLCloseUI: *JCLInputSlot", "*JCLInputSlot Envelope/Envelope Feeder: \"@PJL SET MEDIASOURCE = ENV<0A>\"\n");
+    return std::make_unique<CoreDriver>(PpdModel::parse(*text));
+}
+
+class BasicPageLongerLists : public BasicPage {
+protected:
+    void SetUp() override
+    {
+        core = LongerListsDriver();
+        BasicPage::SetUp();
+    }
+};
+typedef BasicPageLongerLists BasicPageLongerListsDataFileGui;
+
+} // namespace
+
+TEST_F(BasicPageLongerListsDataFileGui, OptionsPastTheNameTablesShowTheirOwnNames)
+{
+    ShowSheet();
+    ASSERT_EQ(8, SendMessageW(Item(IDC_MEDIA_TYPE), CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(String(5065), ComboRow(Item(IDC_MEDIA_TYPE), 6));
+    EXPECT_EQ(L"Card Stock", ComboRow(Item(IDC_MEDIA_TYPE), 7));
+    // No tray fitted: options 0, 1, 2 and 5.
+    ASSERT_EQ(4, SendMessageW(Item(IDC_INPUT_SLOT), CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(L"Envelope Feeder", ComboRow(Item(IDC_INPUT_SLOT), 3));
+    EXPECT_EQ(5, (int)SendMessageW(Item(IDC_INPUT_SLOT), CB_GETITEMDATA, 3, 0));
+    Choose(IDC_INPUT_SLOT, 3);
+    EXPECT_EQ(5, block.inputSlot);
 }
