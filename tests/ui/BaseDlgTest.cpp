@@ -861,3 +861,29 @@ TEST_F(BasicPageLongerListsDataFileGui, OptionsPastTheNameTablesShowTheirOwnName
     Choose(IDC_INPUT_SLOT, 3);
     EXPECT_EQ(5, block.inputSlot);
 }
+
+TEST_F(BasicPageDataFileGui, OpeningOnASavedSetKeepsItChosen)
+{
+    StartSheet();
+    block.quickSetId = 0;   // the default set
+    publicDm.dmCopies = 5;
+    block.copies = 1;
+    ShowSheet();
+    EXPECT_EQ(5u, block.copies);
+    EXPECT_EQ(0, block.quickSetId);
+    EXPECT_EQ(0, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(String(IDS_QUICKSET_DEFAULT), Text(Item(IDC_QUICKSET_COMBO)));
+    EXPECT_EQ(16, SendMessageW(QuickSetEdit(), EM_GETLIMITTEXT, 0, 0));
+}
+
+TEST_F(BasicPageDataFileGui, ThePointerOverAPictureTracksItsTipUntilItLeaves)
+{
+    ShowSheet();
+    HWND save = Item(IDC_QUICKSET_SAVE);
+    SendMessageW(page->m_hWnd, WM_SETCURSOR, (WPARAM)save, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(save, page->m_tip.GetTrackedControl());
+    EXPECT_EQ(String(IDS_QUICKSET_SAVE_TIP), std::wstring(page->m_tip.FindTool(save)->strText.GetString()));
+    SendMessageW(page->m_hWnd, WM_PICTURE_LEFT, 0, 0);
+    EXPECT_EQ(nullptr, page->m_tip.GetTrackedControl());
+    pumpMessages();
+}
