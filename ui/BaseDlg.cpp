@@ -372,8 +372,13 @@ HRESULT CBaseDlg::InitCopies()
     box->m_pEdit->LimitText(CountDigits(kMaxCopies));
     box->m_pfnCallback = &CBaseDlg::OnCopiesChanged;
     box->m_pEdit->m_pfnCallback = &CPicNumDlg::OnEditChange;
-    // The application's copies: the change reaches OnCopiesChanged.
-    box->SetDlgItemInt(IDC_COPIES_EDIT, (UINT)(int)m_context->devmode->pPublic->dmCopies, TRUE);
+    // The application's copies: the change reaches OnCopiesChanged. A count
+    // the box cannot hold would show a number no apply writes: the private
+    // copies stand instead.
+    int copies = m_context->devmode->pPublic->dmCopies;
+    if (copies < 1 || copies > kMaxCopies)
+        copies = (INT16)LOWORD(Block()->copies);
+    box->SetDlgItemInt(IDC_COPIES_EDIT, (UINT)copies, TRUE);
     return S_OK;
 }
 

@@ -364,6 +364,17 @@ TEST_F(BasicPageDataFileGui, TheSameCopiesTellTheSheetNothing)
     EXPECT_EQ(0, page->m_collate.m_bOn);
 }
 
+TEST_F(BasicPageDataFileGui, CopiesTheBoxCannotHoldShowThePrivateCopies)
+{
+    StartSheet();
+    publicDm.dmCopies = 0;
+    block.copies = 4;
+    ShowSheet();
+    EXPECT_EQ(4u, page->m_pCopies->GetDlgItemInt(IDC_COPIES_EDIT, nullptr, TRUE));
+    EXPECT_EQ(4u, block.copies);
+    EXPECT_TRUE(g_changed.empty());
+}
+
 // --- changes -----------------------------------------------------------------------
 
 TEST_F(BasicPageDataFileGui, EachChangeIsWrittenAtOnceAndMarksTheSetUnsaved)
