@@ -736,3 +736,36 @@ TEST_F(CustomPaperDataFileGui, HelpIsShownOncePerRequest)
     EXPECT_EQ(IDCANCEL, Run(steps));
     EXPECT_EQ(1u, g_helpTopics.size());
 }
+
+TEST_F(CustomPaperDataFileGui, TheBasicPagesButtonOpensTheDialogAndShowsTheNewPaperAfterwards)
+{
+    Store({ Paper(L"P1", 100, 150) });
+    const std::wstring added = Text(IDS_QUICKSET_UNSAVED) + L"1";
+    int papersBefore = 0;
+    std::wstring chosen;
+    int papersAfter = 0;
+    Steps steps;
+    steps << [&](Dialog& d) {
+        EXPECT_EQ(1, d.rows());
+        EXPECT_EQ(GetAncestor(context->pageLink->basicPage->m_hWnd, GA_ROOT), GetWindow(d.hwnd, GW_OWNER));
+        d.clickPicture(IDC_CUSTOM_ADD);
+        d.click(1, CUSTOM_COLUMN_NAME);
+        d.press(IDC_CUSTOM_OK);
+    };
+    afterDialog = [&](PROPSHEET_CONTEXT* c) {
+        HWND combo = GetDlgItem(c->pageLink->basicPage->m_hWnd, IDC_PAPER_SIZE);
+        papersAfter = (int)SendMessageW(combo, CB_GETCOUNT, 0, 0);
+        int selected = (int)SendMessageW(combo, CB_GETCURSEL, 0, 0);
+        WCHAR text[64] = {};
+        if (selected >= 0 && SendMessageW(combo, CB_GETLBTEXTLEN, selected, 0) < 64)
+            SendMessageW(combo, CB_GETLBTEXT, selected, (LPARAM)text);
+        chosen = text;
+    };
+    Run(steps, [&](PROPSHEET_CONTEXT* c) {
+        papersBefore = (int)SendMessageW(GetDlgItem(c->pageLink->basicPage->m_hWnd, IDC_PAPER_SIZE), CB_GETCOUNT, 0, 0);
+    }, true);
+    EXPECT_EQ(258, privateAfter.paperId);
+    EXPECT_EQ(papersBefore + 1, papersAfter);
+    EXPECT_EQ(added, chosen);
+    EXPECT_EQ(std::vector<std::wstring>({ L"P1", added }), Names(StoredPapers(papersFile)));
+}
