@@ -588,7 +588,7 @@ void CAdvanceDlg::OnTonerSavingClicked()
     block->tonerSaving = on;
     block->density = (WORD)m_density.GetFrameValue();
     MarkUnsaved();
-    ApplyControlRules(m_context->pageLink->constraints, IDC_TONER_SAVE, on);
+    ApplyControlRules(m_context->pageLink->constraints, IDC_DENSITY, on);
     ShowConstraintIndicators(m_context->pageLink);
     UpdateDensityTip((INT16)block->density);
     NotifyChanged();

@@ -31,6 +31,9 @@ public:
     void LoadAdvancedDefaults();
     // The tip of the density slider, when it has one: dark, normal or light.
     void UpdateDensityTip(int density);
+    // The duplex pictures and the N-up icons of that orientation (0 portrait,
+    // 1 landscape; any other changes nothing). The choices stay.
+    void ShowOrientationPictures(int orientation);
 
     // Owner callbacks of the sub-dialogs; the argument is the page.
     static void OnDuplexChanged(CWnd* page);
@@ -112,8 +115,6 @@ private:
     BYTE FlipSwitch(CPicSwitchButton& button);
     // The pages-per-sheet choice into the block, with its rules.
     void TakePagesPerSheet(int selection);
-    // The duplex pictures and the N-up icons of that orientation.
-    void ShowOrientationPictures(int orientation);
 
     // How a user action ends: the quick set is no saved set any more, the
     // sheet enables Apply.
