@@ -793,6 +793,33 @@ TEST_F(AdvancedPageDataFileGui, DefaultResetsThePageButFineGraphics)
     EXPECT_EQ(L"100", scaleText());
 }
 
+// --- tips ------------------------------------------------------------------------------
+
+TEST_F(AdvancedPageDataFileGui, TheIndicatorExplainsItsConstraintUnderThePointer)
+{
+    wanted.pagesPerSheet = 2;   // the scale is locked
+    Open();
+    HWND indicator = page->m_scaleWarn.m_hWnd;
+    ASSERT_TRUE(shown(indicator));
+    const std::wstring why = tipOf(page->m_tip, indicator);
+    EXPECT_NE(std::wstring::npos, why.find(language(IDS_CONFLICT_SCALE))) << why;
+
+    HWND popup = page->m_tip.m_hWnd;
+    tiptest::FakePointer::at = tiptest::centerOf(indicator);
+    SendMessageW(indicator, WM_SETCURSOR, (WPARAM)indicator, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(indicator, page->m_tip.GetTrackedControl());
+    SendMessageW(popup, WM_TIMER, CTipTools::TIMER_SHOW, 0);
+    ASSERT_TRUE(IsWindowVisible(popup));
+    saveScreenshot(sheetWindow, L"advanced-page-tip");
+
+    // The pointer leaves: the page hears of it and the tip fades; the sheet
+    // then ends during the fade.
+    SendMessageW(indicator, WM_MOUSELEAVE, 0, 0);
+    pumpMessages();
+    EXPECT_EQ(nullptr, page->m_tip.GetTrackedControl());
+    EXPECT_TRUE(page->m_tip.IsFading());
+}
+
 // --- without a sheet -------------------------------------------------------------------
 
 TEST(AdvancedPageGui, WithoutASheetThePageStaysAsItsTemplateAndIgnoresClicks)
