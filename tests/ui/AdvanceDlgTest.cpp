@@ -196,11 +196,15 @@ protected:
     bool shown(HWND window) const { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
 
     // --- what a user does -----------------------------------------------------------
+    // A row chosen in the list: its combo box reports the new selection
+    // through the extended combo box to the page.
     void choosePagesPerSheet(int index)
     {
-        SendMessageW(item(IDC_PAGES_PER_SHEET), CB_SETCURSEL, (WPARAM)index, 0);
-        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PAGES_PER_SHEET, CBN_SELCHANGE),
-                     (LPARAM)item(IDC_PAGES_PER_SHEET));
+        HWND list = item(IDC_PAGES_PER_SHEET);
+        HWND combo = (HWND)SendMessageW(list, CBEM_GETCOMBOCONTROL, 0, 0);
+        ASSERT_NE(nullptr, combo);
+        SendMessageW(combo, CB_SETCURSEL, (WPARAM)index, 0);
+        SendMessageW(list, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE), (LPARAM)combo);
         pumpMessages();
     }
     // A click at a point of a picture control (the static's press and release).
