@@ -482,6 +482,7 @@ TEST_F(DocumentPagesDataFileGui, OkAppliesThePagesTheUserOpened)
     ASSERT_EQ(11u, written.size());
     EXPECT_EQ("PageSize=Letter", written[0]);
     EXPECT_EQ("JCLMediaType=Thin", written[1]);
-    EXPECT_EQ("JCLInputSlot=Auto", written[2]);
+    // Thin paper goes through the tray: the constraint indicators set input slot 1.
+    EXPECT_EQ("JCLInputSlot=Tray", written[2]);
     EXPECT_EQ("Duplex=None", written[4]);
 }
