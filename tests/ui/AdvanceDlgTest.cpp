@@ -21,6 +21,7 @@
 #include "sheets/PropSheet.h"
 #include "sheets/ResourceModule.h"
 #include "ui/AdvanceDlg.h"
+#include "ui/BaseDlg.h"
 #include "ui/PageLink.h"
 #include "ui/controls/TipTesting.h"
 
@@ -121,8 +122,9 @@ protected:
     }
 
     // Starts the sheet on the block as the test left it and shows the
-    // Advanced page; the sheet's PSM_CHANGED messages are counted from here.
-    void Open()
+    // Advanced page (or the Basic page, page 0); the sheet's PSM_CHANGED
+    // messages are counted from here.
+    void Open(int startPage = 1)
     {
         param.cbSize = sizeof param;
         param.poemuiobj = core->uiObject();
@@ -160,17 +162,25 @@ protected:
         header.pszCaption = L"Document";
         header.nPages = (UINT)pages.size();
         header.phpage = pages.data();
-        header.nStartPage = 1;
+        header.nStartPage = startPage;
         sheetWindow = reinterpret_cast<HWND>(PropertySheetW(&header));
         ASSERT_NE(nullptr, sheetWindow);
         g_changes = 0;
         g_sheetProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(sheetWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountChanges)));
         pumpMessages();
+        if (startPage == 1) {
+            showPage(1);
+            ASSERT_TRUE(page && page->m_hWnd);
+        }
+    }
+    // The user picks the page's tab; the Advanced page is made when first shown.
+    void showPage(int index)
+    {
+        SendMessageW(sheetWindow, PSM_SETCURSEL, (WPARAM)index, 0);
+        pumpMessages();
         page = context->pageLink->advancedPage;
-        ASSERT_NE(nullptr, page);
-        ASSERT_NE(nullptr, page->m_hWnd);
-        dialog = page->m_hWnd;
+        dialog = page ? page->m_hWnd : nullptr;
     }
     HWND item(int id) const { return GetDlgItem(dialog, id); }
     std::wstring text(HWND window) const
@@ -795,6 +805,147 @@ TEST_F(AdvancedPageDataFileGui, DefaultResetsThePageButFineGraphics)
     EXPECT_EQ(language(IDS_DENSITY_NORMAL_TIP), tipOf(page->m_tip, page->m_density.m_hWnd));
     EXPECT_EQ(1, page->m_fineGraphics.m_bOn);
     EXPECT_EQ(L"100", scaleText());
+}
+
+// --- with the Basic page ------------------------------------------------------------
+
+namespace {
+
+// Both pages of the sheet, the Basic page shown first.
+class BothPages : public AdvancedPage {
+protected:
+    void OpenBoth()
+    {
+        Open(0);
+        basic = context->pageLink->basicPage;
+        ASSERT_TRUE(basic && basic->m_hWnd);
+        showPage(1);
+        ASSERT_TRUE(page && page->m_hWnd);
+    }
+    HWND basicItem(int id) const { return GetDlgItem(basic->m_hWnd, id); }
+    void chooseOnBasic(int id, int row)
+    {
+        SendMessageW(basicItem(id), CB_SETCURSEL, (WPARAM)row, 0);
+        SendMessageW(basic->m_hWnd, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)basicItem(id));
+        pumpMessages();
+    }
+    static void type(HWND edit, const wchar_t* keys)
+    {
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        SendMessageW(edit, WM_CHAR, VK_BACK, 1);
+        for (const wchar_t* k = keys; *k; ++k)
+            SendMessageW(edit, WM_CHAR, *k, 1);
+        pumpMessages();
+    }
+    void typeCopies(const wchar_t* keys) { type(GetDlgItem(basic->m_pCopies->m_hWnd, IDC_COPIES_EDIT), keys); }
+    UINT copiesShown() const { return basic->m_pCopies->GetDlgItemInt(IDC_COPIES_EDIT, nullptr, TRUE); }
+    void saveQuickSet(const wchar_t* name)
+    {
+        COMBOBOXINFO combo = { sizeof combo };
+        GetComboBoxInfo(basicItem(IDC_QUICKSET_COMBO), &combo);
+        type(combo.hwndItem, name);
+        clickAt(basicItem(IDC_QUICKSET_SAVE), 2, 2);
+    }
+    void pressDefault(CWnd* onPage, int id)
+    {
+        SendMessageW(onPage->m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(onPage->m_hWnd, id));
+        pumpMessages();
+    }
+
+    CBaseDlg* basic = nullptr;
+};
+
+typedef BothPages BothPagesDataFileGui;
+
+} // namespace
+
+TEST_F(BothPagesDataFileGui, ASetSavedWithBothPagesChangedIsRecalledOnBoth)
+{
+    OpenBoth();
+    EXPECT_EQ(0, g_changes) << "making the Advanced page changes nothing";
+    typeCopies(L"3");
+    choosePagesPerSheet(2);
+    pick(page->m_pOrientation, 1);
+    pick(page->m_pPrintQuality, 1);
+    click(IDC_TONER_SAVE);
+    // An Advanced change shows on the Basic page as settings that are no saved set.
+    EXPECT_EQ(language(IDS_QUICKSET_UNSAVED), text(basicItem(IDC_QUICKSET_COMBO)));
+    saveQuickSet(L"Both");
+    ASSERT_EQ(L"Both", text(basicItem(IDC_QUICKSET_COMBO)));
+    const int saved = (int)SendMessageW(basicItem(IDC_QUICKSET_COMBO), CB_GETCURSEL, 0, 0);
+    ASSERT_LT(0, saved);
+
+    // The default set, then the saved one again.
+    chooseOnBasic(IDC_QUICKSET_COMBO, 0);
+    ASSERT_EQ(0, block.pagesPerSheet);
+    ASSERT_EQ(0, page->m_tonerSaving.m_bOn);
+    ASSERT_EQ((std::vector<UINT>{ 1406, 1409, 1412 }), NormalPictures(page->m_pDuplex));
+    chooseOnBasic(IDC_QUICKSET_COMBO, saved);
+    EXPECT_EQ(3u, block.copies);
+    EXPECT_EQ(3u, copiesShown());
+    EXPECT_EQ(2, block.pagesPerSheet);
+    EXPECT_EQ(2, page->m_pagesPerSheet.GetCurSel());
+    EXPECT_EQ(1, page->m_pOrientation->GetCheck());
+    EXPECT_EQ((std::vector<UINT>{ 1421, 1424, 1427 }), NormalPictures(page->m_pDuplex));
+    EXPECT_EQ((LRESULT)page->m_pLandscapeIcons->GetSafeHandle(),
+              SendMessageW(item(IDC_PAGES_PER_SHEET), CBEM_GETIMAGELIST, 0, 0));
+    EXPECT_EQ(1, page->m_pPrintQuality->GetCheck());
+    EXPECT_EQ(1, page->m_tonerSaving.m_bOn);
+    EXPECT_EQ(0, page->m_density.GetFrameValue());
+    EXPECT_FALSE(enabled(IDC_DENSITY));
+    EXPECT_TRUE(shown(page->m_densityWarn.m_hWnd));
+    EXPECT_FALSE(IsWindowEnabled(page->m_pScale->m_hWnd)) << "four pages per sheet lock the scale";
+    EXPECT_EQ(L"Both", text(basicItem(IDC_QUICKSET_COMBO)));
+
+    // Apply: both pages write their features, the Basic page's first.
+    pressApply();
+    const std::vector<std::string> written = Written(*core);
+    ASSERT_LE(7u, written.size());
+    EXPECT_EQ((std::vector<std::string>{ "Duplex=None", "%PagePerSheet=4", "%Orientation=Landscape", "JCLTonerMode=On",
+                                         "JCLDensity=Light", "JCLGraphFine=Off", "JCLPrintQuality=1200dpi" }),
+              std::vector<std::string>(written.end() - 7, written.end()));
+    EXPECT_EQ(3, publicDm.dmCopies);
+}
+
+TEST_F(BothPagesDataFileGui, EachDefaultButtonResetsOnlyItsOwnPage)
+{
+    OpenBoth();
+    typeCopies(L"5");
+    pick(page->m_pDuplex, 2);
+    pressDefault(page, IDC_ADVANCED_DEFAULT);
+    EXPECT_EQ(0, block.duplex);
+    EXPECT_EQ(5u, block.copies);
+    EXPECT_EQ(5u, copiesShown());
+    EXPECT_EQ(language(IDS_QUICKSET_UNSAVED), text(basicItem(IDC_QUICKSET_COMBO)));
+
+    pick(page->m_pDuplex, 1);
+    pressDefault(basic, IDC_BASIC_DEFAULT);
+    EXPECT_EQ(1u, block.copies);
+    EXPECT_EQ(1, block.duplex);
+    EXPECT_EQ(1, page->m_pDuplex->GetCheck());
+}
+
+TEST_F(BothPagesDataFileGui, AConflictFromOnePageShowsOnTheOther)
+{
+    OpenBoth();
+    // Duplex on the Advanced page locks the media type on the Basic page.
+    pick(page->m_pDuplex, 1);
+    EXPECT_FALSE(IsWindowEnabled(basicItem(IDC_MEDIA_TYPE)));
+    EXPECT_TRUE(shown(basic->m_mediaTypeWarn.m_hWnd));
+    EXPECT_NE(std::wstring::npos, tipOf(basic->m_tip, basic->m_mediaTypeWarn.m_hWnd).find(language(5007)));
+    pick(page->m_pDuplex, 0);
+    EXPECT_TRUE(IsWindowEnabled(basicItem(IDC_MEDIA_TYPE)));
+    EXPECT_FALSE(shown(basic->m_mediaTypeWarn.m_hWnd));
+
+    // Another media type on the Basic page locks the duplex group here.
+    chooseOnBasic(IDC_MEDIA_TYPE, 2);
+    ASSERT_EQ(2, block.mediaType);
+    EXPECT_FALSE(IsWindowEnabled(page->m_pDuplex->m_hWnd));
+    EXPECT_TRUE(shown(page->m_duplexWarn.m_hWnd));
+    EXPECT_NE(std::wstring::npos, tipOf(page->m_tip, page->m_duplexWarn.m_hWnd).find(language(5008)));
+    chooseOnBasic(IDC_MEDIA_TYPE, 0);
+    EXPECT_TRUE(IsWindowEnabled(page->m_pDuplex->m_hWnd));
+    EXPECT_FALSE(shown(page->m_duplexWarn.m_hWnd));
 }
 
 // --- tips ------------------------------------------------------------------------------
