@@ -896,6 +896,7 @@ TEST_F(BothPagesDataFileGui, ASetSavedWithBothPagesChangedIsRecalledOnBoth)
     EXPECT_TRUE(shown(page->m_densityWarn.m_hWnd));
     EXPECT_FALSE(IsWindowEnabled(page->m_pScale->m_hWnd)) << "four pages per sheet lock the scale";
     EXPECT_EQ(L"Both", text(basicItem(IDC_QUICKSET_COMBO)));
+    saveScreenshot(sheetWindow, L"advanced-page-recalled");
 
     // Apply: both pages write their features, the Basic page's first.
     pressApply();
