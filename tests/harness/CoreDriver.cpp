@@ -733,6 +733,23 @@ std::vector<CoreCall> CoreDriver::calls(CoreMethod m) const
     return out;
 }
 
+std::vector<std::string> CoreDriver::writtenPairs() const
+{
+    std::vector<std::string> pairs;
+    for (const CoreCall& call : calls(CoreMethod::SetOptions)) {
+        const std::string& in = call.input;
+        size_t pos = 0;
+        while (pos < in.size() && in[pos]) {
+            std::string feature = in.c_str() + pos;
+            pos += feature.size() + 1;
+            std::string option = pos < in.size() ? in.c_str() + pos : "";
+            pos += option.size() + 1;
+            pairs.push_back(feature + "=" + option);
+        }
+    }
+    return pairs;
+}
+
 void CoreDriver::clearCalls()
 {
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -150,6 +150,8 @@ public:
     int callCount(CoreMethod m) const;
     std::vector<CoreCall> calls() const;              // every call but AddRef and Release, in order
     std::vector<CoreCall> calls(CoreMethod m) const;  // the calls of one method
+    // "Feature=Option" for every pair SetOptions was given, in order.
+    std::vector<std::string> writtenPairs() const;
     // Forgets the calls (counts and log, AddRef and Release calls included);
     // the reference count itself stays.
     void clearCalls();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "harness/CoreDriver.h"
+#include "harness/DocumentSheet.h"
 #include "harness/LanguagePatch.h"
 #include "harness/PluginHost.h"
 #include "harness/SavedDataFile.h"
@@ -40,38 +41,16 @@ std::wstring LanguageString(UINT id)
 
 // A plug-in object of the linked code, its core-driver double, a printer and
 // a driver heap that outlives the object; the sheet callback stands in.
-class Sheets : public ::testing::Test {
+class Sheets : public ::testing::Test, protected DocumentSheet {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(printer.ok()) << printer.failureText();
-        ASSERT_TRUE(core);
-        plugin = new IOemUI2;
-        ASSERT_EQ(S_OK, plugin->PublishDriverInterface(core->unknown()));
-        heap = HeapCreate(0, 0, 0);
-        memset(&publicDm, 0, sizeof publicDm);
-        publicDm.dmSize = sizeof publicDm;
+        ASSERT_NO_FATAL_FAILURE(prepare());
+        publicDm.dmCopies = 0;
+        publicDm.dmScale = 0;
         publicDm.dmCollate = DMCOLLATE_TRUE;
-        memset(&block, 0, sizeof block);
-        block.header.dwSize = PRIVATE_DEVMODE_SIZE;
-        block.header.dwSignature = OEM_SIGNATURE;
-        block.header.dwVersion = OEM_VERSION;
-        param.cbSize = sizeof param;
-        param.poemuiobj = core->uiObject();
-        param.hPrinter = printer.handle();
-        param.pPrinterName = const_cast<LPWSTR>(printer.name().c_str());
-        param.hOEMHeap = heap;
-        param.pPublicDM = &publicDm;
-        param.pOEMDM = &block;
     }
-    void TearDown() override
-    {
-        ResetSystemSeams();
-        if (plugin)
-            plugin->Release();
-        if (heap)
-            HeapDestroy(heap);
-    }
+    void TearDown() override { close(); }
 
     // INIT of a sheet through the recorder; answers the plug-in's HRESULT.
     HRESULT Init(SheetKind kind, PROPSHEETUI_INFO* info)
@@ -93,18 +72,6 @@ protected:
     {
         return reinterpret_cast<PROPSHEET_CONTEXT*>(info.UserData);
     }
-
-    // A sheet start reads both data files and writes a default quick-settings file.
-    SavedDataFile quickSettings{ "bq2100PS_qs.xml" };
-    SavedDataFile customPapers{ "bq2100PS_cp.cfg" };
-    TestPrinter printer{ TestPrinter::Mode::Unique };
-    std::unique_ptr<CoreDriver> core = CoreDriver::fromDefaultPpd();
-    IOemUI2* plugin = nullptr;
-    HANDLE heap = nullptr;
-    DEVMODEW publicDm;
-    PRIVATE_DEVMODE block;
-    OEMUIPSPARAM param = {};
-    ComSheetRecorder sheet;
 };
 
 typedef Sheets SheetCallbackDataFile;

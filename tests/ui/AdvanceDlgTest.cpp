@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "harness/CoreDriver.h"
+#include "harness/DocumentSheet.h"
 #include "harness/SavedDataFile.h"
 #include "harness/SheetHost.h"
 #include "harness/TestPrinter.h"
@@ -47,54 +48,14 @@ int WINAPI RecordBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
     return IDOK;
 }
 
-// The PSM_CHANGED messages the sheet got.
-int g_changes = 0;
-WNDPROC g_sheetProc = nullptr;
-LRESULT CALLBACK CountChanges(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == PSM_CHANGED)
-        ++g_changes;
-    return CallWindowProcW(g_sheetProc, hwnd, message, wParam, lParam);
-}
-
-// "Feature=Option" for every pair the core driver was given, in order.
-std::vector<std::string> Written(const CoreDriver& core)
-{
-    std::vector<std::string> pairs;
-    for (const CoreCall& call : core.calls(CoreMethod::SetOptions)) {
-        const std::string& in = call.input;
-        size_t pos = 0;
-        while (pos < in.size() && in[pos]) {
-            std::string feature = in.c_str() + pos;
-            pos += feature.size() + 1;
-            std::string option = pos < in.size() ? in.c_str() + pos : "";
-            pos += option.size() + 1;
-            pairs.push_back(feature + "=" + option);
-        }
-    }
-    return pairs;
-}
-
 // A document sheet started through the plug-in with a recording sheet
 // callback; its pages shown in a modeless property sheet, as the common UI
 // shows them, and the Advanced page chosen.
-class AdvancedPage : public ::testing::Test {
+class AdvancedPage : public ::testing::Test, protected DocumentSheet {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(printer.ok()) << printer.failureText();
-        ASSERT_TRUE(core);
-        plugin = new IOemUI2;
-        ASSERT_EQ(S_OK, plugin->PublishDriverInterface(core->unknown()));
-        heap = HeapCreate(0, 0, 0);
-        memset(&publicDm, 0, sizeof publicDm);
-        publicDm.dmSize = sizeof publicDm;
-        publicDm.dmCopies = 1;
-        publicDm.dmScale = 100;
-        memset(&block, 0, sizeof block);
-        block.header.dwSize = PRIVATE_DEVMODE_SIZE;
-        block.header.dwSignature = OEM_SIGNATURE;
-        block.header.dwVersion = OEM_VERSION;
+        ASSERT_NO_FATAL_FAILURE(prepare());
         block.copies = 1;
         block.scale = 100;
         block.density = 1;
@@ -103,72 +64,20 @@ protected:
         g_seams.MessageBoxW = &RecordBox;
         tiptest::FakePointer::at = { 0, 0 };
         wanted = block;
+        frameWidth = frameHeight = 700;
     }
-    void TearDown() override
-    {
-        if (sheetWindow) {
-            SetWindowLongPtrW(sheetWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_sheetProc));
-            DestroyWindow(sheetWindow);
-        }
-        if (info.UserData) {
-            info.Reason = PROPSHEETUI_REASON_DESTROY;
-            plugin->DocumentPropertySheets(&info, 0);
-        }
-        ResetSystemSeams();
-        if (plugin)
-            plugin->Release();
-        if (heap)
-            HeapDestroy(heap);
-    }
+    void TearDown() override { close(); }
 
     // Starts the sheet on the block as the test left it and shows the
     // Advanced page (or the Basic page, page 0); the sheet's PSM_CHANGED
-    // messages are counted from here.
+    // messages are counted from its creation.
     void Open(int startPage = 1)
     {
-        param.cbSize = sizeof param;
-        param.poemuiobj = core->uiObject();
-        param.hPrinter = printer.handle();
-        param.pPrinterName = const_cast<LPWSTR>(printer.name().c_str());
-        param.hOEMHeap = heap;
-        param.pPublicDM = &publicDm;
-        param.pOEMDM = &block;
-        info = sheet.info(reinterpret_cast<LPARAM>(&param));
-        ASSERT_EQ(S_OK, plugin->DocumentPropertySheets(&info, 0));
-        ASSERT_EQ(1u, info.Result);
-        context = reinterpret_cast<PROPSHEET_CONTEXT*>(info.UserData);
-        ASSERT_TRUE(context && context->pageLink && context->settings);
+        ASSERT_NO_FATAL_FAILURE(start());
         // The sheet start copied the driver's selections: the test's block is what opens.
         block = wanted;
         opened = block;
-
-        // The recorded records point at titles the sheet start has freed;
-        // the common UI copies them when a page is added.
-        std::vector<HPROPSHEETPAGE> pages;
-        titles.clear();
-        for (const auto& call : sheet.calls(CPSFUNC_ADD_PROPSHEETPAGEW))
-            titles.push_back(call.title);
-        size_t n = 0;
-        for (const auto& call : sheet.calls(CPSFUNC_ADD_PROPSHEETPAGEW)) {
-            PROPSHEETPAGEW record = {};
-            memcpy(&record, call.pageRecord.data(), std::min(sizeof record, call.pageRecord.size()));
-            record.pszTitle = titles[n++].c_str();
-            pages.push_back(CreatePropertySheetPageW(&record));
-        }
-        PROPSHEETHEADERW header = {};
-        header.dwSize = sizeof header;
-        header.dwFlags = PSH_MODELESS;
-        header.hwndParent = frame.hwnd();
-        header.pszCaption = L"Document";
-        header.nPages = (UINT)pages.size();
-        header.phpage = pages.data();
-        header.nStartPage = startPage;
-        sheetWindow = reinterpret_cast<HWND>(PropertySheetW(&header));
-        ASSERT_NE(nullptr, sheetWindow);
-        g_changes = 0;
-        g_sheetProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(sheetWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountChanges)));
-        pumpMessages();
+        ASSERT_NO_FATAL_FAILURE(show(startPage));
         if (startPage == 1) {
             showPage(1);
             ASSERT_TRUE(page && page->m_hWnd);
@@ -177,8 +86,7 @@ protected:
     // The user picks the page's tab; the Advanced page is made when first shown.
     void showPage(int index)
     {
-        SendMessageW(sheetWindow, PSM_SETCURSEL, (WPARAM)index, 0);
-        pumpMessages();
+        DocumentSheet::showPage(index);
         page = context->pageLink->advancedPage;
         dialog = page ? page->m_hWnd : nullptr;
     }
@@ -190,18 +98,11 @@ protected:
         return buffer;
     }
     std::wstring text(int id) const { return text(item(id)); }
-    std::wstring language(UINT id) const
-    {
-        WCHAR buffer[512] = {};
-        LoadStringW(context->resources->module, id, buffer, 512);
-        return buffer;
-    }
     std::wstring tipOf(CTipTools& tips, HWND control) const
     {
         TipToolMap* entry = tips.FindTool(control);
         return entry ? std::wstring(entry->strText) : L"<none>";
     }
-    bool applyEnabled() const { return IsWindowEnabled(GetDlgItem(sheetWindow, kApplyButton)) != FALSE; }
     bool enabled(int id) const { return IsWindowEnabled(item(id)) != FALSE; }
     bool shown(HWND window) const { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
 
@@ -251,24 +152,9 @@ protected:
         pumpMessages();
     }
 
-    SavedDataFile quickSettings{ "bq2100PS_qs.xml" };
-    SavedDataFile customPapers{ "bq2100PS_cp.cfg" };
-    TestPrinter printer{ TestPrinter::Mode::Unique };
-    std::unique_ptr<CoreDriver> core = CoreDriver::fromDefaultPpd();
-    IOemUI2* plugin = nullptr;
-    HANDLE heap = nullptr;
-    DEVMODEW publicDm;
-    PRIVATE_DEVMODE block;
     PRIVATE_DEVMODE wanted;    // what the test wants the page to open on
     PRIVATE_DEVMODE opened;    // the block as the page opened on it
-    OEMUIPSPARAM param = {};
-    ComSheetRecorder sheet;
-    PROPSHEETUI_INFO info = {};
-    PROPSHEET_CONTEXT* context = nullptr;
-    TestFrame frame{ 700, 700 };
     tiptest::FakePointer pointer;
-    HWND sheetWindow = nullptr;
-    std::vector<std::wstring> titles;
     CAdvanceDlg* page = nullptr;
     HWND dialog = nullptr;
 };
@@ -346,10 +232,10 @@ TEST_F(AdvancedPageDataFileGui, OpeningShowsTheBlockAndChangesNothing)
     saveScreenshot(sheetWindow, L"advanced-page");
 
     EXPECT_EQ(0, memcmp(&opened, &block, sizeof block)) << "the page changed the block";
-    EXPECT_EQ(0, g_changes);
+    EXPECT_EQ(0, changes());
     EXPECT_FALSE(applyEnabled());
 
-    EXPECT_EQ(language(IDS_DEFAULT_BUTTON), text(IDC_ADVANCED_DEFAULT));
+    EXPECT_EQ(languageString(IDS_DEFAULT_BUTTON), text(IDC_ADVANCED_DEFAULT));
     const std::pair<int, UINT> labels[] = {
         { IDC_DUPLEX_TITLE, IDS_DUPLEX_GROUP },       { IDC_LAYOUT_TITLE, IDS_LAYOUT_GROUP },
         { IDC_ORIENTATION_TITLE, IDS_ORIENTATION_GROUP }, { IDC_EFFECTS_TITLE, IDS_EFFECTS_GROUP },
@@ -360,11 +246,11 @@ TEST_F(AdvancedPageDataFileGui, OpeningShowsTheBlockAndChangesNothing)
         { IDC_QUALITY_LABEL, IDS_QUALITY_LABEL },
     };
     for (const auto& label : labels) {
-        EXPECT_FALSE(language(label.second).empty()) << label.second;
-        EXPECT_EQ(language(label.second), text(label.first)) << label.first;
+        EXPECT_FALSE(languageString(label.second).empty()) << label.second;
+        EXPECT_EQ(languageString(label.second), text(label.first)) << label.first;
     }
-    EXPECT_EQ(language(IDS_DUPLEX_LONG), text(GetDlgItem(page->m_pDuplex->m_hWnd, IDC_DUPLEX_LONG_LABEL)));
-    EXPECT_EQ(language(IDS_QUALITY_1200DPI),
+    EXPECT_EQ(languageString(IDS_DUPLEX_LONG), text(GetDlgItem(page->m_pDuplex->m_hWnd, IDC_DUPLEX_LONG_LABEL)));
+    EXPECT_EQ(languageString(IDS_QUALITY_1200DPI),
               text(GetDlgItem(page->m_pPrintQuality->m_hWnd, IDC_QUALITY_1200DPI_LABEL)));
 
     // The stored choices, on the pictures of the stored orientation.
@@ -385,12 +271,12 @@ TEST_F(AdvancedPageDataFileGui, OpeningShowsTheBlockAndChangesNothing)
 
     // Tips: the switches by their state, the slider by its density, the
     // orientation pictures in their own popup.
-    EXPECT_EQ(language(IDS_SWITCH_ON_TIP), tipOf(page->m_tip, page->m_border.m_hWnd));
-    EXPECT_EQ(language(IDS_SWITCH_OFF_TIP), tipOf(page->m_tip, page->m_tonerSaving.m_hWnd));
-    EXPECT_EQ(language(IDS_DENSITY_DARK_TIP), tipOf(page->m_tip, page->m_density.m_hWnd));
-    EXPECT_EQ(language(IDS_LANDSCAPE),
+    EXPECT_EQ(languageString(IDS_SWITCH_ON_TIP), tipOf(page->m_tip, page->m_border.m_hWnd));
+    EXPECT_EQ(languageString(IDS_SWITCH_OFF_TIP), tipOf(page->m_tip, page->m_tonerSaving.m_hWnd));
+    EXPECT_EQ(languageString(IDS_DENSITY_DARK_TIP), tipOf(page->m_tip, page->m_density.m_hWnd));
+    EXPECT_EQ(languageString(IDS_LANDSCAPE),
               tipOf(page->m_pOrientation->m_tip, GetDlgItem(page->m_pOrientation->m_hWnd, IDC_LANDSCAPE)));
-    EXPECT_EQ(language(IDS_PORTRAIT),
+    EXPECT_EQ(languageString(IDS_PORTRAIT),
               tipOf(page->m_pOrientation->m_tip, GetDlgItem(page->m_pOrientation->m_hWnd, IDC_PORTRAIT)));
 
     // No constraint holds with these settings: every indicator hidden.
@@ -458,7 +344,7 @@ TEST_F(AdvancedPageDataFileGui, ValuesOutOfRangeOpenAsTheDefaults)
     EXPECT_EQ(1, block.density) << "an unknown density is replaced";
     EXPECT_EQ(L"100", scaleText());
     EXPECT_EQ(0u, block.scale) << "the block keeps its scale";
-    EXPECT_EQ(0, g_changes);
+    EXPECT_EQ(0, changes());
 }
 
 TEST_F(AdvancedPageDataFileGui, TonerSavingStoredOnShowsTheStoredDensityOnALockedSlider)
@@ -483,11 +369,11 @@ TEST_F(AdvancedPageDataFileGui, EveryChangeLandsInTheBlockAndApplyWritesThemInOr
     auto change = [&](const char* what, auto action, auto check) {
         SCOPED_TRACE(what);
         block.quickSetId = 3;
-        const int before = g_changes;
+        const int before = changes();
         action();
         check();
         EXPECT_EQ(-1, (INT16)LOWORD(block.quickSetId));
-        EXPECT_LT(before, g_changes);
+        EXPECT_LT(before, changes());
         EXPECT_TRUE(applyEnabled());
     };
     change("duplex", [&] { pick(page->m_pDuplex, 2); }, [&] { EXPECT_EQ(2, block.duplex); });
@@ -512,7 +398,7 @@ TEST_F(AdvancedPageDataFileGui, EveryChangeLandsInTheBlockAndApplyWritesThemInOr
     EXPECT_EQ((std::vector<std::string>{ "Duplex=DuplexTumble", "%PagePerSheet=1", "%Orientation=Landscape",
                                          "JCLTonerMode=On", "JCLDensity=Light", "JCLGraphFine=On",
                                          "JCLPrintQuality=1200dpi" }),
-              Written(*core));
+              written());
     for (const CoreCall& call : core->calls(CoreMethod::SetOptions))
         EXPECT_EQ((DWORD)SETOPTIONS_FLAG_KEEP_CONFLICT, call.flags);
 }
@@ -538,7 +424,7 @@ TEST_F(AdvancedPageDataFileGui, EachSwitchInvertsItsOwnFieldAndTip)
             click(s.id);
             EXPECT_EQ(expected, block.*s.field);
             EXPECT_EQ(expected, s.button->m_bOn);
-            EXPECT_EQ(language(expected ? IDS_SWITCH_ON_TIP : IDS_SWITCH_OFF_TIP), tipOf(page->m_tip, s.button->m_hWnd));
+            EXPECT_EQ(languageString(expected ? IDS_SWITCH_ON_TIP : IDS_SWITCH_OFF_TIP), tipOf(page->m_tip, s.button->m_hWnd));
             // Nothing else moved (toner saving also sets the density).
             others.*s.field = expected;
             others.quickSetId = block.quickSetId;
@@ -578,11 +464,11 @@ TEST_F(AdvancedPageDataFileGui, AScaleOtherThan100RefusesMorePagesPerSheet)
     Open();
     typeScale(L"150");
     ASSERT_EQ(150u, block.scale);
-    const int before = g_changes;
+    const int before = changes();
     choosePagesPerSheet(2);
     ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_NE(std::wstring::npos, g_boxes[0].text.find(language(IDS_CONFLICT_PAGES)));
-    EXPECT_EQ(language(5004), g_boxes[0].caption);
+    EXPECT_NE(std::wstring::npos, g_boxes[0].text.find(languageString(IDS_CONFLICT_PAGES)));
+    EXPECT_EQ(languageString(5004), g_boxes[0].caption);
     EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), g_boxes[0].type);
     EXPECT_EQ(dialog, g_boxes[0].owner);
     EXPECT_EQ(0, page->m_pagesPerSheet.GetCurSel());
@@ -661,13 +547,13 @@ TEST_F(AdvancedPageDataFileGui, TonerSavingForcesTheLightestDensityAndOffRestore
     EXPECT_NE(0u, context->pageLink->constraints->word[CONSTRAINT_DENSITY]);
     EXPECT_TRUE(shown(page->m_densityWarn.m_hWnd));
     EXPECT_FALSE(tipOf(page->m_tip, page->m_densityWarn.m_hWnd).empty());
-    EXPECT_EQ(language(IDS_DENSITY_LIGHT_TIP), tipOf(page->m_tip, page->m_density.m_hWnd));
+    EXPECT_EQ(languageString(IDS_DENSITY_LIGHT_TIP), tipOf(page->m_tip, page->m_density.m_hWnd));
 
     click(IDC_TONER_SAVE);
     EXPECT_EQ(1, block.density) << "not the density before toner saving";
     EXPECT_TRUE(enabled(IDC_DENSITY));
     EXPECT_FALSE(shown(page->m_densityWarn.m_hWnd));
-    EXPECT_EQ(language(IDS_DENSITY_NORMAL_TIP), tipOf(page->m_tip, page->m_density.m_hWnd));
+    EXPECT_EQ(languageString(IDS_DENSITY_NORMAL_TIP), tipOf(page->m_tip, page->m_density.m_hWnd));
 }
 
 TEST_F(AdvancedPageDataFileGui, TheDensitySliderStepsByItsZonesAndADragCountsAsAChange)
@@ -675,7 +561,7 @@ TEST_F(AdvancedPageDataFileGui, TheDensitySliderStepsByItsZonesAndADragCountsAsA
     Open();   // density 1
     clickAt(item(IDC_DENSITY), 20, 5);   // step back
     EXPECT_EQ(0, block.density);
-    EXPECT_EQ(language(IDS_DENSITY_LIGHT_TIP), tipOf(page->m_tip, page->m_density.m_hWnd));
+    EXPECT_EQ(languageString(IDS_DENSITY_LIGHT_TIP), tipOf(page->m_tip, page->m_density.m_hWnd));
     clickAt(item(IDC_DENSITY), 15, 5);   // the thumb: no step
     EXPECT_EQ(0, block.density);
 
@@ -684,15 +570,15 @@ TEST_F(AdvancedPageDataFileGui, TheDensitySliderStepsByItsZonesAndADragCountsAsA
     HWND slider = item(IDC_DENSITY);
     SendMessageW(slider, WM_MOUSEMOVE, 0, MAKELPARAM(12, 5));
     SendMessageW(slider, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(12, 5));
-    g_changes = 0;
+    clearChanges();
     SendMessageW(slider, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(100, 5));
     EXPECT_EQ(2, block.density) << "the drag writes the density";
     SendMessageW(slider, WM_LBUTTONUP, 0, MAKELPARAM(100, 5));
     pumpMessages();
     EXPECT_EQ(2, block.density);
-    EXPECT_EQ(1, g_changes) << "the end of the drag tells the sheet";
+    EXPECT_EQ(1, changes()) << "the end of the drag tells the sheet";
     EXPECT_EQ(-1, (INT16)LOWORD(block.quickSetId));
-    EXPECT_EQ(language(IDS_DENSITY_DARK_TIP), tipOf(page->m_tip, page->m_density.m_hWnd));
+    EXPECT_EQ(languageString(IDS_DENSITY_DARK_TIP), tipOf(page->m_tip, page->m_density.m_hWnd));
 }
 
 TEST_F(AdvancedPageDataFileGui, AnotherOrientationSwapsThePicturesAndKeepsTheChoices)
@@ -720,9 +606,9 @@ TEST_F(AdvancedPageDataFileGui, AnotherOrientationSwapsThePicturesAndKeepsTheCho
               SendMessageW(item(IDC_PAGES_PER_SHEET), CBEM_GETIMAGELIST, 0, 0));
 
     // The chosen orientation once more: still a change for the sheet.
-    const int before = g_changes;
+    const int before = changes();
     pick(page->m_pOrientation, 1);
-    EXPECT_EQ(before + 1, g_changes);
+    EXPECT_EQ(before + 1, changes());
     EXPECT_EQ(1, block.orientation);
 }
 
@@ -731,13 +617,13 @@ TEST_F(AdvancedPageDataFileGui, TheChosenPrintQualityOnceMoreOnlyMarksTheQuickSe
     wanted.printQuality = 1;
     Open();
     pick(page->m_pPrintQuality, 1);
-    EXPECT_EQ(0, g_changes);
+    EXPECT_EQ(0, changes());
     EXPECT_FALSE(applyEnabled());
     EXPECT_EQ(1, block.printQuality);
     EXPECT_EQ(-1, (INT16)LOWORD(block.quickSetId));
 
     pick(page->m_pPrintQuality, 0);
-    EXPECT_EQ(1, g_changes);
+    EXPECT_EQ(1, changes());
     EXPECT_EQ(0, block.printQuality);
 }
 
@@ -748,9 +634,9 @@ TEST_F(AdvancedPageDataFileGui, DuplexFeedsTheMediaRule)
     pick(page->m_pDuplex, 1);
     EXPECT_EQ(1, block.duplex);
     EXPECT_NE(0u, state->word[CONSTRAINT_MEDIA] & 1u);
-    const int before = g_changes;
+    const int before = changes();
     pick(page->m_pDuplex, 1);   // the same picture: no change for the sheet
-    EXPECT_EQ(before, g_changes);
+    EXPECT_EQ(before, changes());
     pick(page->m_pDuplex, 0);
     EXPECT_EQ(0u, state->word[CONSTRAINT_MEDIA] & 1u);
 }
@@ -786,7 +672,7 @@ TEST_F(AdvancedPageDataFileGui, DefaultResetsThePageButFineGraphics)
     EXPECT_EQ(7u, block.copies) << "the Basic page's settings stay";
     EXPECT_EQ(3, block.mediaType);
     EXPECT_EQ(-1, (INT16)LOWORD(block.quickSetId));
-    EXPECT_LT(0, g_changes);
+    EXPECT_LT(0, changes());
     EXPECT_TRUE(applyEnabled());
 
     // The controls follow the block.
@@ -802,7 +688,7 @@ TEST_F(AdvancedPageDataFileGui, DefaultResetsThePageButFineGraphics)
     EXPECT_EQ(1, page->m_density.GetFrameValue());
     EXPECT_TRUE(enabled(IDC_DENSITY));
     EXPECT_FALSE(shown(page->m_densityWarn.m_hWnd));
-    EXPECT_EQ(language(IDS_DENSITY_NORMAL_TIP), tipOf(page->m_tip, page->m_density.m_hWnd));
+    EXPECT_EQ(languageString(IDS_DENSITY_NORMAL_TIP), tipOf(page->m_tip, page->m_density.m_hWnd));
     EXPECT_EQ(1, page->m_fineGraphics.m_bOn);
     EXPECT_EQ(L"100", scaleText());
 }
@@ -862,14 +748,14 @@ typedef BothPages BothPagesDataFileGui;
 TEST_F(BothPagesDataFileGui, ASetSavedWithBothPagesChangedIsRecalledOnBoth)
 {
     OpenBoth();
-    EXPECT_EQ(0, g_changes) << "making the Advanced page changes nothing";
+    EXPECT_EQ(0, changes()) << "making the Advanced page changes nothing";
     typeCopies(L"3");
     choosePagesPerSheet(2);
     pick(page->m_pOrientation, 1);
     pick(page->m_pPrintQuality, 1);
     click(IDC_TONER_SAVE);
     // An Advanced change shows on the Basic page as settings that are no saved set.
-    EXPECT_EQ(language(IDS_QUICKSET_UNSAVED), text(basicItem(IDC_QUICKSET_COMBO)));
+    EXPECT_EQ(languageString(IDS_QUICKSET_UNSAVED), text(basicItem(IDC_QUICKSET_COMBO)));
     saveQuickSet(L"Both");
     ASSERT_EQ(L"Both", text(basicItem(IDC_QUICKSET_COMBO)));
     const int saved = (int)SendMessageW(basicItem(IDC_QUICKSET_COMBO), CB_GETCURSEL, 0, 0);
@@ -900,7 +786,7 @@ TEST_F(BothPagesDataFileGui, ASetSavedWithBothPagesChangedIsRecalledOnBoth)
 
     // Apply: both pages write their features, the Basic page's first.
     pressApply();
-    const std::vector<std::string> written = Written(*core);
+    const std::vector<std::string> written = core->writtenPairs();
     ASSERT_LE(7u, written.size());
     EXPECT_EQ((std::vector<std::string>{ "Duplex=None", "%PagePerSheet=4", "%Orientation=Landscape", "JCLTonerMode=On",
                                          "JCLDensity=Light", "JCLGraphFine=Off", "JCLPrintQuality=1200dpi" }),
@@ -917,7 +803,7 @@ TEST_F(BothPagesDataFileGui, EachDefaultButtonResetsOnlyItsOwnPage)
     EXPECT_EQ(0, block.duplex);
     EXPECT_EQ(5u, block.copies);
     EXPECT_EQ(5u, copiesShown());
-    EXPECT_EQ(language(IDS_QUICKSET_UNSAVED), text(basicItem(IDC_QUICKSET_COMBO)));
+    EXPECT_EQ(languageString(IDS_QUICKSET_UNSAVED), text(basicItem(IDC_QUICKSET_COMBO)));
 
     pick(page->m_pDuplex, 1);
     pressDefault(basic, IDC_BASIC_DEFAULT);
@@ -933,7 +819,7 @@ TEST_F(BothPagesDataFileGui, AConflictFromOnePageShowsOnTheOther)
     pick(page->m_pDuplex, 1);
     EXPECT_FALSE(IsWindowEnabled(basicItem(IDC_MEDIA_TYPE)));
     EXPECT_TRUE(shown(basic->m_mediaTypeWarn.m_hWnd));
-    EXPECT_NE(std::wstring::npos, tipOf(basic->m_tip, basic->m_mediaTypeWarn.m_hWnd).find(language(5007)));
+    EXPECT_NE(std::wstring::npos, tipOf(basic->m_tip, basic->m_mediaTypeWarn.m_hWnd).find(languageString(5007)));
     pick(page->m_pDuplex, 0);
     EXPECT_TRUE(IsWindowEnabled(basicItem(IDC_MEDIA_TYPE)));
     EXPECT_FALSE(shown(basic->m_mediaTypeWarn.m_hWnd));
@@ -943,7 +829,7 @@ TEST_F(BothPagesDataFileGui, AConflictFromOnePageShowsOnTheOther)
     ASSERT_EQ(2, block.mediaType);
     EXPECT_FALSE(IsWindowEnabled(page->m_pDuplex->m_hWnd));
     EXPECT_TRUE(shown(page->m_duplexWarn.m_hWnd));
-    EXPECT_NE(std::wstring::npos, tipOf(page->m_tip, page->m_duplexWarn.m_hWnd).find(language(5008)));
+    EXPECT_NE(std::wstring::npos, tipOf(page->m_tip, page->m_duplexWarn.m_hWnd).find(languageString(5008)));
     chooseOnBasic(IDC_MEDIA_TYPE, 0);
     EXPECT_TRUE(IsWindowEnabled(page->m_pDuplex->m_hWnd));
     EXPECT_FALSE(shown(page->m_duplexWarn.m_hWnd));
@@ -958,7 +844,7 @@ TEST_F(AdvancedPageDataFileGui, TheIndicatorExplainsItsConstraintUnderThePointer
     HWND indicator = page->m_scaleWarn.m_hWnd;
     ASSERT_TRUE(shown(indicator));
     const std::wstring why = tipOf(page->m_tip, indicator);
-    EXPECT_NE(std::wstring::npos, why.find(language(IDS_CONFLICT_SCALE))) << why;
+    EXPECT_NE(std::wstring::npos, why.find(languageString(IDS_CONFLICT_SCALE))) << why;
 
     HWND popup = page->m_tip.m_hWnd;
     tiptest::FakePointer::at = tiptest::centerOf(indicator);

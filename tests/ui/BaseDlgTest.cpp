@@ -7,6 +7,7 @@
 
 #include "device/PrinterUtils.h"
 #include "harness/CoreDriver.h"
+#include "harness/DocumentSheet.h"
 #include "harness/Files.h"
 #include "harness/PpdModel.h"
 #include "harness/SavedDataFile.h"
@@ -58,119 +59,49 @@ void SetInstallableInfo(HANDLE printer, bool tray1, DWORD paper1, bool tray2, DW
                     sizeof info);
 }
 
-// PSM_CHANGED as the sheet receives it.
-std::vector<HWND> g_changed;
-LRESULT CALLBACK RecordChanged(int code, WPARAM wParam, LPARAM lParam)
-{
-    const CWPSTRUCT* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && message->message == PSM_CHANGED)
-        g_changed.push_back(message->hwnd);
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 // Paper ids of the test PPD.
 enum : INT16 { kLetter = 0, kA4 = 1, kLegal = 2, kA5 = 4, kB5 = 5, kStatement = 6 };
 
-class BasicPage : public ::testing::Test {
+class BasicPage : public ::testing::Test, protected DocumentSheet {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(printer.ok()) << printer.failureText();
-        ASSERT_TRUE(core);
+        ASSERT_NO_FATAL_FAILURE(prepare());
         g_boxes.clear();
         g_answer = IDOK;
         g_seams.MessageBoxW = &RecordBox;
-        plugin = new IOemUI2;
-        ASSERT_EQ(S_OK, plugin->PublishDriverInterface(core->unknown()));
-        heap = HeapCreate(0, 0, 0);
-        memset(&publicDm, 0, sizeof publicDm);
-        publicDm.dmSize = sizeof publicDm;
-        publicDm.dmCopies = 1;
-        publicDm.dmScale = 100;
-        memset(&block, 0, sizeof block);
-        block.header.dwSize = PRIVATE_DEVMODE_SIZE;
-        block.header.dwSignature = OEM_SIGNATURE;
-        block.header.dwVersion = OEM_VERSION;
-        param.cbSize = sizeof param;
-        param.poemuiobj = core->uiObject();
-        param.hPrinter = printer.handle();
-        param.pPrinterName = const_cast<LPWSTR>(printer.name().c_str());
-        param.hOEMHeap = heap;
-        param.pPublicDM = &publicDm;
-        param.pOEMDM = &block;
     }
-    void TearDown() override
-    {
-        if (hook)
-            UnhookWindowsHookEx(hook);
-        if (sheetWindow)
-            DestroyWindow(sheetWindow);
-        if (info.UserData) {
-            info.Reason = PROPSHEETUI_REASON_DESTROY;
-            plugin->DocumentPropertySheets(&info, 0);
-        }
-        ResetSystemSeams();
-        ResetDataFileCalls();
-        if (plugin)
-            plugin->Release();
-        if (heap)
-            HeapDestroy(heap);
-    }
+    void TearDown() override { close(); }
 
     // The sheet's start: the private block takes the driver's choices.
     void StartSheet()
     {
-        info = sheet.info(reinterpret_cast<LPARAM>(&param));
-        ASSERT_EQ(S_OK, plugin->DocumentPropertySheets(&info, 0));
-        ASSERT_EQ(1u, info.Result);
-        context = reinterpret_cast<PROPSHEET_CONTEXT*>(info.UserData);
-        ASSERT_TRUE(context && context->pageLink && context->quickSettings);
+        ASSERT_NO_FATAL_FAILURE(start());
+        ASSERT_TRUE(context->quickSettings);
         block.quickSetId = -1;
     }
     // The sheet with its pages; the Basic page is shown first.
     void ShowSheet()
     {
-        if (!context)
-            StartSheet();
-        std::vector<HPROPSHEETPAGE> pages;
-        for (const auto& call : sheet.calls(CPSFUNC_ADD_PROPSHEETPAGEW))
-            pages.push_back(CreatePropertySheetPageW(reinterpret_cast<LPCPROPSHEETPAGEW>(call.pageRecord.data())));
-        PROPSHEETHEADERW header = {};
-        header.dwSize = sizeof header;
-        header.dwFlags = PSH_MODELESS;
-        header.hwndParent = frame.hwnd();
-        header.pszCaption = L"Document";
-        header.nPages = (UINT)pages.size();
-        header.phpage = pages.data();
-        g_changed.clear();
-        hook = SetWindowsHookExW(WH_CALLWNDPROC, &RecordChanged, nullptr, GetCurrentThreadId());
-        sheetWindow = reinterpret_cast<HWND>(PropertySheetW(&header));
-        ASSERT_NE(nullptr, sheetWindow);
-        pumpMessages();
+        if (!context) {
+            ASSERT_NO_FATAL_FAILURE(StartSheet());
+        }
+        ASSERT_NO_FATAL_FAILURE(show());
         page = context->pageLink->basicPage;
         ASSERT_TRUE(page && page->m_hWnd);
     }
     void ShowAdvancedPage()
     {
-        SendMessageW(sheetWindow, PSM_SETCURSEL, 1, 0);
-        pumpMessages();
-        SendMessageW(sheetWindow, PSM_SETCURSEL, 0, 0);
-        pumpMessages();
+        showPage(1);
+        showPage(0);
     }
     HWND Item(int id) const { return GetDlgItem(page->m_hWnd, id); }
-    bool ApplyEnabled() const { return IsWindowEnabled(GetDlgItem(sheetWindow, 0x3021)) != FALSE; }
     // Apply enabled by the sheet goes back to disabled.
     void ResetApply() { SendMessageW(sheetWindow, PSM_UNCHANGED, (WPARAM)GetParent(page->m_hWnd), 0); }
     std::wstring Text(HWND window) const
     {
         WCHAR text[512] = {};
         GetWindowTextW(window, text, 512);
-        return text;
-    }
-    std::wstring String(UINT id) const
-    {
-        WCHAR text[512] = {};
-        LoadStringW(context->resources->module, id, text, 512);
         return text;
     }
     std::wstring ComboRow(HWND combo, int row) const
@@ -232,51 +163,13 @@ protected:
             ++n;
         return n;
     }
-    // "Feature=Option" for every pair the core driver was given, in order.
-    std::vector<std::string> Written() const
-    {
-        std::vector<std::string> pairs;
-        for (const CoreCall& call : core->calls(CoreMethod::SetOptions)) {
-            const std::string& in = call.input;
-            size_t pos = 0;
-            while (pos < in.size() && in[pos]) {
-                std::string feature = in.c_str() + pos;
-                pos += feature.size() + 1;
-                std::string option = pos < in.size() ? in.c_str() + pos : "";
-                pos += option.size() + 1;
-                pairs.push_back(feature + "=" + option);
-            }
-        }
-        return pairs;
-    }
-    void Apply()
-    {
-        core->clearCalls();
-        SendMessageW(sheetWindow, PSM_APPLY, 0, 0);
-        pumpMessages();
-    }
     void ExpectUnsaved()
     {
         EXPECT_EQ(-1, block.quickSetId);
-        EXPECT_EQ(String(IDS_QUICKSET_UNSAVED), Text(Item(IDC_QUICKSET_COMBO)));
+        EXPECT_EQ(languageString(IDS_QUICKSET_UNSAVED), Text(Item(IDC_QUICKSET_COMBO)));
     }
 
-    SavedDataFile quickSettings{ "bq2100PS_qs.xml" };
-    SavedDataFile customPapers{ "bq2100PS_cp.cfg" };
-    TestPrinter printer{ TestPrinter::Mode::Unique };
-    std::unique_ptr<CoreDriver> core = CoreDriver::fromDefaultPpd();
-    IOemUI2* plugin = nullptr;
-    HANDLE heap = nullptr;
-    DEVMODEW publicDm;
-    PRIVATE_DEVMODE block;
-    OEMUIPSPARAM param = {};
-    ComSheetRecorder sheet;
-    PROPSHEETUI_INFO info = {};
-    PROPSHEET_CONTEXT* context = nullptr;
-    TestFrame frame;
-    HWND sheetWindow = nullptr;
     CBaseDlg* page = nullptr;
-    HHOOK hook = nullptr;
 };
 
 typedef BasicPage BasicPageDataFileGui;
@@ -304,21 +197,21 @@ TEST_F(BasicPageDataFileGui, OpensWithTheLanguageTextsAndTheDriverOptions)
         { IDC_INPUT_SLOT_LABEL, IDS_INPUT_SLOT_LABEL }, { IDC_FEEDEDGE_LABEL, IDS_FEEDEDGE_LABEL },
     };
     for (const auto& label : labels) {
-        EXPECT_FALSE(String(label.second).empty()) << label.second;
-        EXPECT_EQ(String(label.second), Text(Item(label.first))) << label.first;
+        EXPECT_FALSE(languageString(label.second).empty()) << label.second;
+        EXPECT_EQ(languageString(label.second), Text(Item(label.first))) << label.first;
     }
-    EXPECT_EQ(String(IDS_FEEDEDGE_LONG), Text(GetDlgItem(page->m_pFeedEdge->m_hWnd, IDC_FEEDEDGE_LONG_LABEL)));
-    EXPECT_EQ(String(IDS_FEEDEDGE_SHORT), Text(GetDlgItem(page->m_pFeedEdge->m_hWnd, IDC_FEEDEDGE_SHORT_LABEL)));
+    EXPECT_EQ(languageString(IDS_FEEDEDGE_LONG), Text(GetDlgItem(page->m_pFeedEdge->m_hWnd, IDC_FEEDEDGE_LONG_LABEL)));
+    EXPECT_EQ(languageString(IDS_FEEDEDGE_SHORT), Text(GetDlgItem(page->m_pFeedEdge->m_hWnd, IDC_FEEDEDGE_SHORT_LABEL)));
 
     const UINT media[] = { 5059, 5060, 5061, 5064, 5062, 5063, 5065 };
     ASSERT_EQ(7, SendMessageW(Item(IDC_MEDIA_TYPE), CB_GETCOUNT, 0, 0));
     for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(String(media[i]), ComboRow(Item(IDC_MEDIA_TYPE), i)) << i;
+        EXPECT_EQ(languageString(media[i]), ComboRow(Item(IDC_MEDIA_TYPE), i)) << i;
     // Tray 1 is fitted, tray 2 is not: option 4 is left out.
     const UINT slots[] = { 4026, 5071, 5072, 5069 };
     ASSERT_EQ(4, SendMessageW(Item(IDC_INPUT_SLOT), CB_GETCOUNT, 0, 0));
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(String(slots[i]), ComboRow(Item(IDC_INPUT_SLOT), i)) << i;
+        EXPECT_EQ(languageString(slots[i]), ComboRow(Item(IDC_INPUT_SLOT), i)) << i;
         EXPECT_EQ(i, (int)SendMessageW(Item(IDC_INPUT_SLOT), CB_GETITEMDATA, (WPARAM)i, 0));
     }
     EXPECT_EQ(0, SendMessageW(Item(IDC_INPUT_SLOT), CB_GETCURSEL, 0, 0));
@@ -336,14 +229,15 @@ TEST_F(BasicPageDataFileGui, OpensWithTheLanguageTextsAndTheDriverOptions)
     EXPECT_EQ(3u, block.copies);
     EXPECT_EQ(1, page->m_collate.m_bOn);
     // The copies changed: the sheet is told once.
-    ASSERT_EQ(1u, g_changed.size());
-    EXPECT_EQ(sheetWindow, g_changed[0]);
+    ASSERT_EQ(1u, changed().size());
+    EXPECT_EQ(sheetWindow, changed()[0].window);
+    EXPECT_EQ(GetParent(page->m_hWnd), changed()[0].page);
     // Nothing else of the block changed; opening is no change of the quick set.
     PRIVATE_DEVMODE expected = before;
     expected.copies = 3;
     expected.inputSlot = 0;
     EXPECT_EQ(0, memcmp(&expected, &block, sizeof block));
-    EXPECT_EQ(String(IDS_QUICKSET_UNSAVED), Text(Item(IDC_QUICKSET_COMBO)));
+    EXPECT_EQ(languageString(IDS_QUICKSET_UNSAVED), Text(Item(IDC_QUICKSET_COMBO)));
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_QUICKSET_SAVE)));
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_QUICKSET_DELETE)));
     EXPECT_FALSE(IsWindowVisible(Item(IDC_INPUT_SLOT_WARN)));
@@ -359,8 +253,8 @@ TEST_F(BasicPageDataFileGui, TheSameCopiesTellTheSheetNothing)
     publicDm.dmCollate = DMCOLLATE_FALSE;
     block.copies = 1;
     ShowSheet();
-    EXPECT_TRUE(g_changed.empty());
-    EXPECT_FALSE(ApplyEnabled());
+    EXPECT_TRUE(changed().empty());
+    EXPECT_FALSE(applyEnabled());
     EXPECT_EQ(0, page->m_collate.m_bOn);
 }
 
@@ -372,7 +266,7 @@ TEST_F(BasicPageDataFileGui, CopiesTheBoxCannotHoldShowThePrivateCopies)
     ShowSheet();
     EXPECT_EQ(4u, page->m_pCopies->GetDlgItemInt(IDC_COPIES_EDIT, nullptr, TRUE));
     EXPECT_EQ(4u, block.copies);
-    EXPECT_TRUE(g_changed.empty());
+    EXPECT_TRUE(changed().empty());
 }
 
 // --- changes -----------------------------------------------------------------------
@@ -386,7 +280,7 @@ TEST_F(BasicPageDataFileGui, EachChangeIsWrittenAtOnceAndMarksTheSetUnsaved)
 
     Choose(IDC_MEDIA_TYPE, 2);
     EXPECT_EQ(2, block.mediaType);
-    EXPECT_TRUE(ApplyEnabled());
+    EXPECT_TRUE(applyEnabled());
     ExpectUnsaved();
 
     Choose(IDC_QUICKSET_COMBO, 0);
@@ -394,9 +288,9 @@ TEST_F(BasicPageDataFileGui, EachChangeIsWrittenAtOnceAndMarksTheSetUnsaved)
     Click(Item(IDC_COLLATE));
     EXPECT_EQ(!publicDm.dmCollate, block.collate == 1);
     EXPECT_EQ(block.collate, page->m_collate.m_bOn);
-    EXPECT_EQ(String(block.collate ? IDS_SWITCH_ON_TIP : IDS_SWITCH_OFF_TIP),
+    EXPECT_EQ(languageString(block.collate ? IDS_SWITCH_ON_TIP : IDS_SWITCH_OFF_TIP),
               std::wstring(page->m_tip.FindTool(Item(IDC_COLLATE))->strText.GetString()));
-    EXPECT_TRUE(ApplyEnabled());
+    EXPECT_TRUE(applyEnabled());
     ExpectUnsaved();
 
     // Copies outside 1..999 are ignored but still mark the set unsaved.
@@ -433,7 +327,7 @@ TEST_F(BasicPageDataFileGui, OptionalTrayConflictsWarnAndFallBackToAutomatic)
     WCHAR text[1024];
     BuildConflictMessage(context->resources, IDC_INPUT_SLOT, 8, text);
     EXPECT_EQ(text, g_boxes[0].text);
-    EXPECT_EQ(String(IDS_CONFLICT_CAPTION), g_boxes[0].caption);
+    EXPECT_EQ(languageString(IDS_CONFLICT_CAPTION), g_boxes[0].caption);
     EXPECT_EQ(UINT(MB_OK | MB_ICONWARNING), g_boxes[0].type);
     EXPECT_EQ(0, block.inputSlot);
     EXPECT_EQ(0, SendMessageW(Item(IDC_INPUT_SLOT), CB_GETCURSEL, 0, 0));
@@ -511,11 +405,11 @@ TEST_F(BasicPageDataFileGui, TheFeedEdgeChoiceSurvivesAnIndicatorRefreshAndReach
     ChoosePaper(kLegal);
     Choose(IDC_MEDIA_TYPE, 1);
     EXPECT_EQ(0, page->m_pFeedEdge->GetCheck());
-    Apply();
+    apply();
     // Thick paper takes the input slot to the tray (option 1).
     const std::vector<std::string> expected = { "PageSize=Legal", "JCLMediaType=Thick", "JCLInputSlot=Tray",
                                                 "JCLFeedEdge=ShortEdge" };
-    EXPECT_EQ(expected, Written());
+    EXPECT_EQ(expected, written());
     EXPECT_EQ(0, block.feedEdge);
     EXPECT_EQ(1, publicDm.dmCopies);
 }
@@ -550,7 +444,7 @@ TEST_F(BasicPageDataFileGui, TheDefaultButtonResetsThePageButNotTheOtherFields)
     EXPECT_EQ(0, page->m_collate.m_bOn);
     EXPECT_EQ(0, page->m_pFeedEdge->GetCheck());
     EXPECT_EQ(block.paperId, SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCURSEL, 0, 0));
-    EXPECT_TRUE(ApplyEnabled());
+    EXPECT_TRUE(applyEnabled());
     ExpectUnsaved();
 }
 
@@ -610,8 +504,8 @@ TEST_F(BasicPageDataFileGui, SavingUnderATakenNameAsksAndReplacesOnlyOnYes)
     ChoosePaper(kLegal);
     SaveQuickSet(L"Draft");
     ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ(String(IDS_QUICKSET_REPLACE), g_boxes[0].text);
-    EXPECT_EQ(String(IDS_QUICKSET_CAPTION), g_boxes[0].caption);
+    EXPECT_EQ(languageString(IDS_QUICKSET_REPLACE), g_boxes[0].text);
+    EXPECT_EQ(languageString(IDS_QUICKSET_CAPTION), g_boxes[0].caption);
     EXPECT_EQ(UINT(MB_YESNO | MB_ICONQUESTION), g_boxes[0].type);
     EXPECT_EQ(before, QuickSetFile());
     EXPECT_EQ(3, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
@@ -647,8 +541,8 @@ TEST_F(BasicPageDataFileGui, TheSeventeenthSetIsRefusedButASixteenthCanBeReplace
 
     SaveQuickSet(L"Set16");
     ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ(String(IDS_QUICKSET_FULL), g_boxes[0].text);
-    EXPECT_EQ(String(IDS_QUICKSET_CAPTION), g_boxes[0].caption);
+    EXPECT_EQ(languageString(IDS_QUICKSET_FULL), g_boxes[0].text);
+    EXPECT_EQ(languageString(IDS_QUICKSET_CAPTION), g_boxes[0].caption);
     EXPECT_EQ(UINT(MB_ICONEXCLAMATION), g_boxes[0].type);
     EXPECT_EQ(full, QuickSetFile());
 
@@ -657,7 +551,7 @@ TEST_F(BasicPageDataFileGui, TheSeventeenthSetIsRefusedButASixteenthCanBeReplace
     ChoosePaper(kLegal);
     SaveQuickSet(L"Set5");
     ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ(String(IDS_QUICKSET_REPLACE), g_boxes[0].text);
+    EXPECT_EQ(languageString(IDS_QUICKSET_REPLACE), g_boxes[0].text);
     EXPECT_EQ(16, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
     const std::string file = QuickSetFile();
     EXPECT_EQ(1u, Count(file, "name=\"Set5\""));
@@ -681,7 +575,7 @@ TEST_F(BasicPageDataFileGui, AFailedSaveIsToldAndKeepsTheOldSet)
     ResetDataFileCalls();
     EXPECT_EQ(before, QuickSetFile());
     ASSERT_EQ(2u, g_boxes.size());
-    EXPECT_EQ(String(IDS_QUICKSET_CAPTION), g_boxes[1].caption);
+    EXPECT_EQ(languageString(IDS_QUICKSET_CAPTION), g_boxes[1].caption);
     EXPECT_EQ(2, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
     EXPECT_EQ(id, (int)SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETITEMDATA, 1, 0));
     EXPECT_EQ(1u, Count(QuickSetFile(), "<Item name=\"Draft\" id=\"" + std::to_string(id) + "\""));
@@ -754,23 +648,23 @@ TEST_F(BasicPageDataFileGui, BeforeApplyAnAutomaticSlotTakesTheTrayHoldingThePap
     // Both trays hold the paper: tray 1 is taken.
     SetInstallableInfo(printer.handle(), true, 2, true, 2);
     ShowSheet();
-    Apply();
+    apply();
     EXPECT_EQ(3, block.inputSlot);
-    std::vector<std::string> written = Written();
+    std::vector<std::string> written = core->writtenPairs();
     ASSERT_EQ(4u, written.size());
     EXPECT_EQ("JCLInputSlot=OptionalTray1", written[2]);
 
     // Tray 2 alone holds it.
     block.inputSlot = 0;
     SetInstallableInfo(printer.handle(), true, 1, true, 2);
-    Apply();
+    apply();
     EXPECT_EQ(4, block.inputSlot);
     // Entry 0 of the tray list is "*", which holds no paper.
     block.inputSlot = 0;
     SetInstallableInfo(printer.handle(), true, 0, true, 0);
-    Apply();
+    apply();
     EXPECT_EQ(0, block.inputSlot);
-    EXPECT_EQ("JCLInputSlot=Auto", Written()[2]);
+    EXPECT_EQ("JCLInputSlot=Auto", core->writtenPairs()[2]);
 }
 
 // --- the custom-paper dialog --------------------------------------------------------
@@ -812,7 +706,7 @@ TEST_F(BasicPageDataFileGui, TheCustomPaperButtonRunsItsDialogThenRefillsThePape
 {
     ShowSheet();
     const int rows = (int)SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCOUNT, 0, 0);
-    EXPECT_EQ(String(IDS_CUSTOM_PAPER),
+    EXPECT_EQ(languageString(IDS_CUSTOM_PAPER),
               std::wstring(page->m_tip.FindTool(Item(IDC_CUSTOM_PAPER))->strText.GetString()));
     g_papers = &context->settings->PaperList();
     g_sheet = sheetWindow;
@@ -863,7 +757,7 @@ TEST_F(BasicPageLongerListsDataFileGui, OptionsPastTheNameTablesShowTheirOwnName
 {
     ShowSheet();
     ASSERT_EQ(8, SendMessageW(Item(IDC_MEDIA_TYPE), CB_GETCOUNT, 0, 0));
-    EXPECT_EQ(String(5065), ComboRow(Item(IDC_MEDIA_TYPE), 6));
+    EXPECT_EQ(languageString(5065), ComboRow(Item(IDC_MEDIA_TYPE), 6));
     EXPECT_EQ(L"Card Stock", ComboRow(Item(IDC_MEDIA_TYPE), 7));
     // No tray fitted: options 0, 1, 2 and 5.
     ASSERT_EQ(4, SendMessageW(Item(IDC_INPUT_SLOT), CB_GETCOUNT, 0, 0));
@@ -883,7 +777,7 @@ TEST_F(BasicPageDataFileGui, OpeningOnASavedSetKeepsItChosen)
     EXPECT_EQ(5u, block.copies);
     EXPECT_EQ(0, block.quickSetId);
     EXPECT_EQ(0, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCURSEL, 0, 0));
-    EXPECT_EQ(String(IDS_QUICKSET_DEFAULT), Text(Item(IDC_QUICKSET_COMBO)));
+    EXPECT_EQ(languageString(IDS_QUICKSET_DEFAULT), Text(Item(IDC_QUICKSET_COMBO)));
     EXPECT_EQ(16, SendMessageW(QuickSetEdit(), EM_GETLIMITTEXT, 0, 0));
 }
 
@@ -893,7 +787,7 @@ TEST_F(BasicPageDataFileGui, ThePointerOverAPictureTracksItsTipUntilItLeaves)
     HWND save = Item(IDC_QUICKSET_SAVE);
     SendMessageW(page->m_hWnd, WM_SETCURSOR, (WPARAM)save, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(save, page->m_tip.GetTrackedControl());
-    EXPECT_EQ(String(IDS_QUICKSET_SAVE_TIP), std::wstring(page->m_tip.FindTool(save)->strText.GetString()));
+    EXPECT_EQ(languageString(IDS_QUICKSET_SAVE_TIP), std::wstring(page->m_tip.FindTool(save)->strText.GetString()));
     SendMessageW(page->m_hWnd, WM_PICTURE_LEFT, 0, 0);
     EXPECT_EQ(nullptr, page->m_tip.GetTrackedControl());
     pumpMessages();

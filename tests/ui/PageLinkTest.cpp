@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "harness/CoreDriver.h"
+#include "harness/DocumentSheet.h"
 #include "harness/SavedDataFile.h"
 #include "harness/SheetHost.h"
 #include "harness/TestPrinter.h"
@@ -105,57 +106,20 @@ int WINAPI RecordBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
 }
 
 // A document sheet's start (no page shown): its context and page link.
-class PageLink : public ::testing::Test {
+class PageLink : public ::testing::Test, protected DocumentSheet {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(printer.ok()) << printer.failureText();
-        ASSERT_TRUE(core);
-        plugin = new IOemUI2;
-        ASSERT_EQ(S_OK, plugin->PublishDriverInterface(core->unknown()));
-        heap = HeapCreate(0, 0, 0);
-        memset(&publicDm, 0, sizeof publicDm);
-        publicDm.dmSize = sizeof publicDm;
-        publicDm.dmCopies = 1;
-        memset(&block, 0, sizeof block);
-        block.header.dwSize = PRIVATE_DEVMODE_SIZE;
-        block.header.dwSignature = OEM_SIGNATURE;
-        block.header.dwVersion = OEM_VERSION;
-        param.cbSize = sizeof param;
-        param.poemuiobj = core->uiObject();
-        param.hPrinter = printer.handle();
-        param.pPrinterName = const_cast<LPWSTR>(printer.name().c_str());
-        param.hOEMHeap = heap;
-        param.pPublicDM = &publicDm;
-        param.pOEMDM = &block;
-        info = sheet.info(reinterpret_cast<LPARAM>(&param));
-        ASSERT_EQ(S_OK, plugin->DocumentPropertySheets(&info, 0));
-        ASSERT_EQ(1u, info.Result);
-        context = reinterpret_cast<PROPSHEET_CONTEXT*>(info.UserData);
-        ASSERT_TRUE(context && context->pageLink && context->pageLink->constraints && context->devmode);
+        ASSERT_NO_FATAL_FAILURE(prepare());
+        publicDm.dmScale = 0;
+        ASSERT_NO_FATAL_FAILURE(start());
+        ASSERT_TRUE(context->pageLink->constraints && context->devmode);
         link = context->pageLink;
         g_boxes.clear();
         g_seams.MessageBoxW = &RecordBox;
     }
-    void TearDown() override
-    {
-        if (info.UserData) {
-            info.Reason = PROPSHEETUI_REASON_DESTROY;
-            plugin->DocumentPropertySheets(&info, 0);
-        }
-        ResetSystemSeams();
-        if (plugin)
-            plugin->Release();
-        if (heap)
-            HeapDestroy(heap);
-    }
+    void TearDown() override { close(); }
 
-    std::wstring String(UINT id) const
-    {
-        WCHAR text[512] = {};
-        LoadStringW(context->resources->module, id, text, 512);
-        return text;
-    }
     DWORD Word(int word) const { return link->constraints->word[word]; }
     // The sheet start copied the driver's selections: a known block from here on.
     void Fill(PRIVATE_DEVMODE* b)
@@ -179,18 +143,6 @@ protected:
         b->fineGraphics = 1;
     }
 
-    SavedDataFile quickSettings{ "bq2100PS_qs.xml" };
-    SavedDataFile customPapers{ "bq2100PS_cp.cfg" };
-    TestPrinter printer{ TestPrinter::Mode::Unique };
-    std::unique_ptr<CoreDriver> core = CoreDriver::fromDefaultPpd();
-    IOemUI2* plugin = nullptr;
-    HANDLE heap = nullptr;
-    DEVMODEW publicDm;
-    PRIVATE_DEVMODE block;
-    OEMUIPSPARAM param = {};
-    ComSheetRecorder sheet;
-    PROPSHEETUI_INFO info = {};
-    PROPSHEET_CONTEXT* context = nullptr;
     PAGE_LINK* link = nullptr;
 };
 
@@ -417,8 +369,8 @@ TEST_F(PageLinkDataFile, ACustomPaperWithDuplexOnIsWarnedAboutWithoutAnOwner)
     UpdateConstraintState(link);
     ASSERT_EQ(1u, g_boxes.size());
     EXPECT_EQ(nullptr, g_boxes[0].owner);   // no Basic page
-    EXPECT_EQ(String(IDS_CONFLICT_PAPER_DUPLEX) + L"\r\n", g_boxes[0].text);
-    EXPECT_EQ(String(IDS_CONFLICT_CAPTION), g_boxes[0].caption);
+    EXPECT_EQ(languageString(IDS_CONFLICT_PAPER_DUPLEX) + L"\r\n", g_boxes[0].text);
+    EXPECT_EQ(languageString(IDS_CONFLICT_CAPTION), g_boxes[0].caption);
     EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), g_boxes[0].type);
     EXPECT_EQ(0u, Word(CONSTRAINT_PAPER));
     // The rules after the refused paper still ran.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "harness/CoreDriver.h"
+#include "harness/DocumentSheet.h"
 #include "harness/PluginHost.h"
 #include "harness/SavedDataFile.h"
 #include "harness/SheetHost.h"
@@ -43,24 +44,6 @@ HWND WINAPI RecordHelp(HWND, LPCWSTR, UINT command, DWORD_PTR data)
     return nullptr;
 }
 
-// "Feature=Option" for every pair the core driver was given, in order.
-std::vector<std::string> Written(const CoreDriver& core)
-{
-    std::vector<std::string> pairs;
-    for (const CoreCall& call : core.calls(CoreMethod::SetOptions)) {
-        const std::string& in = call.input;
-        size_t pos = 0;
-        while (pos < in.size() && in[pos]) {
-            std::string feature = in.c_str() + pos;
-            pos += feature.size() + 1;
-            std::string option = pos < in.size() ? in.c_str() + pos : "";
-            pos += option.size() + 1;
-            pairs.push_back(feature + "=" + option);
-        }
-    }
-    return pairs;
-}
-
 void SetInstallableInfo(HANDLE printer, bool tray1, DWORD paper1, bool tray2, DWORD paper2)
 {
     INSTALLABLE_INFO info = {};
@@ -74,105 +57,23 @@ void SetInstallableInfo(HANDLE printer, bool tray1, DWORD paper1, bool tray2, DW
 
 // A document sheet started through the recording sheet callback; its pages
 // shown in a modeless property sheet, as the common UI shows them.
-class PageProcs : public ::testing::Test {
+class PageProcs : public ::testing::Test, protected DocumentSheet {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(printer.ok()) << printer.failureText();
-        ASSERT_TRUE(core);
-        plugin = new IOemUI2;
-        ASSERT_EQ(S_OK, plugin->PublishDriverInterface(core->unknown()));
-        heap = HeapCreate(0, 0, 0);
-        memset(&publicDm, 0, sizeof publicDm);
-        publicDm.dmSize = sizeof publicDm;
-        publicDm.dmCopies = 1;
-        publicDm.dmScale = 100;
-        memset(&block, 0, sizeof block);
-        block.header.dwSize = PRIVATE_DEVMODE_SIZE;
-        block.header.dwSignature = OEM_SIGNATURE;
-        block.header.dwVersion = OEM_VERSION;
-        param.cbSize = sizeof param;
-        param.poemuiobj = core->uiObject();
-        param.hPrinter = printer.handle();
-        param.pPrinterName = const_cast<LPWSTR>(printer.name().c_str());
-        param.hOEMHeap = heap;
-        param.pPublicDM = &publicDm;
-        param.pOEMDM = &block;
-        info = sheet.info(reinterpret_cast<LPARAM>(&param));
-        ASSERT_EQ(S_OK, plugin->DocumentPropertySheets(&info, 0));
-        ASSERT_EQ(1u, info.Result);
-        context = reinterpret_cast<PROPSHEET_CONTEXT*>(info.UserData);
-        ASSERT_TRUE(context && context->pageLink && context->settings);
+        ASSERT_NO_FATAL_FAILURE(prepare());
+        ASSERT_NO_FATAL_FAILURE(start());
         g_helpTopics.clear();
         g_seams.HtmlHelpW = &RecordHelp;
     }
-    void TearDown() override
-    {
-        if (sheetWindow)
-            DestroyWindow(sheetWindow);
-        if (info.UserData) {
-            info.Reason = PROPSHEETUI_REASON_DESTROY;
-            plugin->DocumentPropertySheets(&info, 0);
-        }
-        ResetSystemSeams();
-        if (plugin)
-            plugin->Release();
-        if (heap)
-            HeapDestroy(heap);
-    }
+    void TearDown() override { close(); }
 
-    void ShowSheet()
-    {
-        std::vector<HPROPSHEETPAGE> pages;
-        for (const auto& call : sheet.calls(CPSFUNC_ADD_PROPSHEETPAGEW)) {
-            ASSERT_FALSE(call.pageRecord.empty());
-            pages.push_back(CreatePropertySheetPageW(reinterpret_cast<LPCPROPSHEETPAGEW>(call.pageRecord.data())));
-            ASSERT_NE(nullptr, pages.back());
-        }
-        PROPSHEETHEADERW header = {};
-        header.dwSize = sizeof header;
-        header.dwFlags = PSH_MODELESS;
-        header.hwndParent = frame.hwnd();
-        header.pszCaption = L"Document";
-        header.nPages = (UINT)pages.size();
-        header.phpage = pages.data();
-        sheetWindow = reinterpret_cast<HWND>(PropertySheetW(&header));
-        ASSERT_NE(nullptr, sheetWindow);
-        pumpMessages();
-    }
-    void ShowPage(int index)
-    {
-        SendMessageW(sheetWindow, PSM_SETCURSEL, (WPARAM)index, 0);
-        pumpMessages();
-    }
-    HWND Page(int index) const { return (HWND)SendMessageW(sheetWindow, PSM_INDEXTOHWND, (WPARAM)index, 0); }
-    void Apply()
-    {
-        core->clearCalls();
-        SendMessageW(sheetWindow, PSM_APPLY, 0, 0);
-        pumpMessages();
-    }
     std::vector<ComSheetRecorder::Call> Results() const { return sheet.calls(CPSFUNC_SET_RESULT); }
     std::string Pair(const char* feature, size_t option) const
     {
         std::vector<std::string> options = core->optionKeywords(feature);
         return std::string(feature) + "=" + (option < options.size() ? options[option] : "?");
     }
-
-    SavedDataFile quickSettings{ "bq2100PS_qs.xml" };
-    SavedDataFile customPapers{ "bq2100PS_cp.cfg" };
-    TestPrinter printer{ TestPrinter::Mode::Unique };
-    std::unique_ptr<CoreDriver> core = CoreDriver::fromDefaultPpd();
-    IOemUI2* plugin = nullptr;
-    HANDLE heap = nullptr;
-    DEVMODEW publicDm;
-    PRIVATE_DEVMODE block;
-    OEMUIPSPARAM param = {};
-    ComSheetRecorder sheet;
-    PROPSHEETUI_INFO info = {};
-    PROPSHEET_CONTEXT* context = nullptr;
-    TestFrame frame;
-    HWND sheetWindow = nullptr;
 };
 
 typedef PageProcs PageProcsDataFileGui;
@@ -181,7 +82,7 @@ typedef PageProcs PageProcsDataFileGui;
 
 TEST_F(PageProcsDataFileGui, AnApplyWithOnlyTheBasicPageWritesItsFeaturesAndReportsOnce)
 {
-    ShowSheet();
+    show();
     ASSERT_NE(nullptr, context->pageLink->basicPage);
     EXPECT_EQ(nullptr, context->pageLink->advancedPage);
     block.copies = 0x10007;   // the low 16 bits count
@@ -193,14 +94,14 @@ TEST_F(PageProcsDataFileGui, AnApplyWithOnlyTheBasicPageWritesItsFeaturesAndRepo
     // The feed edge is the picture the page's group shows.
     ASSERT_NE(nullptr, context->pageLink->basicPage->m_pFeedEdge);
     context->pageLink->basicPage->m_pFeedEdge->SetCheck(1);
-    Apply();
+    apply();
 
     EXPECT_EQ(7, publicDm.dmCopies);
     EXPECT_EQ(1, publicDm.dmCollate);
     EXPECT_EQ(100, publicDm.dmScale);   // the Advanced page was never made
     std::vector<std::string> expected = { "PageSize=Legal", "JCLMediaType=Thick", "JCLInputSlot=Manual",
                                           "JCLFeedEdge=LongEdge" };
-    EXPECT_EQ(expected, Written(*core));
+    EXPECT_EQ(expected, written());
     auto results = Results();
     ASSERT_EQ(1u, results.size());
     EXPECT_EQ(0, results[0].lParam1);
@@ -214,8 +115,8 @@ TEST_F(PageProcsDataFileGui, AnApplyWithBothPagesWritesEveryFeatureInOrder)
     SetPaperName(&custom, L"Wide");
     SetPaperSize(&custom, 8.5f, 11.0f, TRUE, 72);
     ASSERT_EQ(0, context->settings->PaperList().AddCustomPaper(&custom));
-    ShowSheet();
-    ShowPage(1);
+    show();
+    showPage(1);
     ASSERT_NE(nullptr, context->pageLink->advancedPage);
     block.paperId = 257;
     block.mediaType = 0;
@@ -230,7 +131,7 @@ TEST_F(PageProcsDataFileGui, AnApplyWithBothPagesWritesEveryFeatureInOrder)
     block.fineGraphics = 1;
     block.printQuality = 1;
     block.scale = 0x10000 + 80;
-    Apply();
+    apply();
 
     EXPECT_EQ(3, publicDm.dmCopies);
     EXPECT_EQ(80, publicDm.dmScale);
@@ -240,7 +141,7 @@ TEST_F(PageProcsDataFileGui, AnApplyWithBothPagesWritesEveryFeatureInOrder)
         Pair("Duplex", 2), Pair("%PagePerSheet", 1), Pair("%Orientation", 1), Pair("JCLTonerMode", 1),
         Pair("JCLDensity", 2), Pair("JCLGraphFine", 1), Pair("JCLPrintQuality", 1),
     };
-    EXPECT_EQ(expected, Written(*core));
+    EXPECT_EQ(expected, written());
     auto results = Results();
     ASSERT_EQ(2u, results.size());
     EXPECT_EQ(CPSUI_OK, results[0].lParam2);
@@ -249,14 +150,14 @@ TEST_F(PageProcsDataFileGui, AnApplyWithBothPagesWritesEveryFeatureInOrder)
 
 TEST_F(PageProcsDataFileGui, WithoutTheSheetHandleOnlyThePublicFieldsAreWritten)
 {
-    ShowSheet();
-    ShowPage(1);
+    show();
+    showPage(1);
     context->hComPropSheet = nullptr;
     block.copies = 12;
     block.collate = 0;
     publicDm.dmCollate = DMCOLLATE_TRUE;
     block.scale = 200;
-    Apply();
+    apply();
     EXPECT_EQ(12, publicDm.dmCopies);
     EXPECT_EQ(DMCOLLATE_FALSE, publicDm.dmCollate);
     EXPECT_EQ(200, publicDm.dmScale);
@@ -269,8 +170,8 @@ TEST_F(PageProcsDataFileGui, EachPageRunsTheBeforeApplyStep)
     CArray<PAPER_INFO> trayPapers;
     context->settings->PaperList().GetTrayPaperList(&trayPapers);
     ASSERT_GE(trayPapers.GetSize(), 2);
-    ShowSheet();
-    ShowPage(1);
+    show();
+    showPage(1);
     // Optional tray 2 holds the current paper: the Basic page's apply picks it.
     block.paperId = (INT16)trayPapers[1].id;
     block.inputSlot = 0;
@@ -288,11 +189,11 @@ TEST_F(PageProcsDataFileGui, EachPageRunsTheBeforeApplyStep)
             SetInstallableInfo(printer.handle(), true, 1, false, 0);
         }
     };
-    Apply();
+    apply();
     std::vector<INT16> expected = { 4, 3 };
     EXPECT_EQ(expected, slotsAtResult);
     EXPECT_EQ(3, block.inputSlot);
-    std::vector<std::string> written = Written(*core);
+    std::vector<std::string> written = core->writtenPairs();
     ASSERT_GE(written.size(), 3u);
     EXPECT_EQ(Pair("JCLInputSlot", 4), written[2]);
     // The feed edge is taken from the group's selected picture.
@@ -302,16 +203,16 @@ TEST_F(PageProcsDataFileGui, EachPageRunsTheBeforeApplyStep)
     sheet.onCall = nullptr;
     block.inputSlot = 0;
     SetInstallableInfo(printer.handle(), true, 0, true, 0);
-    Apply();
+    apply();
     EXPECT_EQ(0, block.inputSlot);
 }
 
 TEST_F(PageProcsDataFileGui, HelpShowsThePageTopicOnceItsDialogExists)
 {
-    ShowSheet();
+    show();
     SendMessageW(sheetWindow, PSM_PRESSBUTTON, PSBTN_HELP, 0);
     pumpMessages();
-    ShowPage(1);
+    showPage(1);
     SendMessageW(sheetWindow, PSM_PRESSBUTTON, PSBTN_HELP, 0);
     pumpMessages();
     std::vector<DWORD_PTR> expected = { GetHelpContext(1101), GetHelpContext(1103) };
@@ -321,7 +222,7 @@ TEST_F(PageProcsDataFileGui, HelpShowsThePageTopicOnceItsDialogExists)
     CAdvanceDlg* advanced = context->pageLink->advancedPage;
     context->pageLink->advancedPage = nullptr;
     NMHDR help = { sheetWindow, 0, (UINT)PSN_HELP };
-    EXPECT_EQ(0, AdvancedPageProc(Page(1), WM_NOTIFY, 0, (LPARAM)&help));
+    EXPECT_EQ(0, AdvancedPageProc(pageWindow(1), WM_NOTIFY, 0, (LPARAM)&help));
     EXPECT_EQ(2u, g_helpTopics.size());
     context->pageLink->advancedPage = advanced;
 }
@@ -349,7 +250,7 @@ LRESULT CALLBACK WatchCreation(int code, WPARAM wParam, LPARAM lParam)
 
 TEST_F(PageProcsDataFileGui, TheHostPageKeepsTheContextAndIsCoveredByItsDialog)
 {
-    HWND host = CreateDialogParamW(g_hModuleInstance, MAKEINTRESOURCEW(1100), frame.hwnd(), &PlainHostProc, 0);
+    HWND host = CreateDialogParamW(g_hModuleInstance, MAKEINTRESOURCEW(1100), frameWindow(), &PlainHostProc, 0);
     ASSERT_NE(nullptr, host);
     PROPSHEETPAGEW description = {};
     description.dwSize = sizeof description;
@@ -394,10 +295,10 @@ TEST_F(PageProcsDataFileGui, TheHostPageKeepsTheContextAndIsCoveredByItsDialog)
 
 TEST_F(PageProcsDataFileGui, AnApplyWithoutAPairWritesNothing)
 {
-    ShowSheet();
+    show();
     DEVMODE_PAIR* pair = context->devmode;
     context->devmode = nullptr;
-    Apply();
+    apply();
     context->devmode = pair;
     EXPECT_EQ(0, core->callCount(CoreMethod::SetOptions));
     EXPECT_TRUE(Results().empty());
@@ -406,8 +307,8 @@ TEST_F(PageProcsDataFileGui, AnApplyWithoutAPairWritesNothing)
 
 TEST_F(PageProcsDataFileGui, TheSheetsEndWithPagesStillShownDeletesTheirDialogs)
 {
-    ShowSheet();
-    ShowPage(1);
+    show();
+    showPage(1);
     HWND basic = context->pageLink->basicPage->m_hWnd;
     HWND advanced = context->pageLink->advancedPage->m_hWnd;
     ASSERT_TRUE(IsWindow(basic) && IsWindow(advanced));
@@ -416,7 +317,7 @@ TEST_F(PageProcsDataFileGui, TheSheetsEndWithPagesStillShownDeletesTheirDialogs)
     EXPECT_EQ(0u, info.UserData);
     EXPECT_FALSE(IsWindow(basic));
     EXPECT_FALSE(IsWindow(advanced));
-    EXPECT_TRUE(IsWindow(Page(0)));
+    EXPECT_TRUE(IsWindow(pageWindow(0)));
 }
 
 // --- through the common property-sheet UI ------------------------------------------
@@ -480,7 +381,7 @@ TEST_F(DocumentPagesDataFileGui, OkAppliesThePagesTheUserOpened)
     EXPECT_NE(nullptr, basicDialog);
     EXPECT_NE(nullptr, advancedDialog);
     EXPECT_EQ(4, host.publicDevMode()->dmCopies);
-    std::vector<std::string> written = Written(*core);
+    std::vector<std::string> written = core->writtenPairs();
     // Four of the Basic page, then seven of the Advanced page.
     ASSERT_EQ(11u, written.size());
     EXPECT_EQ("PageSize=Letter", written[0]);
