@@ -1,6 +1,7 @@
 // The constraint rules between the document pages' choices.
 #include <gtest/gtest.h>
 
+#include "harness/MessageBoxes.h"
 #include "harness/TestPrinter.h"
 #include "plugin/SystemSeams.h"
 #include "settings/ConstraintState.h"
@@ -12,18 +13,6 @@
 #include <vector>
 
 namespace {
-
-struct Box {
-    std::wstring text, caption;
-    UINT type = 0;
-};
-std::vector<Box> g_boxes;
-
-int WINAPI RecordBox(HWND, LPCWSTR text, LPCWSTR caption, UINT type)
-{
-    g_boxes.push_back({ text ? text : L"", caption ? caption : L"", type });
-    return IDOK;
-}
 
 PAPER_INFO Paper(int id, DWORD duplex, DWORD slot, DWORD feed, DWORD tray)
 {
@@ -43,8 +32,6 @@ protected:
         ASSERT_TRUE(printer.ok()) << printer.failureText();
         LoadResourceModule(&res, printer.handle());
         ASSERT_NE(nullptr, res.module);
-        g_boxes.clear();
-        g_seams.MessageBoxW = &RecordBox;
         memset(&block, 0, sizeof block);
         devmode.pPublic = &publicDm;
         devmode.pPrivate = &block;
@@ -72,6 +59,7 @@ protected:
     DEVMODEW publicDm = {};
     DEVMODE_PAIR devmode = {};
     CPaperList papers;
+    harness::MessageBoxes boxes;
 };
 
 } // namespace
@@ -82,10 +70,10 @@ TEST_F(Constraints, ACustomPaperWithDuplexOnIsRefused)
     state.word[CONSTRAINT_DUPLEX] = 0x2;
     state.word[CONSTRAINT_FEED_EDGE] = 0x1;
     EXPECT_FALSE(CheckPaperConstraints(&state, nullptr, &papers, &devmode, &res, 257));
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ(Text(5003) + L"\r\n", g_boxes[0].text);
-    EXPECT_EQ(Text(5004), g_boxes[0].caption);
-    EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), g_boxes[0].type);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(Text(5003) + L"\r\n", boxes[0].text);
+    EXPECT_EQ(Text(5004), boxes[0].caption);
+    EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), boxes[0].type);
     EXPECT_EQ(0u, state.word[CONSTRAINT_PAPER] & 0x1);
     // Nothing else was touched.
     EXPECT_EQ(0x2u, state.word[CONSTRAINT_DUPLEX]);
@@ -99,7 +87,7 @@ TEST_F(Constraints, ACustomPaperWithDuplexOffSetsItsRestrictions)
     state.word[CONSTRAINT_INPUT_SLOT] = 0x1 | 0x2;
     state.word[CONSTRAINT_TRAY] = 0x4;
     EXPECT_TRUE(CheckPaperConstraints(&state, nullptr, &papers, &devmode, &res, 257));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(0x1u, state.word[CONSTRAINT_PAPER]);
     EXPECT_EQ(0x1u, state.word[CONSTRAINT_DUPLEX]);
     EXPECT_EQ(0x1u, state.word[CONSTRAINT_FEED_EDGE]);
@@ -125,18 +113,18 @@ TEST_F(Constraints, APaperWithoutDuplexIsRefusedWhileDuplexIsOn)
 {
     block.duplex = 2;
     EXPECT_FALSE(CheckPaperConstraints(&state, nullptr, &papers, &devmode, &res, 2));
-    EXPECT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(1u, boxes.size());
     EXPECT_TRUE(CheckPaperConstraints(&state, nullptr, &papers, &devmode, &res, 0));
-    EXPECT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(1u, boxes.size());
 }
 
 TEST_F(Constraints, WithoutThePairDuplexCountsAsOff)
 {
     EXPECT_TRUE(CheckPaperConstraints(&state, nullptr, &papers, nullptr, &res, 1));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.empty());
     DEVMODE_PAIR half = { &publicDm, nullptr };
     EXPECT_TRUE(CheckPaperConstraints(&state, nullptr, &papers, &half, &res, 1));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(Constraints, WithoutAPaperListEverythingIsRestricted)
@@ -173,8 +161,8 @@ TEST_F(Constraints, MessagesWithoutALanguageModuleAreBlankLines)
     BuildConflictMessage(&none, 2407, 0x3, out);
     EXPECT_STREQ(L"\r\n\r\n", out);
     ShowWarningBox(&none, nullptr, L"x");
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ(L"", g_boxes[0].caption);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"", boxes[0].caption);
 }
 
 TEST(ConstraintRules, MediaSetsDuplexAndInputSlotBits)

@@ -1,6 +1,7 @@
 // The printer sheet's tree of installable-option features and its apply.
 #include "settings/SettingsFixture.h"
 
+#include "harness/MessageBoxes.h"
 #include "harness/Files.h"
 #include "harness/LanguagePatch.h"
 #include "harness/TestPrinter.h"
@@ -18,21 +19,6 @@ using harness::AttributeValue;
 using harness::CoreMethod;
 
 namespace {
-
-// What the conflict boxes showed; the answer the user gives.
-struct Box {
-    HWND owner;
-    std::wstring text, caption;
-    UINT type;
-};
-std::vector<Box> g_boxes;
-int g_answer = IDNO;
-
-int WINAPI RecordBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
-{
-    g_boxes.push_back({ owner, text ? text : L"", caption ? caption : L"", type });
-    return g_answer;
-}
 
 // Forwards to the double; can stand for a driver that never resolves.
 class TestHelper : public CUIHelper {
@@ -76,9 +62,6 @@ protected:
         core = harness::CoreDriver::fromDefaultPpd();
         ASSERT_TRUE(core);
         attach(helper, *core);
-        g_boxes.clear();
-        g_answer = IDNO;
-        g_seams.MessageBoxW = &RecordBox;
     }
     void TearDown() override
     {
@@ -128,6 +111,7 @@ protected:
     CFeatures model;
     OPTITEM* items = nullptr;
     WORD count = 0;
+    harness::MessageBoxes boxes{ IDNO };
 };
 
 std::wstring text(const WCHAR* p) { return IsDisplayNameId(p) ? L"<id>" : p; }
@@ -205,7 +189,7 @@ TEST_F(FeatureTree, AChangedUpDownItemIsSentAsItsNumber)
     EXPECT_EQ(std::string("%JobTimeout\0" "30\0\0", 16), calls[0].input);
     EXPECT_EQ((DWORD)SETOPTIONS_FLAG_KEEP_CONFLICT, calls[0].flags);
     EXPECT_EQ("30", core->selection("%JobTimeout"));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(FeatureTree, ChangedItemsGoInItemOrderAndForeignItemsNever)
@@ -242,7 +226,7 @@ TEST_F(FeatureTree, AFailedSendIsReturnedWithoutAQuestion)
     EXPECT_EQ(E_ACCESSDENIED, apply());
     EXPECT_EQ(E_INVALIDARG, SaveFeatureOptItems(nullptr, &helper, core->uiObject(), kOwner, items, count));
     EXPECT_EQ(E_INVALIDARG, SaveFeatureOptItems(heap.get(), nullptr, core->uiObject(), kOwner, items, count));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(FeatureTree, ARemainingConflictIsAskedWithBothSidesInOrder)
@@ -250,20 +234,20 @@ TEST_F(FeatureTree, ARemainingConflictIsAskedWithBothSidesInOrder)
     build();
     choose("OptionalTray2", "True");  // tray 2 needs tray 1, which is not installed
     EXPECT_EQ(E_FAIL, apply());
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ(kOwner, g_boxes[0].owner);
-    EXPECT_EQ(L"Brixom Q2100 Series PS", g_boxes[0].caption);
-    EXPECT_EQ((UINT)(MB_YESNO | MB_ICONWARNING), g_boxes[0].type);
-    EXPECT_EQ(0u, g_boxes[0].text.find(L"The setting Optional Tray 1: Not Installed conflicts with "
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(kOwner, boxes[0].owner);
+    EXPECT_EQ(L"Brixom Q2100 Series PS", boxes[0].caption);
+    EXPECT_EQ((UINT)(MB_YESNO | MB_ICONWARNING), boxes[0].type);
+    EXPECT_EQ(0u, boxes[0].text.find(L"The setting Optional Tray 1: Not Installed conflicts with "
                                        L"Optional Tray 2: Installed."))
-        << g_boxes[0].text.c_str();
+        << boxes[0].text.c_str();
 
     LanguageStrings strings(L"Conflict", L"[%4][%3][%2][%1] 100%% sure");
     ASSERT_TRUE(strings.ok());
     EXPECT_EQ(E_FAIL, apply());
-    ASSERT_EQ(2u, g_boxes.size());
-    EXPECT_EQ(L"[Installed][Optional Tray 2][Not Installed][Optional Tray 1] 100% sure", g_boxes[1].text);
-    EXPECT_EQ(L"Conflict", g_boxes[1].caption);
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_EQ(L"[Installed][Optional Tray 2][Not Installed][Optional Tray 1] 100% sure", boxes[1].text);
+    EXPECT_EQ(L"Conflict", boxes[1].caption);
 }
 
 TEST_F(FeatureTree, NoRefusesAndLeavesTheFirstOptionsSet)
@@ -285,7 +269,7 @@ TEST_F(FeatureTree, YesLetsTheDriverResolveAndReadsEveryItemBack)
     build();
     choose("OptionalTray2", "True");
     core->setSelection("%WaitTimeout", "120");  // changed behind the sheet's back
-    g_answer = IDYES;
+    boxes.answer = IDYES;
     int before = heap.busyBlocks();
     EXPECT_EQ(S_OK, apply());
     EXPECT_EQ(before, heap.busyBlocks());
@@ -321,11 +305,11 @@ TEST_F(FeatureTree, NamesThatAreStringIdsReachTheQuestionAsTexts)
     choose("OptionalTray2", "True");
     item("OptionalTray2").pName = stringId(64738);
     EXPECT_EQ(E_FAIL, apply());
-    ASSERT_EQ(1u, g_boxes.size());
+    ASSERT_EQ(1u, boxes.size());
     std::wstring no = compstuiString(64726), yes = compstuiString(64727);
     std::wstring expected = L"The setting Optional Tray 1: " + (no.empty() ? L"False" : no) +
                             L" conflicts with OptionalTray2: " + (yes.empty() ? L"True" : yes) + L".";
-    EXPECT_EQ(0u, g_boxes[0].text.find(expected)) << g_boxes[0].text.c_str();
+    EXPECT_EQ(0u, boxes[0].text.find(expected)) << boxes[0].text.c_str();
 }
 
 TEST_F(FeatureTree, AConflictNoChangedItemExplainsIsToldAndRefused)
@@ -337,8 +321,8 @@ TEST_F(FeatureTree, AConflictNoChangedItemExplainsIsToldAndRefused)
     chooseNumber("%JobTimeout", 5);  // the driver tells nothing of its own features
     item("InstalledMemory").Flags &= ~OPTIF_CHANGEONCE;
     EXPECT_EQ(E_INVALIDARG, apply());
-    ASSERT_EQ(2u, g_boxes.size());
-    for (const Box& box : g_boxes) {
+    ASSERT_EQ(2u, boxes.size());
+    for (const auto& box : boxes.shown()) {
         EXPECT_EQ(L"Brixom Q2100 Series PS", box.caption);
         EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), box.type);
         EXPECT_FALSE(box.text.empty());
@@ -363,7 +347,7 @@ TEST_F(FeatureTree, UnusableStringsAndFailedQueriesGiveTheirErrorWithoutABox)
         HRESULT hr = apply();
         EXPECT_TRUE(FAILED(hr) && hr != E_FAIL) << std::hex << hr;
     }
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(FeatureTree, FindsTheConflictingItemAndFreesWhatItFound)

@@ -6,6 +6,7 @@
 // in a real property sheet. Sheet starts read and write the data files.
 #include <gtest/gtest.h>
 
+#include "harness/MessageBoxes.h"
 #include "harness/CoreDriver.h"
 #include "harness/DocumentSheet.h"
 #include "harness/SavedDataFile.h"
@@ -36,18 +37,6 @@ namespace {
 
 constexpr int kApplyButton = 0x3021;   // the property sheet's Apply button
 
-struct Box {
-    HWND owner;
-    std::wstring text, caption;
-    UINT type;
-};
-std::vector<Box> g_boxes;
-int WINAPI RecordBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
-{
-    g_boxes.push_back({ owner, text ? text : L"", caption ? caption : L"", type });
-    return IDOK;
-}
-
 // A document sheet started through the plug-in with a recording sheet
 // callback; its pages shown in a modeless property sheet, as the common UI
 // shows them, and the Advanced page chosen.
@@ -60,8 +49,6 @@ protected:
         block.scale = 100;
         block.density = 1;
         block.quickSetId = 3;
-        g_boxes.clear();
-        g_seams.MessageBoxW = &RecordBox;
         tiptest::FakePointer::at = { 0, 0 };
         wanted = block;
         frameWidth = frameHeight = 700;
@@ -157,6 +144,7 @@ protected:
     tiptest::FakePointer pointer;
     CAdvanceDlg* page = nullptr;
     HWND dialog = nullptr;
+    MessageBoxes boxes;
 };
 
 typedef AdvancedPage AdvancedPageDataFileGui;
@@ -456,7 +444,7 @@ TEST_F(AdvancedPageDataFileGui, TheFirstPagesPerSheetItemTurnsTheBorderOffAndLoc
     EXPECT_FALSE(IsWindowEnabled(page->m_pScale->m_hWnd));
     EXPECT_TRUE(shown(page->m_scaleWarn.m_hWnd));
     EXPECT_FALSE(tipOf(page->m_tip, page->m_scaleWarn.m_hWnd).empty());
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(AdvancedPageDataFileGui, AScaleOtherThan100RefusesMorePagesPerSheet)
@@ -466,18 +454,18 @@ TEST_F(AdvancedPageDataFileGui, AScaleOtherThan100RefusesMorePagesPerSheet)
     ASSERT_EQ(150u, block.scale);
     const int before = changes();
     choosePagesPerSheet(2);
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_NE(std::wstring::npos, g_boxes[0].text.find(languageString(IDS_CONFLICT_PAGES)));
-    EXPECT_EQ(languageString(5004), g_boxes[0].caption);
-    EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), g_boxes[0].type);
-    EXPECT_EQ(dialog, g_boxes[0].owner);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_NE(std::wstring::npos, boxes[0].text.find(languageString(IDS_CONFLICT_PAGES)));
+    EXPECT_EQ(languageString(5004), boxes[0].caption);
+    EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), boxes[0].type);
+    EXPECT_EQ(dialog, boxes[0].owner);
     EXPECT_EQ(0, page->m_pagesPerSheet.GetCurSel());
     EXPECT_EQ(0, block.pagesPerSheet);
     (void)before;
 
     typeScale(L"100");
     choosePagesPerSheet(2);
-    EXPECT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(1u, boxes.size());
     EXPECT_EQ(2, block.pagesPerSheet);
     EXPECT_EQ(2, page->m_pagesPerSheet.GetCurSel());
 }
@@ -487,7 +475,7 @@ TEST_F(AdvancedPageDataFileGui, AStoredScaleDoesNotRefuseMorePagesPerSheet)
     wanted.scale = 150;
     Open();
     choosePagesPerSheet(1);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(1, block.pagesPerSheet);
 }
 
@@ -508,7 +496,7 @@ TEST_F(AdvancedPageDataFileGui, ARefusedChoiceAfterARecalledSetLeavesListAndBloc
 
     block.quickSetId = 3;
     choosePagesPerSheet(3);
-    ASSERT_EQ(1u, g_boxes.size());
+    ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(0, page->m_pagesPerSheet.GetCurSel());
     EXPECT_EQ(0, block.pagesPerSheet) << "the list and the block agree";
     EXPECT_EQ(0, block.pageBorder);

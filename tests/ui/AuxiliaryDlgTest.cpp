@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "device/PrinterUtils.h"
+#include "harness/MessageBoxes.h"
 #include "harness/CoreDriver.h"
 #include "harness/Files.h"
 #include "harness/PpdModel.h"
@@ -39,18 +40,6 @@ namespace {
 constexpr int kApplyButton = 0x3021;   // the property sheet's Apply button
 
 // --- seams ----------------------------------------------------------------------------
-
-struct Box {
-    HWND owner;
-    std::wstring text, caption;
-    UINT type;
-};
-std::vector<Box> g_boxes;
-int WINAPI RecordBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
-{
-    g_boxes.push_back({ owner, text ? text : L"", caption ? caption : L"", type });
-    return IDOK;
-}
 
 struct ShellCall {
     std::wstring verb, file;
@@ -260,10 +249,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(core);
-        g_boxes.clear();
         g_shell.clear();
         g_helpTopics.clear();
-        g_seams.MessageBoxW = &RecordBox;
         g_seams.ShellExecuteW = &RecordShell;
         g_seams.HtmlHelpW = &RecordHelp;
     }
@@ -310,6 +297,7 @@ protected:
     std::unique_ptr<CoreDriver> core = ThreeSleepTimes();
     std::unique_ptr<TestPrinter> printer;
     HWND shownDialog = nullptr;
+    MessageBoxes boxes;
 };
 
 typedef DevicePage DevicePageDataFileGui;
@@ -441,7 +429,7 @@ TEST_F(DevicePageDataFileGui, ASleepTimeChangeIsReportedAndSentOnApply)
         EXPECT_TRUE(sim.events().empty());
 
         page.pressApply();
-        EXPECT_TRUE(g_boxes.empty());
+        EXPECT_TRUE(boxes.empty());
         EXPECT_FALSE(page.applyEnabled());
         EXPECT_EQ(1, sim.count(Request::Control));   // the device state first
         EXPECT_EQ(std::vector<Bytes>({ Packet({ 0x00, 0xAC, 0xFF, 0x82, 0x00, 0x01 }) }), sim.commands());
@@ -490,7 +478,7 @@ TEST_F(DevicePageDataFileGui, TwoMuteClicksLeaveAChangedSleepTimePending)
     EXPECT_EQ(30, sim.sleepTime());
     EXPECT_EQ(1, sim.muteValue());
     EXPECT_EQ(1u, ReadDword(handle(), L"MuteVal"));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(DevicePageDataFileGui, APrinterThatIsNotReadyGetsAWarningAndTheChangesWait)
@@ -503,11 +491,11 @@ TEST_F(DevicePageDataFileGui, APrinterThatIsNotReadyGetsAWarningAndTheChangesWai
         page.click(IDC_MUTE_SWITCH);
         sim.setDeviceState(2);
         page.pressApply();
-        ASSERT_EQ(1u, g_boxes.size());
-        EXPECT_EQ(page.dialog, g_boxes[0].owner);
-        EXPECT_EQ(LanguageString(handle(), IDS_DEVICE_NOT_READY), g_boxes[0].text);
-        EXPECT_EQ(LanguageString(handle(), IDS_QUICKSET_CAPTION), g_boxes[0].caption);
-        EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), g_boxes[0].type);
+        ASSERT_EQ(1u, boxes.size());
+        EXPECT_EQ(page.dialog, boxes[0].owner);
+        EXPECT_EQ(LanguageString(handle(), IDS_DEVICE_NOT_READY), boxes[0].text);
+        EXPECT_EQ(LanguageString(handle(), IDS_QUICKSET_CAPTION), boxes[0].caption);
+        EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), boxes[0].type);
         // Only the state was asked; nothing was sent or stored.
         EXPECT_EQ(1, sim.count(Request::Control));
         EXPECT_TRUE(sim.commands().empty());
@@ -518,7 +506,7 @@ TEST_F(DevicePageDataFileGui, APrinterThatIsNotReadyGetsAWarningAndTheChangesWai
 
         sim.setDeviceState(3);
         page.pressApply();
-        EXPECT_EQ(1u, g_boxes.size());
+        EXPECT_EQ(1u, boxes.size());
         std::vector<Bytes> expected = { Packet({ 0x00, 0xAC, 0xFF, 0x82, 0x00, 30 }),
                                         Packet({ 0x00, 0xAC, 0xFF, 0x86, 0x00, 0x01 }) };
         EXPECT_EQ(expected, sim.commands());
@@ -541,8 +529,8 @@ TEST_F(DevicePageDataFileGui, ARefusedSettingIsWarnedAboutAndWaits)
         page.pressApply();
         // Both were tried, one warning for the two.
         EXPECT_EQ(2u, sim.commands().size());
-        ASSERT_EQ(1u, g_boxes.size());
-        EXPECT_EQ(LanguageString(handle(), IDS_DEVICE_NOT_READY), g_boxes[0].text);
+        ASSERT_EQ(1u, boxes.size());
+        EXPECT_EQ(LanguageString(handle(), IDS_DEVICE_NOT_READY), boxes[0].text);
         EXPECT_EQ(15u, ReadDword(handle(), L"SleepTime"));
         EXPECT_EQ(0u, ReadDword(handle(), L"MuteVal"));
         EXPECT_EQ(1u, page.object()->SleepTimeChanged());
@@ -550,7 +538,7 @@ TEST_F(DevicePageDataFileGui, ARefusedSettingIsWarnedAboutAndWaits)
 
         sim.setReplyStatus(0x00, 0x01);
         page.pressApply();
-        EXPECT_EQ(1u, g_boxes.size());
+        EXPECT_EQ(1u, boxes.size());
     });
     EXPECT_EQ(1u, ReadDword(handle(), L"SleepTime"));
     EXPECT_EQ(1u, ReadDword(handle(), L"MuteVal"));
@@ -630,7 +618,7 @@ TEST_F(DevicePageDataFileGui, WithoutSleepTimeOptionsNoSleepTimeIsStored)
     EXPECT_EQ(0u, ReadDword(handle(), L"MuteVal"));
     // Only mute was asked for.
     EXPECT_EQ(std::vector<Bytes>({ Packet({ 0x00, 0xAC, 0xFF, 0x87 }) }), sim.commands());
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(DevicePageDataFileGui, OptionNamesThatAreStringIdsShowAsText)

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "device/PrinterUtils.h"
+#include "harness/MessageBoxes.h"
 #include "harness/CoreDriver.h"
 #include "harness/DocumentSheet.h"
 #include "harness/Files.h"
@@ -36,18 +37,6 @@ using namespace harness;
 
 namespace {
 
-struct Box {
-    std::wstring text, caption;
-    UINT type;
-};
-std::vector<Box> g_boxes;
-int g_answer = IDOK;
-int WINAPI RecordBox(HWND, LPCWSTR text, LPCWSTR caption, UINT type)
-{
-    g_boxes.push_back({ text ? text : L"", caption ? caption : L"", type });
-    return g_answer;
-}
-
 void SetInstallableInfo(HANDLE printer, bool tray1, DWORD paper1, bool tray2, DWORD paper2)
 {
     INSTALLABLE_INFO info = {};
@@ -67,9 +56,6 @@ protected:
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(prepare());
-        g_boxes.clear();
-        g_answer = IDOK;
-        g_seams.MessageBoxW = &RecordBox;
     }
     void TearDown() override { close(); }
 
@@ -170,6 +156,7 @@ protected:
     }
 
     CBaseDlg* page = nullptr;
+    MessageBoxes boxes;
 };
 
 typedef BasicPage BasicPageDataFileGui;
@@ -242,7 +229,7 @@ TEST_F(BasicPageDataFileGui, OpensWithTheLanguageTextsAndTheDriverOptions)
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_QUICKSET_DELETE)));
     EXPECT_FALSE(IsWindowVisible(Item(IDC_INPUT_SLOT_WARN)));
     EXPECT_FALSE(IsWindowVisible(Item(IDC_BASIC_LOGO)));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.empty());
     saveScreenshot(sheetWindow, L"basic-page");
 }
 
@@ -308,7 +295,7 @@ TEST_F(BasicPageDataFileGui, EachChangeIsWrittenAtOnceAndMarksTheSetUnsaved)
     EXPECT_EQ(kLegal, block.paperId);
     Choose(IDC_INPUT_SLOT, 2);
     EXPECT_EQ(2, block.inputSlot);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(BasicPageDataFileGui, OptionalTrayConflictsWarnAndFallBackToAutomatic)
@@ -323,46 +310,46 @@ TEST_F(BasicPageDataFileGui, OptionalTrayConflictsWarnAndFallBackToAutomatic)
     ClickFeedEdge(1);
     EXPECT_EQ(1, block.feedEdge);
     Choose(IDC_INPUT_SLOT, 3);
-    ASSERT_EQ(1u, g_boxes.size());
+    ASSERT_EQ(1u, boxes.size());
     WCHAR text[1024];
     BuildConflictMessage(context->resources, IDC_INPUT_SLOT, 8, text);
-    EXPECT_EQ(text, g_boxes[0].text);
-    EXPECT_EQ(languageString(IDS_CONFLICT_CAPTION), g_boxes[0].caption);
-    EXPECT_EQ(UINT(MB_OK | MB_ICONWARNING), g_boxes[0].type);
+    EXPECT_EQ(text, boxes[0].text);
+    EXPECT_EQ(languageString(IDS_CONFLICT_CAPTION), boxes[0].caption);
+    EXPECT_EQ(UINT(MB_OK | MB_ICONWARNING), boxes[0].type);
     EXPECT_EQ(0, block.inputSlot);
     EXPECT_EQ(0, SendMessageW(Item(IDC_INPUT_SLOT), CB_GETCURSEL, 0, 0));
     // Another paper in the tray is accepted.
     ChoosePaper(kLetter);
     Choose(IDC_INPUT_SLOT, 3);
     EXPECT_EQ(3, block.inputSlot);
-    EXPECT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(1u, boxes.size());
     // Feed edge 1 with a tray: warned, automatic, the feed edge stays 1.
     ClickFeedEdge(0);
-    g_boxes.clear();
+    boxes.clear();
     ClickFeedEdge(1);
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ(text, g_boxes[0].text);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(text, boxes[0].text);
     EXPECT_EQ(0, block.inputSlot);
     EXPECT_EQ(1, block.feedEdge);
 
     // A paper that may not lie in a tray, then a tray: warned with bit 4.
-    g_boxes.clear();
+    boxes.clear();
     ChoosePaper(kStatement);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.empty());
     Choose(IDC_INPUT_SLOT, 4);
-    ASSERT_EQ(1u, g_boxes.size());
+    ASSERT_EQ(1u, boxes.size());
     BuildConflictMessage(context->resources, IDC_INPUT_SLOT, 4, text);
-    EXPECT_EQ(text, g_boxes[0].text);
+    EXPECT_EQ(text, boxes[0].text);
     EXPECT_EQ(0, block.inputSlot);
     // A tray, then such a paper: the same warning, automatic.
     ChoosePaper(kLetter);
     ClickFeedEdge(0);
     Choose(IDC_INPUT_SLOT, 4);
     EXPECT_EQ(4, block.inputSlot);
-    g_boxes.clear();
+    boxes.clear();
     ChoosePaper(kStatement);
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ(text, g_boxes[0].text);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(text, boxes[0].text);
     EXPECT_EQ(0, block.inputSlot);
     EXPECT_EQ(0, SendMessageW(Item(IDC_INPUT_SLOT), CB_GETCURSEL, 0, 0));
 }
@@ -371,7 +358,7 @@ TEST_F(BasicPageDataFileGui, APaperWithoutAFreeInputSlotLocksItWithAnIndicator)
 {
     ShowSheet();
     ChoosePaper(kB5);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(1, block.inputSlot);
     EXPECT_EQ(1, SendMessageW(Item(IDC_INPUT_SLOT), CB_GETCURSEL, 0, 0));
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_INPUT_SLOT)));
@@ -499,18 +486,18 @@ TEST_F(BasicPageDataFileGui, SavingUnderATakenNameAsksAndReplacesOnlyOnYes)
     ASSERT_EQ(3, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
     const std::string before = QuickSetFile();
 
-    g_boxes.clear();
-    g_answer = IDNO;
+    boxes.clear();
+    boxes.answer = IDNO;
     ChoosePaper(kLegal);
     SaveQuickSet(L"Draft");
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ(languageString(IDS_QUICKSET_REPLACE), g_boxes[0].text);
-    EXPECT_EQ(languageString(IDS_QUICKSET_CAPTION), g_boxes[0].caption);
-    EXPECT_EQ(UINT(MB_YESNO | MB_ICONQUESTION), g_boxes[0].type);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(languageString(IDS_QUICKSET_REPLACE), boxes[0].text);
+    EXPECT_EQ(languageString(IDS_QUICKSET_CAPTION), boxes[0].caption);
+    EXPECT_EQ(UINT(MB_YESNO | MB_ICONQUESTION), boxes[0].type);
     EXPECT_EQ(before, QuickSetFile());
     EXPECT_EQ(3, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
 
-    g_answer = IDYES;
+    boxes.answer = IDYES;
     SaveQuickSet(L"Draft");
     ASSERT_EQ(3, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
     WCHAR name[64];
@@ -524,9 +511,9 @@ TEST_F(BasicPageDataFileGui, SavingUnderATakenNameAsksAndReplacesOnlyOnYes)
     EXPECT_EQ(1u, Count(file, "name=\"Draft\""));
     EXPECT_EQ(0u, Count(file, "id=\"" + std::to_string(first) + "\""));
     // Names differ by letter case.
-    g_boxes.clear();
+    boxes.clear();
     SaveQuickSet(L"draft");
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(4, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
 }
 
@@ -536,22 +523,22 @@ TEST_F(BasicPageDataFileGui, TheSeventeenthSetIsRefusedButASixteenthCanBeReplace
     for (int i = 1; i < 16; ++i)
         SaveQuickSet((L"Set" + std::to_wstring(i)).c_str());
     ASSERT_EQ(16, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.empty());
     const std::string full = QuickSetFile();
 
     SaveQuickSet(L"Set16");
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ(languageString(IDS_QUICKSET_FULL), g_boxes[0].text);
-    EXPECT_EQ(languageString(IDS_QUICKSET_CAPTION), g_boxes[0].caption);
-    EXPECT_EQ(UINT(MB_ICONEXCLAMATION), g_boxes[0].type);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(languageString(IDS_QUICKSET_FULL), boxes[0].text);
+    EXPECT_EQ(languageString(IDS_QUICKSET_CAPTION), boxes[0].caption);
+    EXPECT_EQ(UINT(MB_ICONEXCLAMATION), boxes[0].type);
     EXPECT_EQ(full, QuickSetFile());
 
-    g_boxes.clear();
-    g_answer = IDYES;
+    boxes.clear();
+    boxes.answer = IDYES;
     ChoosePaper(kLegal);
     SaveQuickSet(L"Set5");
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ(languageString(IDS_QUICKSET_REPLACE), g_boxes[0].text);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(languageString(IDS_QUICKSET_REPLACE), boxes[0].text);
     EXPECT_EQ(16, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
     const std::string file = QuickSetFile();
     EXPECT_EQ(1u, Count(file, "name=\"Set5\""));
@@ -569,13 +556,13 @@ TEST_F(BasicPageDataFileGui, AFailedSaveIsToldAndKeepsTheOldSet)
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     };
-    g_boxes.clear();
-    g_answer = IDYES;
+    boxes.clear();
+    boxes.answer = IDYES;
     SaveQuickSet(L"Draft");
     ResetDataFileCalls();
     EXPECT_EQ(before, QuickSetFile());
-    ASSERT_EQ(2u, g_boxes.size());
-    EXPECT_EQ(languageString(IDS_QUICKSET_CAPTION), g_boxes[1].caption);
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_EQ(languageString(IDS_QUICKSET_CAPTION), boxes[1].caption);
     EXPECT_EQ(2, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
     EXPECT_EQ(id, (int)SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETITEMDATA, 1, 0));
     EXPECT_EQ(1u, Count(QuickSetFile(), "<Item name=\"Draft\" id=\"" + std::to_string(id) + "\""));

@@ -5,6 +5,7 @@
 // callback), over the core driver's Q2100 PPD; the start reads the data files.
 #include <gtest/gtest.h>
 
+#include "harness/MessageBoxes.h"
 #include "harness/CoreDriver.h"
 #include "harness/DocumentSheet.h"
 #include "harness/SavedDataFile.h"
@@ -93,18 +94,6 @@ TEST(PageLinkComboGui, TheFirstRowWithTheDataElseRowZero)
 
 namespace {
 
-struct Box {
-    HWND owner;
-    std::wstring text, caption;
-    UINT type;
-};
-std::vector<Box> g_boxes;
-int WINAPI RecordBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
-{
-    g_boxes.push_back({ owner, text ? text : L"", caption ? caption : L"", type });
-    return IDOK;
-}
-
 // A document sheet's start (no page shown): its context and page link.
 class PageLink : public ::testing::Test, protected DocumentSheet {
 protected:
@@ -115,8 +104,6 @@ protected:
         ASSERT_NO_FATAL_FAILURE(start());
         ASSERT_TRUE(context->pageLink->constraints && context->devmode);
         link = context->pageLink;
-        g_boxes.clear();
-        g_seams.MessageBoxW = &RecordBox;
     }
     void TearDown() override { close(); }
 
@@ -144,6 +131,7 @@ protected:
     }
 
     PAGE_LINK* link = nullptr;
+    MessageBoxes boxes;
 };
 
 typedef PageLink PageLinkDataFile;
@@ -333,7 +321,7 @@ TEST_F(PageLinkDataFile, TheRulesAreFedFromTheBlock)
     block.pagesPerSheet = 2;
     block.tonerSaving = 1;
     UpdateConstraintState(link);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(0u, Word(CONSTRAINT_PAPER));
     EXPECT_EQ(0x2u, Word(CONSTRAINT_DUPLEX));        // media 3 forbids duplex
     EXPECT_EQ(0x1u, Word(CONSTRAINT_MEDIA));         // duplex on
@@ -359,7 +347,7 @@ TEST_F(PageLinkDataFile, TheRulesAreFedFromTheBlock)
     EXPECT_EQ(0x1u, Word(CONSTRAINT_PAGE_BORDER));
     EXPECT_EQ(0u, Word(CONSTRAINT_DENSITY));
     EXPECT_EQ(0u, Word(CONSTRAINT_TRAY));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(PageLinkDataFile, ACustomPaperWithDuplexOnIsWarnedAboutWithoutAnOwner)
@@ -367,11 +355,11 @@ TEST_F(PageLinkDataFile, ACustomPaperWithDuplexOnIsWarnedAboutWithoutAnOwner)
     block.paperId = 257;
     block.duplex = 1;
     UpdateConstraintState(link);
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ(nullptr, g_boxes[0].owner);   // no Basic page
-    EXPECT_EQ(languageString(IDS_CONFLICT_PAPER_DUPLEX) + L"\r\n", g_boxes[0].text);
-    EXPECT_EQ(languageString(IDS_CONFLICT_CAPTION), g_boxes[0].caption);
-    EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), g_boxes[0].type);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(nullptr, boxes[0].owner);   // no Basic page
+    EXPECT_EQ(languageString(IDS_CONFLICT_PAPER_DUPLEX) + L"\r\n", boxes[0].text);
+    EXPECT_EQ(languageString(IDS_CONFLICT_CAPTION), boxes[0].caption);
+    EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), boxes[0].type);
     EXPECT_EQ(0u, Word(CONSTRAINT_PAPER));
     // The rules after the refused paper still ran.
     EXPECT_EQ(0x1u, Word(CONSTRAINT_MEDIA));
@@ -382,5 +370,5 @@ TEST_F(PageLinkDataFile, ACustomPaperWithDuplexOnIsWarnedAboutWithoutAnOwner)
     link->devmode = nullptr;
     UpdateConstraintState(link);
     link->devmode = pair;
-    EXPECT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(1u, boxes.size());
 }
