@@ -1,5 +1,6 @@
 #include "harness/DocumentSheet.h"
 
+#include "device/PrinterUtils.h"
 #include "plugin/OemUI2.h"
 #include "plugin/SystemSeams.h"
 #include "sheets/DataFiles.h"
@@ -159,6 +160,17 @@ int DocumentSheet::changes() const
     for (const Change& change : m_changed)
         n += change.window == sheetWindow;
     return n;
+}
+
+void DocumentSheet::setInstallableInfo(bool tray1, DWORD paper1, bool tray2, DWORD paper2)
+{
+    INSTALLABLE_INFO trays = {};
+    trays.tray[0].installed = tray1;
+    trays.tray[0].paper = paper1;
+    trays.tray[1].installed = tray2;
+    trays.tray[1].paper = paper2;
+    SetPrinterDataW(printer.handle(), const_cast<LPWSTR>(L"InstallableInfo"), REG_BINARY,
+                    reinterpret_cast<BYTE*>(&trays), sizeof trays);
 }
 
 std::wstring DocumentSheet::languageString(UINT id) const

@@ -73,6 +73,8 @@ public:
 
     // "Feature=Option" for every pair the core driver was given, in order.
     std::vector<std::string> written() const { return core->writtenPairs(); }
+    // The optional trays the printer data says are fitted, and their papers.
+    void setInstallableInfo(bool tray1, DWORD paper1, bool tray2, DWORD paper2);
     // A string of the plug-in's language resources.
     std::wstring languageString(UINT id) const;
     // The top-level window the sheet is owned by, made on first use at

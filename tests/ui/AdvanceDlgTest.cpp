@@ -291,8 +291,9 @@ TEST_F(AdvancedPageDataFileGui, ThePagesPerSheetNamesAreTextAndTheLastOptionIsNo
         row.cchTextMax = 64;
         ASSERT_TRUE(SendMessageW(list, CBEM_GETITEMW, 0, (LPARAM)&row));
         EXPECT_EQ(i, row.iImage);
-        if (i < 5)
+        if (i < 5) {
             EXPECT_STREQ(expected[i], name);
+        }
         EXPECT_NE(L'\0', name[0]) << i;
         EXPECT_NE(0, wcsncmp(name, L"64", 2)) << "a string id shown as a number: " << name;
     }

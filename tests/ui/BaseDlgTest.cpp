@@ -37,17 +37,6 @@ using namespace harness;
 
 namespace {
 
-void SetInstallableInfo(HANDLE printer, bool tray1, DWORD paper1, bool tray2, DWORD paper2)
-{
-    INSTALLABLE_INFO info = {};
-    info.tray[0].installed = tray1;
-    info.tray[0].paper = paper1;
-    info.tray[1].installed = tray2;
-    info.tray[1].paper = paper2;
-    SetPrinterDataW(printer, const_cast<LPWSTR>(L"InstallableInfo"), REG_BINARY, reinterpret_cast<BYTE*>(&info),
-                    sizeof info);
-}
-
 // Paper ids of the test PPD.
 enum : INT16 { kLetter = 0, kA4 = 1, kLegal = 2, kA5 = 4, kB5 = 5, kStatement = 6 };
 
@@ -167,7 +156,7 @@ typedef BasicPage BasicPageDataFileGui;
 
 TEST_F(BasicPageDataFileGui, OpensWithTheLanguageTextsAndTheDriverOptions)
 {
-    SetInstallableInfo(printer.handle(), true, 0, false, 0);
+    setInstallableInfo(true, 0, false, 0);
     StartSheet();
     publicDm.dmCopies = 3;
     publicDm.dmCollate = DMCOLLATE_TRUE;
@@ -300,7 +289,7 @@ TEST_F(BasicPageDataFileGui, EachChangeIsWrittenAtOnceAndMarksTheSetUnsaved)
 
 TEST_F(BasicPageDataFileGui, OptionalTrayConflictsWarnAndFallBackToAutomatic)
 {
-    SetInstallableInfo(printer.handle(), true, 0, true, 0);
+    setInstallableInfo(true, 0, true, 0);
     StartSheet();
     block.paperId = kA5;
     block.inputSlot = 0;
@@ -633,7 +622,7 @@ TEST_F(BasicPageDataFileGui, BeforeApplyAnAutomaticSlotTakesTheTrayHoldingThePap
     block.paperId = (INT16)trayPapers[2].id;
     block.inputSlot = 0;
     // Both trays hold the paper: tray 1 is taken.
-    SetInstallableInfo(printer.handle(), true, 2, true, 2);
+    setInstallableInfo(true, 2, true, 2);
     ShowSheet();
     apply();
     EXPECT_EQ(3, block.inputSlot);
@@ -643,12 +632,12 @@ TEST_F(BasicPageDataFileGui, BeforeApplyAnAutomaticSlotTakesTheTrayHoldingThePap
 
     // Tray 2 alone holds it.
     block.inputSlot = 0;
-    SetInstallableInfo(printer.handle(), true, 1, true, 2);
+    setInstallableInfo(true, 1, true, 2);
     apply();
     EXPECT_EQ(4, block.inputSlot);
     // Entry 0 of the tray list is "*", which holds no paper.
     block.inputSlot = 0;
-    SetInstallableInfo(printer.handle(), true, 0, true, 0);
+    setInstallableInfo(true, 0, true, 0);
     apply();
     EXPECT_EQ(0, block.inputSlot);
     EXPECT_EQ("JCLInputSlot=Auto", core->writtenPairs()[2]);

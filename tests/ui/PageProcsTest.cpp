@@ -44,17 +44,6 @@ HWND WINAPI RecordHelp(HWND, LPCWSTR, UINT command, DWORD_PTR data)
     return nullptr;
 }
 
-void SetInstallableInfo(HANDLE printer, bool tray1, DWORD paper1, bool tray2, DWORD paper2)
-{
-    INSTALLABLE_INFO info = {};
-    info.tray[0].installed = tray1;
-    info.tray[0].paper = paper1;
-    info.tray[1].installed = tray2;
-    info.tray[1].paper = paper2;
-    SetPrinterDataW(printer, const_cast<LPWSTR>(L"InstallableInfo"), REG_BINARY, reinterpret_cast<BYTE*>(&info),
-                    sizeof info);
-}
-
 // A document sheet started through the recording sheet callback; its pages
 // shown in a modeless property sheet, as the common UI shows them.
 class PageProcs : public ::testing::Test, protected DocumentSheet {
@@ -177,7 +166,7 @@ TEST_F(PageProcsDataFileGui, EachPageRunsTheBeforeApplyStep)
     block.inputSlot = 0;
     block.feedEdge = 0;
     context->pageLink->basicPage->m_pFeedEdge->SetCheck(1);
-    SetInstallableInfo(printer.handle(), false, 0, true, 1);
+    setInstallableInfo(false, 0, true, 1);
     std::vector<INT16> slotsAtResult;
     sheet.onCall = [&](const ComSheetRecorder::Call& call) {
         if (call.function != CPSFUNC_SET_RESULT)
@@ -186,7 +175,7 @@ TEST_F(PageProcsDataFileGui, EachPageRunsTheBeforeApplyStep)
         if (slotsAtResult.size() == 1) {
             // Between the two applies: automatic again, tray 1 holds it now.
             block.inputSlot = 0;
-            SetInstallableInfo(printer.handle(), true, 1, false, 0);
+            setInstallableInfo(true, 1, false, 0);
         }
     };
     apply();
@@ -202,7 +191,7 @@ TEST_F(PageProcsDataFileGui, EachPageRunsTheBeforeApplyStep)
     // A tray entry 0 ("*", id -1) matches no paper; a paper in no tray keeps automatic.
     sheet.onCall = nullptr;
     block.inputSlot = 0;
-    SetInstallableInfo(printer.handle(), true, 0, true, 0);
+    setInstallableInfo(true, 0, true, 0);
     apply();
     EXPECT_EQ(0, block.inputSlot);
 }
