@@ -242,8 +242,8 @@ HRESULT OnDeviceCapabilities(POEMUIOBJ poemuiobj, HANDLE hPrinter, WORD capabili
 
 CPaperList* BuildPaperListForPrinter(HANDLE hPrinter, POEMUIOBJ poemuiobj, CUIHelper* core)
 {
-    CResourceModuleLock hold;
-    LoadResourceModule(GetResourceModule(), hPrinter);
+    // The model's names come from this printer's module.
+    CProcessLanguage language(hPrinter);
     g_ProcessFeatures.Acquire(GetProcessHeap(), core, poemuiobj, TRUE);
     OEMUIPSPARAM param = {};
     param.cbSize = sizeof param;

@@ -44,15 +44,25 @@ bool IsSharingError(DWORD error)
 
 bool IsMissingError(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
+// The common application-data folder, asked once per process.
+const std::wstring& CommonFolder()
+{
+    static const std::wstring s_folder = [] {
+        WCHAR common[MAX_PATH] = {};
+        if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common)))
+            common[0] = 0;
+        return std::wstring(common);
+    }();
+    return s_folder;
+}
+
 // Where the folders that the plug-in makes (and anybody could replace) begin.
 size_t OwnedPartStart(const std::wstring& path)
 {
-    WCHAR common[MAX_PATH] = {};
-    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common))) {
-        size_t n = wcslen(common);
-        if (n && path.size() > n && path[n] == L'\\' && _wcsnicmp(path.c_str(), common, n) == 0)
-            return n + 1;
-    }
+    const std::wstring& common = CommonFolder();
+    size_t n = common.size();
+    if (n && path.size() > n && path[n] == L'\\' && _wcsnicmp(path.c_str(), common.c_str(), n) == 0)
+        return n + 1;
     // Elsewhere every folder below the root counts.
     if (path.size() > 2 && path[1] == L':')
         return 3;

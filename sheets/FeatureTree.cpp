@@ -243,8 +243,8 @@ HRESULT FindConflict(HANDLE heap, CUIHelper* core, POEMUIOBJ poemuiobj, const OP
 // A string of the process-wide language module onto the heap.
 HRESULT LoadLanguageString(HANDLE heap, UINT id, WCHAR** text)
 {
-    CResourceModuleLock hold;
-    return LoadHeapString(heap, GetResourceModule()->module, id, text);
+    CProcessLanguage process;
+    return LoadHeapString(heap, process.Module(), id, text);
 }
 
 // Checks that every insert of a FormatMessage template is one of %1..%inserts

@@ -162,8 +162,11 @@ HRESULT PropSheet::Init(PROPSHEETUI_INFO* info, CUIHelper* core, CFeatures* feat
     OEMUIPSPARAM* param = ParamOf(info);
     if (!param || !param->hOEMHeap || !param->poemuiobj)
         return E_POINTER;
-    LoadResourceModule(GetResourceModule(), param->hPrinter);
-    features->Acquire(param->hOEMHeap, core, param->poemuiobj, FALSE);
+    {
+        // The model's names come from this printer's module.
+        CProcessLanguage language(param->hPrinter);
+        features->Acquire(param->hOEMHeap, core, param->poemuiobj, FALSE);
+    }
     CFeatureSettings* settings = NewZeroFilled<CFeatureSettings>(features, core, param);
     if (!settings)
         return E_POINTER;
@@ -288,28 +291,52 @@ HRESULT DevPropSheet::AddDeviceSettings(PROPSHEETUI_INFO* info, CUIHelper* core,
     OEMUIPSPARAM* param = ParamOf(info);
     if (!param || !features)
         return E_POINTER;
-    HANDLE heap = param->hOEMHeap;
-    HMODULE language = GetResourceModule()->module;
+    COMPROPSHEETUI* ui = nullptr;
+    FEATURE_TREE_DATA* data = nullptr;
+    HRESULT hr = S_OK;
+    {
+        // Every string of the tree comes from this printer's module, held
+        // loaded until the tree is built.
+        CProcessLanguage language(param->hPrinter);
+        hr = BuildDeviceTree(info, core, features, language.Module(), &ui, &data);
+    }
+    if (FAILED(hr)) {
+        info->Result = 0;
+        return hr;
+    }
 
+    DWORD unused = 0;
+    LONG_PTR added = info->pfnComPropSheet
+                         ? info->pfnComPropSheet(info->hComPropSheet, CPSFUNC_ADD_PCOMPROPSHEETUIW,
+                                                 reinterpret_cast<LPARAM>(ui), reinterpret_cast<LPARAM>(&unused))
+                         : 0;
+    info->Result = added;
+    if (added <= 0)
+        return E_FAIL;
+    data->pageHandle = reinterpret_cast<HANDLE>(added);
+    return hr;
+}
+
+HRESULT DevPropSheet::BuildDeviceTree(PROPSHEETUI_INFO* info, CUIHelper* core, CFeatures* features,
+                                      HMODULE language, COMPROPSHEETUI** tree, FEATURE_TREE_DATA** treeData)
+{
+    OEMUIPSPARAM* param = ParamOf(info);
+    HANDLE heap = param->hOEMHeap;
     features->Acquire(heap, core, param->poemuiobj, FALSE);
     WORD count = features->GetPrinterCount();
 
     // Everything the tree page keeps lives on the driver's heap.
     auto* page = static_cast<DLGPAGE*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, sizeof(DLGPAGE)));
     auto* ui = static_cast<COMPROPSHEETUI*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, sizeof(COMPROPSHEETUI)));
-    if (!page || !ui) {
-        info->Result = 0;
+    if (!page || !ui)
         return E_OUTOFMEMORY;
-    }
     page->cbSize = sizeof(DLGPAGE);
     page->Flags = 0;
     page->DlgProc = nullptr;
     WCHAR* tabName = nullptr;
     HRESULT hr = LoadHeapString(heap, language, IDS_TREE_TAB_NAME, &tabName);
-    if (FAILED(hr)) {
-        info->Result = 0;
+    if (FAILED(hr))
         return hr;
-    }
     page->pTabName = tabName;
     page->IconID = 0;
     page->DlgTemplateID = DP_STD_TREEVIEWPAGE;
@@ -332,10 +359,8 @@ HRESULT DevPropSheet::AddDeviceSettings(PROPSHEETUI_INFO* info, CUIHelper* core,
     ui->OptItemVersion = 0x0100;
 
     auto* data = static_cast<FEATURE_TREE_DATA*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, sizeof(FEATURE_TREE_DATA)));
-    if (!data) {
-        info->Result = 0;
+    if (!data)
         return E_OUTOFMEMORY;
-    }
     data->hComPropSheet = info->hComPropSheet;
     data->pageHandle = nullptr;
     data->param = param;
@@ -347,29 +372,17 @@ HRESULT DevPropSheet::AddDeviceSettings(PROPSHEETUI_INFO* info, CUIHelper* core,
     ui->UserData = reinterpret_cast<ULONG_PTR>(data);
 
     ui->pOptItem = AllocOptItems(heap, count);
-    if (!ui->pOptItem) {
-        info->Result = 0;
+    if (!ui->pOptItem)
         return E_OUTOFMEMORY;
-    }
     for (WORD i = 0; i < count; ++i) {
         ui->pOptItem[i].Level = 1;
         ui->pOptItem[i].Flags = OPTIF_COLLAPSE;
         hr = features->InitPrinterOptItem(heap, &ui->pOptItem[i], i);
-        if (FAILED(hr)) {
-            info->Result = 0;
+        if (FAILED(hr))
             return hr;
-        }
     }
-
-    DWORD unused = 0;
-    LONG_PTR added = info->pfnComPropSheet
-                         ? info->pfnComPropSheet(info->hComPropSheet, CPSFUNC_ADD_PCOMPROPSHEETUIW,
-                                                 reinterpret_cast<LPARAM>(ui), reinterpret_cast<LPARAM>(&unused))
-                         : 0;
-    info->Result = added;
-    if (added <= 0)
-        return E_FAIL;
-    data->pageHandle = reinterpret_cast<HANDLE>(added);
+    *tree = ui;
+    *treeData = data;
     return hr;
 }
 

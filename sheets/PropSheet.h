@@ -83,6 +83,10 @@ public:
     HRESULT AddDevicePages(PROPSHEET_CONTEXT* context, PROPSHEETUI_INFO* info);
 
 private:
+    // The tree page's description and items, with the language module held.
+    HRESULT BuildDeviceTree(PROPSHEETUI_INFO* info, CUIHelper* core, CFeatures* features, HMODULE language,
+                            COMPROPSHEETUI** tree, FEATURE_TREE_DATA** treeData);
+
     BOOL m_hideStandardUI;
 };
 

@@ -137,6 +137,10 @@ HMODULE LoadForPrinter(RESOURCE_MODULE* record, HANDLE hPrinter, WCHAR* path, si
 CResourceModuleLock::CResourceModuleLock() { EnterCriticalSection(&ProcessLock()); }
 CResourceModuleLock::~CResourceModuleLock() { LeaveCriticalSection(&ProcessLock()); }
 
+CProcessLanguage::CProcessLanguage(HANDLE hPrinter) { LoadResourceModule(&Process().record, hPrinter); }
+
+HMODULE CProcessLanguage::Module() const { return Process().record.module; }
+
 const WCHAR* GetLanguageCode(LANGID language)
 {
     WORD primary = PRIMARYLANGID(language), sub = SUBLANGID(language);

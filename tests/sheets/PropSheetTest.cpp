@@ -21,7 +21,9 @@
 #include "sheets/ResourceModule.h"
 #include "ui/PageLink.h"
 
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -514,6 +516,55 @@ TEST_F(PrinterSheetDataFile, APrinterWithoutInstallableOptionsGetsAnEmptyTree)
     info.Reason = PROPSHEETUI_REASON_DESTROY;
     other->DevicePropertySheets(&info, 0);
     other->Release();
+}
+
+TEST_F(PrinterSheetDataFile, ALanguageSwappedByAnotherThreadNeverFailsASheetStart)
+{
+    // A second printer with a language module of its own, which a capability
+    // query on another thread keeps loading into the process-wide record.
+    PatchedLanguageModule otherLanguage({ { 3, L"Other caller" }, { 4, L"Other tab" } });
+    ASSERT_TRUE(otherLanguage.ok());
+    TestPrinter second(TestPrinter::Mode::Unique);
+    ASSERT_TRUE(second.ok()) << second.failureText();
+    ASSERT_EQ((DWORD)ERROR_SUCCESS, nameLanguageModule(second.handle(), otherLanguage.fileName()));
+
+    plugin->HideStandardUI(OEMCUIP_PRNPROP);
+    PROPSHEETUI_INFO info;
+    ASSERT_EQ(S_OK, Init(SheetKind::Printer, &info));
+    const std::wstring tab = LanguageString(4);
+    ASSERT_FALSE(tab.empty());
+    Destroy(SheetKind::Printer, &info);
+
+    // What a capability query for the second printer does first, once
+    // during each sheet start, at whatever moment that thread gets to it.
+    std::atomic<bool> done{ false };
+    std::atomic<int> swaps{ 0 };
+    HANDLE go = CreateSemaphoreW(nullptr, 0, 1 << 20, nullptr);
+    std::thread query([&] {
+        while (WaitForSingleObject(go, INFINITE) == WAIT_OBJECT_0 && !done) {
+            CProcessLanguage language(second.handle());
+            if (language.Module())
+                ++swaps;
+        }
+    });
+    int failed = 0, otherStrings = 0, starts = 0;
+    for (; starts < 250; ++starts) {
+        ReleaseSemaphore(go, 1, nullptr);
+        size_t before = sheet.calls().size();
+        HRESULT hr = Init(SheetKind::Printer, &info);
+        if (hr != S_OK || info.Result != 1 || sheet.calls().size() != before + 2)
+            ++failed;
+        else if (tab != sheet.calls()[before].tree.pDlgPage->pTabName)
+            ++otherStrings;
+        Destroy(SheetKind::Printer, &info);
+    }
+    done = true;
+    ReleaseSemaphore(go, 1, nullptr);
+    query.join();
+    CloseHandle(go);
+    EXPECT_GT(swaps.load(), 0);
+    EXPECT_EQ(0, failed) << "of " << starts << " sheet starts";
+    EXPECT_EQ(0, otherStrings) << "sheet starts that took another printer's strings";
 }
 
 // --- through the DLL and the system's common property-sheet UI --------------
