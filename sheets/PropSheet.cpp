@@ -36,6 +36,64 @@ constexpr UINT IDS_TREE_TAB_NAME = 4;
 
 HANDLE g_moduleActCtx = INVALID_HANDLE_VALUE;
 
+// Failure injection and the count of the parts a sheet start makes.
+volatile LONG g_failAllocation = 0;
+volatile LONG g_partsAlive = 0;
+
+bool AllocationAllowed()
+{
+    for (;;) {
+        LONG left = g_failAllocation;
+        if (left <= 0)
+            return true;
+        if (InterlockedCompareExchange(&g_failAllocation, left - 1, left) == left)
+            return left != 1;
+    }
+}
+
+template <class T>
+T* Made(T* part)
+{
+    if (part)
+        InterlockedIncrement(&g_partsAlive);
+    return part;
+}
+
+// One part of a sheet (its settings, a part of its context), made and freed
+// by these only.
+template <class T, class... Args>
+T* NewPart(Args&&... args)
+{
+    return AllocationAllowed() ? Made(new (std::nothrow) T(std::forward<Args>(args)...)) : nullptr;
+}
+
+template <class T>
+void DeletePart(T*& part)
+{
+    if (!part)
+        return;
+    delete part;
+    part = nullptr;
+    InterlockedDecrement(&g_partsAlive);
+}
+
+// The same for parts with zero-filled storage.
+template <class T, class... Args>
+T* NewZeroFilledPart(Args&&... args)
+{
+    return AllocationAllowed() ? Made(NewZeroFilled<T>(std::forward<Args>(args)...)) : nullptr;
+}
+
+template <class T>
+void DeleteZeroFilledPart(T*& part)
+{
+    if (!part)
+        return;
+    DeleteZeroFilled(part);
+    part = nullptr;
+    InterlockedDecrement(&g_partsAlive);
+}
+
 OEMUIPSPARAM* ParamOf(PROPSHEETUI_INFO* info) { return reinterpret_cast<OEMUIPSPARAM*>(info->lParamInit); }
 
 // The selection of a feature through a feature access that holds a model,
@@ -167,12 +225,12 @@ HRESULT PropSheet::Init(PROPSHEETUI_INFO* info, CUIHelper* core, CFeatures* feat
         CProcessLanguage language(param->hPrinter);
         features->Acquire(param->hOEMHeap, core, param->poemuiobj, FALSE);
     }
-    CFeatureSettings* settings = NewZeroFilled<CFeatureSettings>(features, core, param);
+    CFeatureSettings* settings = NewZeroFilledPart<CFeatureSettings>(features, core, param);
     if (!settings)
         return E_POINTER;
     PROPSHEET_CONTEXT* context = CreateSheetContext(this, settings, info);
     if (!context) {
-        DeleteZeroFilled(settings);
+        DeleteZeroFilledPart(settings);
         return E_POINTER;
     }
     HRESULT hr = AddPages(context, info, core, features);
@@ -187,8 +245,9 @@ PROPSHEET_CONTEXT* CreateSheetContext(PropSheet* sheet, CFeatureSettings* settin
     if (!sheet || !settings || !info || !settings->SheetParam())
         return nullptr;
     OEMUIPSPARAM* param = settings->SheetParam();
-    auto* context = static_cast<PROPSHEET_CONTEXT*>(HeapAlloc(param->hOEMHeap, HEAP_ZERO_MEMORY,
-                                                              sizeof(PROPSHEET_CONTEXT)));
+    auto* context = AllocationAllowed() ? static_cast<PROPSHEET_CONTEXT*>(HeapAlloc(
+                                              param->hOEMHeap, HEAP_ZERO_MEMORY, sizeof(PROPSHEET_CONTEXT)))
+                                        : nullptr;
     if (!context)
         return nullptr;
     context->pfnComPropSheet = info->pfnComPropSheet;
@@ -197,36 +256,43 @@ PROPSHEET_CONTEXT* CreateSheetContext(PropSheet* sheet, CFeatureSettings* settin
     context->settings = settings;
     context->heap = param->hOEMHeap;
 
-    context->resources = new (std::nothrow) RESOURCE_MODULE();
-    if (context->resources)
-        LoadResourceModule(context->resources, param->hPrinter);
-    if (!context->resources || !context->resources->module) {
-        delete context->resources;
-        HeapFree(param->hOEMHeap, 0, context);
+    // A part that cannot be made fails the start: every part made goes again,
+    // and the settings stay with the caller.
+    auto fail = [context]() -> PROPSHEET_CONTEXT* {
+        context->settings = nullptr;
+        DestroySheetContext(context);
         return nullptr;
-    }
+    };
+    context->resources = NewPart<RESOURCE_MODULE>();
+    if (!context->resources)
+        return fail();
+    LoadResourceModule(context->resources, param->hPrinter);
+    if (!context->resources->module)
+        return fail();
 
     if (sheet->GetType() != 1) {
-        context->deviceDialog = new (std::nothrow) DEVICE_DIALOG_HOLDER();
-        return context;
+        context->deviceDialog = NewPart<DEVICE_DIALOG_HOLDER>();
+        return context->deviceDialog ? context : fail();
     }
 
     if (param->pPublicDM && param->pOEMDM) {
-        context->devmode = new (std::nothrow) DEVMODE_PAIR();
-        if (context->devmode) {
-            context->devmode->pPublic = param->pPublicDM;
-            context->devmode->pPrivate = static_cast<PRIVATE_DEVMODE*>(param->pOEMDM);
-        }
+        context->devmode = NewPart<DEVMODE_PAIR>();
+        if (!context->devmode)
+            return fail();
+        context->devmode->pPublic = param->pPublicDM;
+        context->devmode->pPrivate = static_cast<PRIVATE_DEVMODE*>(param->pOEMDM);
     }
     LoadFeatureSettings(context, settings);
-    context->quickSettings = NewZeroFilled<CQuickSetting>(param->hPrinter, settings);
-    context->pageLink = new (std::nothrow) PAGE_LINK();
-    if (context->pageLink) {
-        context->pageLink->devmode = context->devmode;
-        context->pageLink->resources = context->resources;
-        context->pageLink->settings = settings;
-        context->pageLink->constraints = new (std::nothrow) CONSTRAINT_STATE();
-    }
+    context->quickSettings = NewZeroFilledPart<CQuickSetting>(param->hPrinter, settings);
+    context->pageLink = NewPart<PAGE_LINK>();
+    if (!context->quickSettings || !context->pageLink)
+        return fail();
+    context->pageLink->devmode = context->devmode;
+    context->pageLink->resources = context->resources;
+    context->pageLink->settings = settings;
+    context->pageLink->constraints = NewPart<CONSTRAINT_STATE>();
+    if (!context->pageLink->constraints)
+        return fail();
     return context;
 }
 
@@ -417,33 +483,33 @@ HRESULT DestroySheetContext(PROPSHEET_CONTEXT* context)
     if (context->settings) {
         if (context->settings->SheetParam() && context->settings->SheetParam()->hOEMHeap)
             heap = context->settings->SheetParam()->hOEMHeap;
-        DeleteZeroFilled(context->settings);
-        context->settings = nullptr;
+        DeleteZeroFilledPart(context->settings);
     }
-    delete context->devmode;
-    context->devmode = nullptr;
-    DeleteZeroFilled(context->quickSettings);
-    context->quickSettings = nullptr;
+    DeletePart(context->devmode);
+    DeleteZeroFilledPart(context->quickSettings);
     if (context->pageLink) {
         DestroyPageDialogs(context->pageLink);
-        delete context->pageLink->constraints;
-        delete context->pageLink;
-        context->pageLink = nullptr;
+        DeletePart(context->pageLink->constraints);
+        DeletePart(context->pageLink);
     }
     if (context->deviceDialog) {
         DestroyDeviceDialog(&context->deviceDialog->dialog);
-        delete context->deviceDialog;
-        context->deviceDialog = nullptr;
+        DeletePart(context->deviceDialog);
     }
     if (context->resources) {
         FreeResourceModule(context->resources);
-        delete context->resources;
-        context->resources = nullptr;
+        DeletePart(context->resources);
     }
     if (heap)
         HeapFree(heap, 0, context);
     return S_OK;
 }
+
+void FailSheetAllocation(int nth) { InterlockedExchange(&g_failAllocation, nth > 0 ? nth : 0); }
+
+bool SheetAllocationArmed() { return g_failAllocation > 0; }
+
+LONG SheetPartsAlive() { return g_partsAlive; }
 
 HANDLE CreateModuleActCtx()
 {

@@ -100,5 +100,13 @@ HRESULT DestroySheetContext(PROPSHEET_CONTEXT* context);
 LONG CALLBACK PropSheetApplyCallback(PCPSUICBPARAM cb);
 HANDLE CreateModuleActCtx();
 
+// For tests: the nth allocation of the sheet starts from now (1 = the next)
+// fails; 0 lets every allocation through. SheetAllocationArmed() tells
+// whether that failure is still to come; SheetPartsAlive() counts the parts
+// that sheet starts made (settings, context parts) and that are not freed yet.
+void FailSheetAllocation(int nth);
+bool SheetAllocationArmed();
+LONG SheetPartsAlive();
+
 extern const PAGE_INFO g_DocumentPages[];
 extern const PAGE_INFO g_PrinterPages[];

@@ -24,6 +24,7 @@
 #include <atomic>
 #include <memory>
 #include <thread>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -516,6 +517,61 @@ TEST_F(PrinterSheetDataFile, APrinterWithoutInstallableOptionsGetsAnEmptyTree)
     info.Reason = PROPSHEETUI_REASON_DESTROY;
     other->DevicePropertySheets(&info, 0);
     other->Release();
+}
+
+namespace {
+
+int BusyBlocks(HANDLE heap)
+{
+    int n = 0;
+    PROCESS_HEAP_ENTRY entry = {};
+    HeapLock(heap);
+    while (HeapWalk(heap, &entry))
+        if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+            ++n;
+    HeapUnlock(heap);
+    return n;
+}
+
+} // namespace
+
+TEST_F(SheetCallbackDataFile, AFailedAllocationAtTheStartFailsItAndFreesWhatWasMade)
+{
+    // Document sheet: settings, context, its language module, the DEVMODE
+    // pair, the quick-settings store, the page link and its constraint
+    // state. Printer sheet: settings, context, language module, device-dialog holder.
+    plugin->HideStandardUI(OEMCUIP_PRNPROP);
+    for (auto [kind, allocations] : { std::pair{ SheetKind::Document, 7 }, std::pair{ SheetKind::Printer, 4 } }) {
+        SCOPED_TRACE(kind == SheetKind::Document ? "document sheet" : "printer sheet");
+        // The plug-in object's model, filled on the driver's heap by the first start, stays.
+        PROPSHEETUI_INFO first;
+        ASSERT_EQ(S_OK, Init(kind, &first));
+        Destroy(kind, &first);
+        int failures = 0;
+        for (int nth = 1; nth <= 20; ++nth) {
+            SCOPED_TRACE(nth);
+            const int blocks = BusyBlocks(heap);
+            const LONG parts = SheetPartsAlive();
+            FailSheetAllocation(nth);
+            PROPSHEETUI_INFO info;
+            EXPECT_EQ(S_OK, Init(kind, &info));
+            if (SheetAllocationArmed()) {
+                // Past the last allocation: the start goes through.
+                FailSheetAllocation(0);
+                EXPECT_EQ(1u, info.Result);
+                EXPECT_EQ(S_OK, Destroy(kind, &info));
+                break;
+            }
+            ++failures;
+            EXPECT_EQ(0u, info.Result) << "a start that could not make all its parts";
+            EXPECT_EQ(0u, info.UserData);
+            if (Context(info))
+                Destroy(kind, &info);
+            EXPECT_EQ(blocks, BusyBlocks(heap)) << "blocks left on the driver's heap";
+            EXPECT_EQ(parts, SheetPartsAlive()) << "parts left";
+        }
+        EXPECT_EQ(allocations, failures);
+    }
 }
 
 TEST_F(PrinterSheetDataFile, ALanguageSwappedByAnotherThreadNeverFailsASheetStart)
