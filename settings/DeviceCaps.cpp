@@ -222,14 +222,21 @@ HRESULT OnDeviceCapabilities(POEMUIOBJ poemuiobj, HANDLE hPrinter, WORD capabili
     case DC_PAPERNAMES:
         AnswerPapers(poemuiobj, hPrinter, capability, output, result, core, deviceName);
         break;
-    case DC_ENUMRESOLUTIONS:
-        // Only over an entry the core driver gave: the output holds no more.
-        if (output && (int)*result >= 1) {
+    case DC_ENUMRESOLUTIONS: {
+        // Only over a pair the output holds: the core driver gave one, and the
+        // caller's answer without output counted one.
+        if (*result > (DWORD)INT_MAX)
+            break;
+        CResourceModuleLock hold;
+        if (!output) {
+            RememberSized(deviceName, capability, *result);
+        } else if (std::min((int)*result, RoomFor(deviceName, capability, (int)*result)) >= 1) {
             LONG* first = static_cast<LONG*>(output);
             first[0] = kFirstResolution;
             first[1] = kFirstResolution;
         }
         break;
+    }
     case DC_PRINTRATEPPM:
     case DC_COLORDEVICE:
         *result = 0;

@@ -30,10 +30,11 @@ typedef WCHAR PAPER_NAME_ENTRY[CORE_PAPER_NAME_CHARS];
 // *result holds the core driver's answer on entry and the plug-in's on return.
 // Always S_OK; what fails inside leaves the core driver's answer in place.
 //
-// A paper answer with output never holds more entries than the answer the
-// same printer (by its device name) gave for the same capability without
-// output, or, when it gave none, than the core driver's count; its count says
-// how many entries were written. Without a device name nothing is remembered.
+// A paper or resolution answer with output never holds more entries than the
+// answer the same printer (by its device name) gave for the same capability
+// without output, or, when it gave none, than the core driver's count; a
+// paper answer's count says how many entries were written. Without a device
+// name nothing is remembered.
 HRESULT OnDeviceCapabilities(POEMUIOBJ poemuiobj, HANDLE hPrinter, WORD capability, PVOID output, DWORD* result,
                              CUIHelper* core, PCWSTR deviceName = nullptr);
 

@@ -151,6 +151,26 @@ TEST(DeviceCaps, NoResolutionIsWrittenOverAnEmptyCoreAnswer)
     }
 }
 
+TEST(DeviceCaps, TheFirstResolutionGoesOnlyIntoAnOutputSizedForIt)
+{
+    // Found by the fuzz test: the caller sized its output from an answer of
+    // no pairs, and the core driver counts two when it is asked with output.
+    DWORD result = 0;
+    EXPECT_EQ(S_OK, OnDeviceCapabilities(nullptr, nullptr, DC_ENUMRESOLUTIONS, nullptr, &result, nullptr, L"Sized"));
+    EXPECT_EQ(0u, result);
+    LONG guard[4] = { 7, 7, 7, 7 };
+    result = 2;
+    EXPECT_EQ(S_OK, OnDeviceCapabilities(nullptr, nullptr, DC_ENUMRESOLUTIONS, guard, &result, nullptr, L"Sized"));
+    EXPECT_EQ((std::vector<LONG>{ 7, 7, 7, 7 }), std::vector<LONG>(guard, guard + 4));
+
+    // Sized for one pair: it is written.
+    result = 1;
+    OnDeviceCapabilities(nullptr, nullptr, DC_ENUMRESOLUTIONS, nullptr, &result, nullptr, L"Sized");
+    result = 2;
+    OnDeviceCapabilities(nullptr, nullptr, DC_ENUMRESOLUTIONS, guard, &result, nullptr, L"Sized");
+    EXPECT_EQ((std::vector<LONG>{ 1200, 1200, 7, 7 }), std::vector<LONG>(guard, guard + 4));
+}
+
 TEST(DeviceCaps, OtherCapabilitiesAndAFailedPaperAnswerAreLeftAlone)
 {
     WORD bins[2] = { 1, 2 };
