@@ -12,6 +12,8 @@
 #include "plugin/OemUI2.h"
 #include "plugin/SystemSeams.h"
 #include "plugin/TessivonApp.h"
+#include "plugin/UIHelper.h"
+#include "settings/Features.h"
 #include "settings/ConstraintState.h"
 #include "settings/FeatureSettings.h"
 #include "settings/PrivateDevMode.h"
@@ -540,13 +542,23 @@ TEST_F(SheetCallbackDataFile, AFailedAllocationAtTheStartFailsItAndFreesWhatWasM
     // Document sheet: settings, context, its language module, the DEVMODE
     // pair, the quick-settings store, the page link and its constraint
     // state. Printer sheet: settings, context, language module, device-dialog holder.
-    plugin->HideStandardUI(OEMCUIP_PRNPROP);
+    CUIHelper helper;
+    void* unknown = nullptr;
+    ASSERT_EQ(S_OK, core->QueryInterface(IID_IPrintCoreUI2, &unknown));
+    helper.Attach(static_cast<IUnknown*>(unknown), IID_IPrintCoreUI2);
+    CFeatures features;
+    auto init = [&](SheetKind kind, PROPSHEETUI_INFO* info) {
+        *info = sheet.info(reinterpret_cast<LPARAM>(&param));
+        if (kind == SheetKind::Document)
+            return DocPropSheet().Init(info, &helper, &features);
+        return DevPropSheet(TRUE).Init(info, &helper, &features);
+    };
     for (auto [kind, allocations] : { std::pair{ SheetKind::Document, 7 }, std::pair{ SheetKind::Printer, 4 } }) {
         SCOPED_TRACE(kind == SheetKind::Document ? "document sheet" : "printer sheet");
-        // The plug-in object's model, filled on the driver's heap by the first start, stays.
+        // The model, filled on the driver's heap by the first start, stays.
         PROPSHEETUI_INFO first;
-        ASSERT_EQ(S_OK, Init(kind, &first));
-        Destroy(kind, &first);
+        ASSERT_EQ(S_OK, init(kind, &first));
+        DestroySheetContext(Context(first));
         int failures = 0;
         for (int nth = 1; nth <= 20; ++nth) {
             SCOPED_TRACE(nth);
@@ -554,24 +566,28 @@ TEST_F(SheetCallbackDataFile, AFailedAllocationAtTheStartFailsItAndFreesWhatWasM
             const LONG parts = SheetPartsAlive();
             FailSheetAllocation(nth);
             PROPSHEETUI_INFO info;
-            EXPECT_EQ(S_OK, Init(kind, &info));
+            HRESULT hr = init(kind, &info);
             if (SheetAllocationArmed()) {
                 // Past the last allocation: the start goes through.
                 FailSheetAllocation(0);
-                EXPECT_EQ(1u, info.Result);
-                EXPECT_EQ(S_OK, Destroy(kind, &info));
+                EXPECT_EQ(S_OK, hr);
+                DestroySheetContext(Context(info));
+                EXPECT_EQ(parts, SheetPartsAlive());
                 break;
             }
             ++failures;
-            EXPECT_EQ(0u, info.Result) << "a start that could not make all its parts";
+            EXPECT_EQ(E_POINTER, hr) << "a start that could not make all its parts";
             EXPECT_EQ(0u, info.UserData);
             if (Context(info))
-                Destroy(kind, &info);
+                DestroySheetContext(Context(info));
             EXPECT_EQ(blocks, BusyBlocks(heap)) << "blocks left on the driver's heap";
             EXPECT_EQ(parts, SheetPartsAlive()) << "parts left";
         }
         EXPECT_EQ(allocations, failures);
     }
+    // The printer sheet's tree stays on the driver's heap, as the sheet keeps it.
+    features.Clear();
+    helper.Release();
 }
 
 TEST_F(PrinterSheetDataFile, ALanguageSwappedByAnotherThreadNeverFailsASheetStart)
