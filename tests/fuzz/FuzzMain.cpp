@@ -312,6 +312,7 @@ int main(int argc, char** argv)
         ran = true;
         g_kind = kind.name;
         g_case = -1;
+        const ULONGLONG setUpStart = GetTickCount64();
         if (!kind.setUp()) {
             fprintf(stderr, "fuzz: kind %s cannot run here\n", kind.name);
             ++g_findings;
@@ -319,6 +320,7 @@ int main(int argc, char** argv)
         }
         const int findingsBefore = g_findings;
         const ULONGLONG start = GetTickCount64();
+        const double setUpSeconds = (start - setUpStart) / 1000.0;
         long long run = 0;
         for (long long index = first;; ++index) {
             if (seconds > 0 ? GetTickCount64() - start >= (ULONGLONG)(seconds * 1000) : run >= cases)
@@ -332,9 +334,11 @@ int main(int argc, char** argv)
                 finding("a heap does not validate after the case");
             ++run;
         }
+        const ULONGLONG end = GetTickCount64();
         kind.tearDown();
-        printf("fuzz: %-14s %6lld cases, %d findings, %.1f s\n", kind.name, run, g_findings - findingsBefore,
-               (GetTickCount64() - start) / 1000.0);
+        printf("fuzz: %-14s %6lld cases, %d findings, %.1f s (set-up %.1f s, tear-down %.1f s)\n", kind.name, run,
+               g_findings - findingsBefore, (end - start) / 1000.0, setUpSeconds,
+               (GetTickCount64() - end) / 1000.0);
         fflush(stdout);
     }
     g_stopWatching = true;

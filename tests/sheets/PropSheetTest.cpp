@@ -620,7 +620,7 @@ TEST_F(PrinterSheetDataFile, ALanguageSwappedByAnotherThreadNeverFailsASheetStar
         }
     });
     int failed = 0, otherStrings = 0, starts = 0;
-    for (; starts < 250; ++starts) {
+    for (; starts < 120; ++starts) {
         ReleaseSemaphore(go, 1, nullptr);
         size_t before = sheet.calls().size();
         HRESULT hr = Init(SheetKind::Printer, &info);
