@@ -23,8 +23,10 @@ constexpr WCHAR kSystemPrefix[] = L"Sys:";
 
 // Zero at load; recorded once, never cleared. Guarded by CResourceModuleLock.
 CORE_PAPER_NAME g_corePapers[CORE_PAPER_ROWS];
-// Set while this thread fetches the core driver's names through the spooler.
+// Set while this thread fetches the core driver's names through the spooler,
+// with the entries of the fetch's own output.
 bool g_fetching = false;
+int g_fetchRows = 0;
 
 // The last answer without output, per printer and capability: the most
 // entries the caller sized its output for. Guarded by CResourceModuleLock.
@@ -152,8 +154,10 @@ void FetchCoreNames(HANDLE hPrinter, int count, int standard)
     // query can write whatever changes meanwhile: the core driver's count,
     // or every standard paper and the most custom papers there can be.
     g_fetching = true;
+    g_fetchRows = 0;
     int rows = g_seams.DeviceCapabilitiesW(name, info->pPortName, DC_PAPERNAMES, nullptr, devmode.p);
     rows = std::max({ rows, count, standard + MAX_CUSTOM_PAPERS });
+    g_fetchRows = rows;
     ProcessHeapPtr<WCHAR> scratch(
         rows > 0 ? static_cast<WCHAR*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY,
                                                  (SIZE_T)rows * CORE_PAPER_NAME_CHARS * sizeof(WCHAR)))
@@ -161,6 +165,7 @@ void FetchCoreNames(HANDLE hPrinter, int count, int standard)
     if (scratch)
         g_seams.DeviceCapabilitiesW(name, info->pPortName, DC_PAPERNAMES, scratch.p, devmode.p);
     g_fetching = false;
+    g_fetchRows = 0;
 }
 
 void AnswerPapers(POEMUIOBJ poemuiobj, HANDLE hPrinter, WORD capability, PVOID output, DWORD* result,
@@ -177,8 +182,11 @@ void AnswerPapers(POEMUIOBJ poemuiobj, HANDLE hPrinter, WORD capability, PVOID o
     // give) the core driver's answer is kept whole.
     int total = list && list->GetStandardCount() > 0 ? CountAnsweredPapers(list.get()) : 0;
     int answer = std::max(count, total);
+    // The fetch's own queries neither change what a caller was answered nor
+    // are held to it: their output is the fetch's.
     if (!output) {
-        RememberSized(device, capability, (DWORD)answer);
+        if (!g_fetching)
+            RememberSized(device, capability, (DWORD)answer);
         if (total)
             *result = (DWORD)answer;
         return;
@@ -186,7 +194,7 @@ void AnswerPapers(POEMUIOBJ poemuiobj, HANDLE hPrinter, WORD capability, PVOID o
     if (!total)
         return;
 
-    int room = RoomFor(device, capability, count);
+    int room = g_fetching ? g_fetchRows : RoomFor(device, capability, count);
     switch (capability) {
     case DC_PAPERNAMES:
         RecordCorePapers(output, std::min(count, room), DC_PAPERNAMES);

@@ -762,3 +762,20 @@ TEST_F(DeviceCapsDataFile, TheFetchHoldsWhatTheNestedQueryWritesWhenTheFileGrows
     EXPECT_EQ(L"Letter ", TableName(0));
 }
 
+TEST_F(DeviceCapsDataFile, TheFetchLeavesTheCountACallerWasGiven)
+{
+    // The application sizes its names, a custom paper is saved, and a paper
+    // query fetches the core driver's names (asking for a count of its own).
+    DWORD count = Query(DC_PAPERNAMES, nullptr, 10);
+    ASSERT_EQ(13u, count);
+    ASSERT_TRUE(file.write(CustomPapers(4)));
+    DWORD answer = 0;
+    Ask(DC_PAPERS, &answer);
+    ASSERT_EQ(2u, route->calls().size());
+    // The names go into the output sized from the application's count.
+    Output names(count, kNameBytes);
+    harness::coreAnswer(route->papers, DC_PAPERNAMES, names.data());
+    EXPECT_EQ(13u, Query(DC_PAPERNAMES, names.data(), 10));
+    EXPECT_TRUE(names.guardIntact());
+}
+
