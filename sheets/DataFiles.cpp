@@ -44,24 +44,32 @@ bool IsSharingError(DWORD error)
 
 bool IsMissingError(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
-// The common application-data folder, asked once per process.
-const std::wstring& CommonFolder()
+// The common application-data folder, asked once per loaded module (through
+// the system's one-time initialisation: a local static's guard would take a
+// TLS slot that the module's unload never gives back).
+INIT_ONCE g_commonOnce = INIT_ONCE_STATIC_INIT;
+WCHAR g_commonFolder[MAX_PATH];
+
+BOOL CALLBACK FindCommonFolder(PINIT_ONCE, PVOID, PVOID*)
 {
-    static const std::wstring s_folder = [] {
-        WCHAR common[MAX_PATH] = {};
-        if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common)))
-            common[0] = 0;
-        return std::wstring(common);
-    }();
-    return s_folder;
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, g_commonFolder)))
+        g_commonFolder[0] = 0;
+    return TRUE;
+}
+
+const WCHAR* CommonFolder()
+{
+    if (!InitOnceExecuteOnce(&g_commonOnce, &FindCommonFolder, nullptr, nullptr))
+        return L"";
+    return g_commonFolder;
 }
 
 // Where the folders that the plug-in makes (and anybody could replace) begin.
 size_t OwnedPartStart(const std::wstring& path)
 {
-    const std::wstring& common = CommonFolder();
-    size_t n = common.size();
-    if (n && path.size() > n && path[n] == L'\\' && _wcsnicmp(path.c_str(), common.c_str(), n) == 0)
+    const WCHAR* common = CommonFolder();
+    size_t n = wcslen(common);
+    if (n && path.size() > n && path[n] == L'\\' && _wcsnicmp(path.c_str(), common, n) == 0)
         return n + 1;
     // Elsewhere every folder below the root counts.
     if (path.size() > 2 && path[1] == L':')
@@ -179,10 +187,14 @@ bool CopyToNew(HANDLE source, const std::wstring& backup, bool* taken)
     return ok;
 }
 
+// Seeded at first use without a guarded local static (see CommonFolder).
+volatile LONG g_temporaryNumber = 0;
+
 ULONG NextTemporaryNumber()
 {
-    static LONG s_counter = (LONG)(GetTickCount() ^ (GetCurrentProcessId() << 16));
-    return (ULONG)InterlockedIncrement(&s_counter);
+    if (g_temporaryNumber == 0)
+        InterlockedCompareExchange(&g_temporaryNumber, (LONG)(GetTickCount() ^ (GetCurrentProcessId() << 16)) | 1, 0);
+    return (ULONG)InterlockedIncrement(&g_temporaryNumber);
 }
 
 } // namespace

@@ -1,16 +1,21 @@
 // bq_fuzz [--kind NAME[,NAME...]|all] [--cases N] [--seconds S] [--seed X] [--first I] [--debugger 1]
+//         [--trace 1]
 //
 // Runs N cases of each kind (or as many as S seconds allow), case I first.
 // Prints the cases run and the findings per kind, then "fuzz: passed" or
 // "fuzz: FAILED". A crash or a hang names its kind, seed and case and ends
 // the run at once; with --debugger 1 a crash goes to the system's debugger
-// (under Wine, winedbg prints the stack) instead.
+// (under Wine, winedbg prints the stack) instead; --trace 1 names every case
+// as it starts, for a process that ends without a word.
 #include "Fuzz.h"
 
 #include "harness/SavedDataFile.h"
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
+#include <psapi.h>
+#include <signal.h>
 #include <set>
 #include <stdarg.h>
 #include <stdio.h>
@@ -38,6 +43,39 @@ void report(const char* what)
     fprintf(stderr, "fuzz: %s in kind %s, case %lld (rerun: --kind %s --seed %llu --first %lld --cases 1)\n", what,
             g_kind.load(), g_case.load(), g_kind.load(), (unsigned long long)g_seed.load(), g_case.load());
     fflush(stderr);
+}
+
+DWORD HandleCount()
+{
+    DWORD count = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &count);
+    return count;
+}
+
+// The calls that led here, as module+offset.
+void PrintStack()
+{
+    void* frames[32];
+    USHORT n = CaptureStackBackTrace(1, 32, frames, nullptr);
+    for (USHORT i = 0; i < n; ++i) {
+        HMODULE module = nullptr;
+        char name[MAX_PATH] = "?";
+        if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                               static_cast<LPCSTR>(frames[i]), &module))
+            GetModuleFileNameA(module, name, MAX_PATH);
+        fprintf(stderr, "fuzz:   %s+0x%llx\n", strrchr(name, '\\') ? strrchr(name, '\\') + 1 : name,
+                (unsigned long long)(static_cast<BYTE*>(frames[i]) - reinterpret_cast<BYTE*>(module)));
+    }
+}
+
+// An end that no exception reports: abort, or an exception no one catches.
+void Aborted(int)
+{
+    PrintStack();
+    report("ABORT");
+    fprintf(stderr, "fuzz: FAILED\n");
+    fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 6);
 }
 
 LONG WINAPI CrashFilter(EXCEPTION_POINTERS* info)
@@ -275,7 +313,7 @@ int main(int argc, char** argv)
     long long cases = 100, first = 0;
     double seconds = 0;
     uint64_t seed = 20261209;
-    bool debugger = false;
+    bool debugger = false, trace = false;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string option = argv[i], value = argv[i + 1];
         if (option == "--kind")
@@ -290,12 +328,29 @@ int main(int argc, char** argv)
             first = atoll(value.c_str());
         else if (option == "--debugger")
             debugger = value != "0";
+        else if (option == "--trace")
+            trace = value != "0";
         else {
             fprintf(stderr, "unknown option %s\n", option.c_str());
             return 2;
         }
     }
     if (!debugger) {
+        signal(SIGABRT, &Aborted);
+        std::set_terminate([] {
+            const char* what = "an exception no one catches";
+            try {
+                if (std::exception_ptr e = std::current_exception())
+                    std::rethrow_exception(e);
+            } catch (const std::exception& e) {
+                fprintf(stderr, "fuzz: uncaught %s\n", e.what());
+            } catch (...) {
+            }
+            report(what);
+            fprintf(stderr, "fuzz: FAILED\n");
+            fflush(stderr);
+            TerminateProcess(GetCurrentProcess(), 7);
+        });
         SetUnhandledExceptionFilter(&CrashFilter);
         SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     }
@@ -327,6 +382,16 @@ int main(int argc, char** argv)
                 break;
             g_case = index;
             g_caseStart = GetTickCount64();
+            if (trace) {
+                PROCESS_MEMORY_COUNTERS_EX memory = {};
+                GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                                     sizeof memory);
+                DWORD tls = TlsAlloc();
+                TlsFree(tls);
+                fprintf(stderr, "fuzz: %s case %lld (%zu MB private, %lu handles, first free TLS slot %lu)\n",
+                        kind.name, index, (size_t)(memory.PrivateUsage >> 20), HandleCount(), tls);
+                fflush(stderr);
+            }
             Rng rng(Mix(seed, k, (uint64_t)index));
             kind.run(rng);
             g_caseStart = 0;
