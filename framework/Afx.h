@@ -3,4 +3,10 @@
 
 #include "framework/AfxApp.h"
 #include "framework/AfxArray.h"
+#include "framework/AfxCtrls.h"
+#include "framework/AfxDialog.h"
+#include "framework/AfxGdi.h"
 #include "framework/AfxString.h"
+#include "framework/AfxThread.h"
+#include "framework/AfxTypes.h"
+#include "framework/AfxWnd.h"

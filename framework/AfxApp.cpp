@@ -29,13 +29,36 @@ void AfxWinTerm(BOOL processDetaching)
     state->m_bProcessDetaching = processDetaching;
     if (state->m_pCurrentWinApp)
         state->m_pCurrentWinApp->ExitInstance();
+    // At process exit other threads may still run: leave their state alone.
+    if (!processDetaching) {
+        AfxTermThread();
+        AfxFreeThreadStates();
+    }
 }
 
 const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
 
+const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT message, UINT code, UINT id) const
+{
+    const bool byControl = message == WM_COMMAND || message == WM_NOTIFY;
+    const bool byCode = byControl || message == WM_REFLECT_BASE + WM_COMMAND || message == WM_REFLECT_BASE + WM_NOTIFY;
+    for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+        for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->pfn; ++e) {
+            if (e->nMessage != message)
+                continue;
+            if (byCode && e->nCode != code)
+                continue;
+            if (byControl && (id < e->nID || id > e->nLastID))
+                continue;
+            return e;
+        }
+    }
+    return nullptr;
+}
+
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
 {
-    static const AFX_MSGMAP_ENTRY entries[] = { { 0, 0, 0, 0, 0, nullptr } };
+    static const AFX_MSGMAP_ENTRY entries[] = { { 0, 0, 0, 0, nullptr } };
     static const AFX_MSGMAP map = { nullptr, &entries[0] };
     return &map;
 }

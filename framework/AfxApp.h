@@ -28,18 +28,29 @@ void AfxSetResourceHandle(HINSTANCE resource);
 // handle and runs the application object's InitInstance / ExitInstance.
 BOOL AfxWinInit(HINSTANCE instance);
 void AfxWinTerm(BOOL processDetaching);
+// A thread of the process ends: frees the framework's state of that thread.
+void AfxTermThread();
+// The module is unloaded: gives back the thread-state slot.
+void AfxFreeThreadStates();
 
 // --- message maps ------------------------------------------------------------
+//
+// Each entry carries a small thunk that an ON_* macro generates: it converts
+// the message's parameters into the handler's own and calls the handler, and
+// answers TRUE when the message was handled (its result in *result).
 
-typedef void (CCmdTarget::*AFX_PMSG)();
+// Reflected notifications: a control's own entries for what it reports to its
+// parent (WM_REFLECT_BASE + WM_COMMAND / WM_NOTIFY).
+#define WM_REFLECT_BASE 0xBC00
+
+typedef BOOL (*AFX_MSG_THUNK)(CCmdTarget* target, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
 struct AFX_MSGMAP_ENTRY {
-    UINT nMessage;   // window message
-    UINT nCode;      // notification code
-    UINT nID;        // first control id
+    UINT nMessage;   // window message, or a reflected kind (WM_REFLECT_BASE + ...)
+    UINT nCode;      // notification code of WM_COMMAND / WM_NOTIFY entries
+    UINT nID;        // first control id of WM_COMMAND / WM_NOTIFY entries
     UINT nLastID;    // last control id
-    UINT_PTR nSig;   // handler signature
-    AFX_PMSG pfn;    // handler
+    AFX_MSG_THUNK pfn;
 };
 
 struct AFX_MSGMAP {
@@ -52,6 +63,7 @@ protected:                                                   \
     static const AFX_MSGMAP* GetThisMessageMap();            \
     const AFX_MSGMAP* GetMessageMap() const override;
 
+// Inside the map, ThisClass names the class whose handlers the entries call.
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                \
     const AFX_MSGMAP* theClass::GetMessageMap() const                         \
     {                                                                         \
@@ -64,8 +76,24 @@ protected:                                                   \
         (void)sizeof(ThisClass);                                              \
         static const AFX_MSGMAP_ENTRY entries[] = {
 
+// The map of a class template, written in its header:
+// BEGIN_TEMPLATE_MESSAGE_MAP(CNumEdit, T, CEdit) ... END_MESSAGE_MAP().
+#define BEGIN_TEMPLATE_MESSAGE_MAP(theClass, typeName, baseClass)             \
+    template <typename typeName>                                              \
+    const AFX_MSGMAP* theClass<typeName>::GetMessageMap() const               \
+    {                                                                         \
+        return GetThisMessageMap();                                           \
+    }                                                                         \
+    template <typename typeName>                                              \
+    const AFX_MSGMAP* theClass<typeName>::GetThisMessageMap()                 \
+    {                                                                         \
+        typedef theClass<typeName> ThisClass;                                 \
+        typedef baseClass TheBaseClass;                                       \
+        (void)sizeof(ThisClass);                                              \
+        static const AFX_MSGMAP_ENTRY entries[] = {
+
 #define END_MESSAGE_MAP()                                                     \
-            { 0, 0, 0, 0, 0, nullptr }                                        \
+            { 0, 0, 0, 0, nullptr }                                           \
         };                                                                    \
         static const AFX_MSGMAP map = { &TheBaseClass::GetThisMessageMap, &entries[0] }; \
         return &map;                                                          \
@@ -77,6 +105,11 @@ public:
     virtual const AFX_MSGMAP* GetMessageMap() const;
     // The root map: no base and no entries.
     static const AFX_MSGMAP* GetThisMessageMap();
+
+    // The first entry of this object's maps (its own first, then its bases')
+    // for the message; WM_COMMAND and WM_NOTIFY entries (and the reflected
+    // kinds) also match by code and control id.
+    const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT message, UINT code, UINT id) const;
 };
 
 // --- the application object --------------------------------------------------

@@ -7,6 +7,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         return AfxWinInit(instance);
+    case DLL_THREAD_DETACH:
+        AfxTermThread();
+        break;
     case DLL_PROCESS_DETACH:
         // A non-null reserved argument: the process is ending.
         AfxWinTerm(reserved != nullptr);

@@ -89,6 +89,7 @@ const SYSTEM_SEAMS kRealCalls = {
     &::EnumPortsW,
     &::MessageBoxW,
     &SystemHtmlHelpW,
+    &::GetCursorPos,
     &::SetupDiGetClassDevsW,
     &::SetupDiEnumDeviceInterfaces,
     &::SetupDiGetDeviceInterfaceDetailW,
@@ -99,6 +100,7 @@ const SYSTEM_SEAMS kRealCalls = {
     &RealControlDevice,
     &RealCloseDevice,
     &::DeviceCapabilitiesW,
+    &::ShellExecuteW,
 };
 
 } // namespace

@@ -1,12 +1,13 @@
 // The few system calls that the tests must stand in for (what Wine cannot
 // give: a non-administrator token, answered message boxes, the help viewer's
-// window, USB port monitors, USB printing devices). Each entry defaults to the
-// real call.
+// window, USB port monitors, USB printing devices, the browser). Each entry
+// defaults to the real call.
 #pragma once
 
 #include <windows.h>
 #include <winspool.h>
 #include <setupapi.h>
+#include <shellapi.h>
 
 struct SYSTEM_SEAMS {
     BOOL(WINAPI* GetTokenInformation)(HANDLE token, TOKEN_INFORMATION_CLASS cls, LPVOID info, DWORD size,
@@ -15,6 +16,10 @@ struct SYSTEM_SEAMS {
                              LPDWORD returned);
     int(WINAPI* MessageBoxW)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
     HWND(WINAPI* HtmlHelpW)(HWND caller, LPCWSTR file, UINT command, DWORD_PTR data);
+    // The pointer's position (the tooltip's delay and placement): a pointer
+    // that stays where a test puts it. Moving the real pointer under the
+    // virtual X server brings input of its own, later than what a test sends.
+    BOOL(WINAPI* GetCursorPos)(LPPOINT point);
 
     // Device-interface enumeration (SetupAPI).
     HDEVINFO(WINAPI* SetupDiGetClassDevsW)(const GUID* cls, PCWSTR enumerator, HWND parent, DWORD flags);
@@ -41,6 +46,10 @@ struct SYSTEM_SEAMS {
     // driver (and so back into this plug-in) on the calling thread.
     int(WINAPI* DeviceCapabilitiesW)(LPCWSTR device, LPCWSTR port, WORD capability, LPWSTR output,
                                      const DEVMODEW* devmode);
+
+    // Opens a document or an address with the shell (the logo's web page).
+    HINSTANCE(WINAPI* ShellExecuteW)(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
+                                     LPCWSTR directory, INT show);
 };
 
 extern SYSTEM_SEAMS g_seams;

@@ -15,6 +15,9 @@ struct CZeroFilled {
         if (p)
             HeapFree(GetProcessHeap(), 0, p);
     }
+    // Construction in storage the caller provides.
+    static void* operator new(size_t, void* where) noexcept { return where; }
+    static void operator delete(void*, void*) noexcept {}
 };
 
 #include <new>

@@ -23,6 +23,103 @@
 #define IDD_DEVICE_PAGE             1114    // device-settings dialog
 
 // ---------------------------------------------------------------------------
+// Pictures of the plug-in module (drawn by scripts/make-pictures.py).
+// IDR_: resource type "PNG" (image kind 0); IDB_: RT_BITMAP (image kind 1);
+// IDI_: icons. Sizes in pixels.
+// ---------------------------------------------------------------------------
+
+// Pages-per-sheet icons, 38 x 38, 32-bit, one per "%PagePerSheet" option
+#define IDI_NUP1_PORTRAIT           1201
+#define IDI_NUP2_PORTRAIT           1202
+#define IDI_NUP4_PORTRAIT           1203
+#define IDI_NUP6_PORTRAIT           1204
+#define IDI_NUP9_PORTRAIT           1205
+#define IDI_NUP16_PORTRAIT          1206
+#define IDI_NUP1_LANDSCAPE          1207
+#define IDI_NUP2_LANDSCAPE          1208
+#define IDI_NUP4_LANDSCAPE          1209
+#define IDI_NUP6_LANDSCAPE          1210
+#define IDI_NUP9_LANDSCAPE          1211
+#define IDI_NUP16_LANDSCAPE         1212
+
+// Bitmaps
+#define IDB_BASIC_BACKGROUND        1300    // 608 x 553, draws the group panels
+#define IDB_ADVANCED_BACKGROUND     1301    // 608 x 553
+#define IDB_SWITCH_ON               1305    // switches, 50 x 19, on the panels' white
+#define IDB_SWITCH_OFF              1306
+#define IDB_SWITCH_ON_HOVER         1307
+#define IDB_SWITCH_OFF_HOVER        1308
+#define IDB_DENSITY_SCALE           1309    // 110 x 22, light to dark
+
+// Spin arrows, 23 x 23
+#define IDR_ARROW_UP                1400
+#define IDR_ARROW_UP_HOVER          1401    // also the selected image
+#define IDR_ARROW_DOWN              1403
+#define IDR_ARROW_DOWN_HOVER        1404    // also the selected image
+
+// Picker pictures, 40 x 40: normal, selected, hover
+#define IDR_DUPLEX_NONE_PORTRAIT            1406
+#define IDR_DUPLEX_NONE_PORTRAIT_SELECTED   1407
+#define IDR_DUPLEX_NONE_PORTRAIT_HOVER      1408
+#define IDR_DUPLEX_LONG_PORTRAIT            1409
+#define IDR_DUPLEX_LONG_PORTRAIT_SELECTED   1410
+#define IDR_DUPLEX_LONG_PORTRAIT_HOVER      1411
+#define IDR_DUPLEX_SHORT_PORTRAIT           1412
+#define IDR_DUPLEX_SHORT_PORTRAIT_SELECTED  1413
+#define IDR_DUPLEX_SHORT_PORTRAIT_HOVER     1414
+#define IDR_PORTRAIT                        1415
+#define IDR_PORTRAIT_SELECTED               1416
+#define IDR_PORTRAIT_HOVER                  1417
+#define IDR_LANDSCAPE                       1418
+#define IDR_LANDSCAPE_SELECTED              1419
+#define IDR_LANDSCAPE_HOVER                 1420
+#define IDR_DUPLEX_NONE_LANDSCAPE           1421
+#define IDR_DUPLEX_NONE_LANDSCAPE_SELECTED  1422
+#define IDR_DUPLEX_NONE_LANDSCAPE_HOVER     1423
+#define IDR_DUPLEX_LONG_LANDSCAPE           1424
+#define IDR_DUPLEX_LONG_LANDSCAPE_SELECTED  1425
+#define IDR_DUPLEX_LONG_LANDSCAPE_HOVER     1426
+#define IDR_DUPLEX_SHORT_LANDSCAPE          1427
+#define IDR_DUPLEX_SHORT_LANDSCAPE_SELECTED 1428
+#define IDR_DUPLEX_SHORT_LANDSCAPE_HOVER    1429
+#define IDR_QUALITY_600DPI                  1430
+#define IDR_QUALITY_600DPI_SELECTED         1431
+#define IDR_QUALITY_600DPI_HOVER            1432
+#define IDR_QUALITY_1200DPI                 1433
+#define IDR_QUALITY_1200DPI_SELECTED        1434
+#define IDR_QUALITY_1200DPI_HOVER           1435
+#define IDR_FEEDEDGE_SHORT                  1436    // feed-edge choice 1
+#define IDR_FEEDEDGE_SHORT_SELECTED         1437
+#define IDR_FEEDEDGE_SHORT_HOVER            1438
+#define IDR_FEEDEDGE_LONG                   1439    // feed-edge choice 0
+#define IDR_FEEDEDGE_LONG_SELECTED          1440
+#define IDR_FEEDEDGE_LONG_HOVER             1441
+
+// Picture buttons, 23 x 21: normal, hover
+#define IDR_QUICKSET_SAVE           1442
+#define IDR_QUICKSET_SAVE_HOVER     1443
+#define IDR_QUICKSET_DELETE         1444
+#define IDR_QUICKSET_DELETE_HOVER   1445
+#define IDR_CUSTOM_PAPER            1446
+#define IDR_CUSTOM_PAPER_HOVER      1447    // also the pressed image
+#define IDR_PAPER_ADD               1448    // custom-paper dialog
+#define IDR_PAPER_ADD_HOVER         1449
+#define IDR_PAPER_DELETE            1450
+#define IDR_PAPER_DELETE_HOVER      1451
+
+// Density slider frames, 113 x 30: the thumb over x 9-19, 49-59, 91-101
+#define IDR_DENSITY_LIGHT           1456    // frame 0
+#define IDR_DENSITY_LIGHT_HOVER     1457
+#define IDR_DENSITY_NORMAL          1458    // frame 1
+#define IDR_DENSITY_NORMAL_HOVER    1459
+#define IDR_DENSITY_DARK            1460    // frame 2
+#define IDR_DENSITY_DARK_HOVER      1461
+
+#define IDR_WARNING                 1462    // constraint indicator, 32 x 32
+#define IDR_INFORMATION             1463    // 23 x 21
+#define IDR_LOGO                    1464    // 112 x 32
+
+// ---------------------------------------------------------------------------
 // Controls
 // ---------------------------------------------------------------------------
 

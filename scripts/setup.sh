@@ -5,7 +5,10 @@ set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 deps="$top/.deps"
 
-packages="cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 wine wine64 xvfb xauth googletest"
+# python3-pil: scripts/make-pictures.py, which a test runs to check the pictures.
+# fonts-wine: the dialog font Wine maps "MS Shell Dlg" to, so dialog units give
+# the pixel sizes the templates and pictures are made for.
+packages="cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 wine wine64 xvfb xauth googletest python3-pil fonts-wine"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -1,4 +1,5 @@
-// PAGE_LINK: joins the Basic and Advanced pages of a document sheet.
+// PAGE_LINK: joins the Basic and Advanced pages of a document sheet, and the
+// operations between the pages, the private block and the quick sets.
 #pragma once
 
 #include <windows.h>
@@ -6,9 +7,11 @@
 struct CONSTRAINT_STATE;
 struct DEVMODE_PAIR;
 struct RESOURCE_MODULE;
+struct _QS_STRUCK;
 class CFeatureSettings;
 class CBaseDlg;
 class CAdvanceDlg;
+class CWnd;
 
 struct PAGE_LINK {
     BYTE busy;                       // set while a page is created or set from the block
@@ -19,3 +22,28 @@ struct PAGE_LINK {
     RESOURCE_MODULE* resources;      // the sheet context's language module
     CFeatureSettings* settings;      // the sheet's settings
 };
+
+// The current settings (private block, then the controls of the pages that
+// exist) into a quick-set record.
+void CaptureQuickSetting(PAGE_LINK* link, _QS_STRUCK* record);
+// A quick set's settings into the private block (not its id).
+void ApplyQuickSetting(PAGE_LINK* link, _QS_STRUCK record);
+// Feeds the constraint rules from the private block.
+void UpdateConstraintState(PAGE_LINK* link);
+// Sets the controls of both pages from the private block.
+void ApplySettingsToPages(PAGE_LINK* link);
+// The quick-set choice is no longer a saved set (unless busy).
+void MarkQuickSetUnsaved(PAGE_LINK* link);
+// Enables the quick-set save and delete buttons by the combo's text.
+void UpdateQuickSetButtons(PAGE_LINK* link, BOOL typed, BOOL selected);
+// Shows, hides and explains the constraint indicators of both pages.
+void ShowConstraintIndicators(PAGE_LINK* link);
+// FALSE for null or a name holding a refused character.
+BOOL IsValidQuickSetName(const WCHAR* name);
+// Removes the refused characters in place; answers the name.
+WCHAR* StripRefusedNameChars(WCHAR* name);
+// The first row of the combo with that item data; 0 when none.
+int GetComboIndexByData(CWnd* combo, int data);
+
+// PSM_CHANGED for the dialog's host page to the sheet, so that Apply enables.
+void NotifyPageChanged(CWnd* dialog);

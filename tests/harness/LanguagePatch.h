@@ -7,14 +7,17 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace harness {
 
 class PatchedLanguageModule {
 public:
     // Strings to change (none: a plain copy): an empty text leaves the string
-    // out. The copy goes into the folder given (the driver folder's "3" by default).
-    explicit PatchedLanguageModule(const std::map<UINT, std::wstring>& strings = {}, std::wstring folder = {});
+    // out. The copy goes into the folder given (the driver folder's "3" by
+    // default). Dialog templates of the ids in removedDialogs are left out.
+    explicit PatchedLanguageModule(const std::map<UINT, std::wstring>& strings = {}, std::wstring folder = {},
+                                   const std::vector<UINT>& removedDialogs = {});
     ~PatchedLanguageModule();
     PatchedLanguageModule(const PatchedLanguageModule&) = delete;
     PatchedLanguageModule& operator=(const PatchedLanguageModule&) = delete;

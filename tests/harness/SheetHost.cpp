@@ -178,10 +178,16 @@ LONG_PTR CALLBACK ComSheetRecorder::Proc(HANDLE handle, UINT function, LPARAM lP
         call.pageParam = page->lParam;
         call.pageProc = page->pfnDlgProc;
         call.pageInstance = page->hInstance;
+        if (page->dwSize >= sizeof(PROPSHEETPAGEW) && page->dwSize <= 256) {
+            const auto* bytes = reinterpret_cast<const BYTE*>(page);
+            call.pageRecord.assign(bytes, bytes + page->dwSize);
+        }
     } else if (function == CPSFUNC_ADD_PCOMPROPSHEETUIW && lParam1) {
         call.tree = *reinterpret_cast<const COMPROPSHEETUI*>(lParam1);
     }
     self->m_calls.push_back(call);
+    if (self->onCall)
+        self->onCall(self->m_calls.back());
     for (Answer& a : self->m_answers) {
         if (a.function == function && a.remaining > 0 && --a.remaining == 0)
             return a.value;

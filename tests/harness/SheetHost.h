@@ -95,6 +95,7 @@ public:
         LPARAM pageParam = 0;
         DLGPROC pageProc = nullptr;
         HINSTANCE pageInstance = nullptr;
+        std::vector<BYTE> pageRecord;  // the whole PROPSHEETPAGEW as given (dwSize bytes)
         COMPROPSHEETUI tree = {};      // ADD_PCOMPROPSHEETUIW
     };
 
@@ -109,6 +110,9 @@ public:
 
     const std::vector<Call>& calls() const { return m_calls; }
     std::vector<Call> calls(UINT function) const;
+
+    // Runs at every call, after it is recorded and before it is answered.
+    std::function<void(const Call&)> onCall;
 
 private:
     static LONG_PTR CALLBACK Proc(HANDLE handle, UINT function, LPARAM lParam1, LPARAM lParam2);

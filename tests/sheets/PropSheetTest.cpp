@@ -674,7 +674,7 @@ protected:
 
     SavedDataFile quickSettings{ "bq2100PS_qs.xml" };
     SavedDataFile customPapers{ "bq2100PS_cp.cfg" };
-    TestPrinter printer;
+    TestPrinter printer{ TestPrinter::Mode::Unique };   // the device page writes printer data
     std::unique_ptr<CoreDriver> core = CoreDriver::fromDefaultPpd();
     PluginModule module;
     ComPtr<IPrintOemUI2> plugin;

@@ -1,0 +1,3 @@
+#include "ui/controls/NumEdit.h"
+
+template class CNumEdit<int>;

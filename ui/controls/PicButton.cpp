@@ -1,0 +1,180 @@
+#include "ui/controls/PicButton.h"
+#include "plugin/TessivonApp.h"
+#include "ui/controls/PictureCache.h"
+
+CPicButton::~CPicButton() = default;
+
+BEGIN_MESSAGE_MAP(CPicButton, CStatic)
+    ON_WM_MOUSEMOVE()
+    ON_WM_MOUSELEAVE()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONUP()
+    ON_WM_PAINT()
+    ON_WM_ENABLE()
+    ON_WM_SETFOCUS()
+    ON_WM_KILLFOCUS()
+END_MESSAGE_MAP()
+
+void CPicButton::GetImageSize(UINT id, UINT& width, UINT& height, UINT kind)
+{
+    CPictureCache::PicturePtr picture = CPictureCache::Get(g_hModuleInstance, kind, id);
+    if (!picture)
+        return;
+    width = picture->width;
+    height = picture->height;
+}
+
+CRect CPicButton::RectInParent() const
+{
+    CRect rect;
+    ::GetWindowRect(m_hWnd, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(m_hWnd), reinterpret_cast<LPPOINT>(&rect), 2);
+    return rect;
+}
+
+void CPicButton::SizeToImage(UINT width, UINT height)
+{
+    if (!m_hWnd)
+        return;
+    CRect rect = RectInParent();
+    MoveWindow(rect.left, rect.top, (int)width, (int)height, TRUE);
+}
+
+void CPicButton::InvalidateBackground()
+{
+    if (!m_hWnd)
+        return;
+    HWND parent = ::GetParent(m_hWnd);
+    if (!parent) {
+        Invalidate(TRUE);
+        return;
+    }
+    CRect rect = RectInParent();
+    ::InvalidateRect(parent, &rect, TRUE);
+}
+
+void CPicButton::DrawImage(UINT id)
+{
+    if (!m_hWnd || !id)
+        return;
+    CPictureCache::PicturePtr picture = CPictureCache::Get(g_hModuleInstance, m_nImageType, id);
+    if (!picture)
+        return;
+    CPictureBitmap image(*picture);
+    if (image.GetLastStatus() != Gdiplus::Ok)
+        return;
+    CClientDC dc(this);
+    // A control with a window shape draws inside it only: a static's DC is
+    // clipped to its parent, not to the control.
+    if (HRGN shape = ::CreateRectRgn(0, 0, 0, 0)) {
+        if (::GetWindowRgn(m_hWnd, shape) != ERROR)
+            ::SelectClipRgn(dc.GetSafeHdc(), shape);
+        ::DeleteObject(shape);
+    }
+    Gdiplus::Graphics graphics(dc.GetSafeHdc());
+    Gdiplus::ImageAttributes attributes;
+    if (!IsWindowEnabled())
+        attributes.SetGamma(0.4f, Gdiplus::ColorAdjustTypeDefault);
+    const INT width = (INT)picture->width, height = (INT)picture->height;
+    graphics.DrawImage(&image, Gdiplus::Rect(0, 0, width, height), 0, 0, width, height, Gdiplus::UnitPixel,
+                       &attributes);
+}
+
+UINT CPicButton::StateImage() const
+{
+    if (m_bSelected)
+        return m_nSelectedID;
+    if (m_bHover)
+        return m_bPressed ? m_nPressedID : m_nHoverID;
+    return m_nNormalID;
+}
+
+void CPicButton::Redraw() { DrawImage(StateImage()); }
+
+void CPicButton::TrackLeave()
+{
+    TRACKMOUSEEVENT track = { sizeof track, TME_LEAVE, m_hWnd, 0 };
+    TrackMouseEvent(&track);
+}
+
+void CPicButton::OnMouseMove(UINT, CPoint)
+{
+    if (!m_bHover) {
+        m_bHover = TRUE;
+        if (!m_bSelected)
+            DrawImage(m_bPressed ? m_nPressedID : m_nHoverID);
+        TrackLeave();
+    }
+    Default();
+}
+
+void CPicButton::OnMouseLeave()
+{
+    m_bHover = FALSE;
+    if (!m_bSelected)
+        InvalidateBackground();
+    if (HWND parent = ::GetParent(m_hWnd))
+        ::PostMessageW(parent, WM_PICTURE_LEFT, 0, 0);
+    Default();
+}
+
+void CPicButton::OnLButtonDown(UINT, CPoint)
+{
+    if (m_nPressedID) {
+        m_bPressed = TRUE;
+        DrawImage(m_bSelected ? m_nSelectedID : m_bHover ? m_nPressedID : m_nNormalID);
+    } else {
+        m_bPressed = FALSE;
+    }
+    Default();
+}
+
+void CPicButton::OnLButtonUp(UINT, CPoint)
+{
+    m_bPressed = FALSE;
+    if (m_nPressedID)
+        DrawImage(m_bSelected ? m_nSelectedID : m_bHover ? m_nHoverID : m_nNormalID);
+    Default();
+}
+
+void CPicButton::OnPaint()
+{
+    {
+        CPaintDC validate(this);
+    }
+    Redraw();
+}
+
+void CPicButton::OnEnable(BOOL)
+{
+    Default();
+    InvalidateBackground();
+}
+
+void CPicButton::OnSetFocus(CWnd*)
+{
+    Default();
+    m_bHover = TRUE;
+    HWND parent = ::GetParent(m_hWnd);
+    if (!parent)
+        return;
+    CRect rect = RectInParent();
+    rect.InflateRect(2, 2);
+    HDC dc = ::GetDC(parent);
+    if (dc) {
+        ::DrawFocusRect(dc, &rect);
+        ::ReleaseDC(parent, dc);
+    }
+}
+
+void CPicButton::OnKillFocus(CWnd*)
+{
+    Default();
+    m_bHover = FALSE;
+    HWND parent = ::GetParent(m_hWnd);
+    if (!parent)
+        return;
+    CRect rect = RectInParent();
+    rect.InflateRect(2, 2);
+    ::InvalidateRect(parent, &rect, TRUE);
+}

@@ -1,0 +1,80 @@
+// CPicButton: a static control that draws one of its pictures by its state.
+//
+// The owner binds it to a static of its template (DDX_Control) and sets the
+// fields directly: the image kind (0 a "PNG" resource, 1 a bitmap resource of
+// the plug-in module) and the resource ids of the normal, selected, hover and
+// pressed pictures (0: none). The picture drawn is the selected one while
+// selected; otherwise, while the pointer is over the control or it has the
+// focus, the pressed one while pressed and the hover one while not; otherwise
+// the normal one. A disabled control draws its picture with gamma 0.4
+// (lighter). Pictures are drawn at the client origin in their own size.
+//
+// A click reaches the parent as STN_CLICKED (the static needs SS_NOTIFY);
+// when the pointer leaves, WM_PICTURE_LEFT is posted to the parent.
+#pragma once
+
+#include "framework/Afx.h"
+
+// Posted to a picture control's parent (wParam 0, lParam 0) when the pointer
+// has left the control: the owner hides its tooltip.
+#define WM_PICTURE_LEFT (WM_USER + 102)
+
+// One picture control of a group (radio pictures, spin arrows).
+struct _RES_CTL_ID {
+    UINT nCtrlID;        // the picture control
+    UINT nNormalID;      // pictures
+    UINT nSelectedID;
+    UINT nHoverID;
+    UINT nLabelID;       // the label control under the picture
+    CString strLabel;    // the label's text
+};
+
+class CPicButton : public CStatic {
+public:
+    CPicButton() = default;
+    ~CPicButton() override;
+
+    BOOL m_bHover = FALSE;      // pointer over the control, or keyboard focus
+    BOOL m_bSelected = FALSE;   // the choice is on (set by the owner)
+    BOOL m_bPressed = FALSE;    // left button down on it, with a pressed picture
+    UINT m_nImageType = 1;      // 0 PNG, 1 bitmap
+    UINT m_nNormalID = 0;
+    UINT m_nSelectedID = 0;
+    UINT m_nHoverID = 0;
+    UINT m_nPressedID = 0;
+
+    // The size in pixels of the plug-in module's picture of that kind and id:
+    // width into width, height into height. Another kind, or a picture that
+    // does not load, leaves both as they were (callers start from 0 x 0).
+    static void GetImageSize(UINT id, UINT& width, UINT& height, UINT kind);
+
+    // Gives the control that size where it stands in its parent, repainting.
+    void SizeToImage(UINT width, UINT height);
+    // Draws the picture of that id (the control's image kind) at the client
+    // origin; nothing for id 0 or a picture that does not load.
+    void DrawImage(UINT id);
+    // Draws the picture of the current state.
+    void Redraw();
+    // Makes the parent repaint the area the control covers, and with it the control.
+    void InvalidateBackground();
+
+    // The id of the picture the current state shows (0: none).
+    UINT StateImage() const;
+
+protected:
+    void OnMouseMove(UINT flags, CPoint point);
+    void OnMouseLeave();
+    void OnLButtonDown(UINT flags, CPoint point);
+    void OnLButtonUp(UINT flags, CPoint point);
+    void OnPaint();
+    void OnEnable(BOOL enable);
+    void OnSetFocus(CWnd* oldFocus);
+    void OnKillFocus(CWnd* newFocus);
+
+    // Asks for WM_MOUSELEAVE when the pointer leaves the control.
+    void TrackLeave();
+    // The control's window rectangle in its parent's client coordinates.
+    CRect RectInParent() const;
+
+    DECLARE_MESSAGE_MAP()
+};

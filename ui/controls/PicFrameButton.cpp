@@ -1,0 +1,113 @@
+#include "ui/controls/PicFrameButton.h"
+#include "settings/PrivateDevMode.h"
+#include "sheets/PropSheet.h"
+
+BEGIN_MESSAGE_MAP(CPicFrameButton, CPicButton)
+    ON_WM_MOUSEMOVE()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONUP()
+END_MESSAGE_MAP()
+
+namespace {
+
+bool InRange(int x, int from, int to) { return x >= from && x <= to; }
+
+} // namespace
+
+void CPicFrameButton::ShowFrame()
+{
+    if (m_nCurFrame < 0 || m_nCurFrame >= (int)m_arrFrames.GetSize())
+        return;
+    const _PIC_FRAME_DATA& frame = m_arrFrames[m_nCurFrame];
+    m_nNormalID = (UINT)frame.nImageID;
+    m_nHoverID = (UINT)frame.nHoverID;
+    m_nImageType = (UINT)frame.nImageType;
+    m_nSelectedID = 0;
+    m_nPressedID = 0;
+    UINT width = 0, height = 0;
+    GetImageSize(m_nNormalID, width, height, m_nImageType);
+    SizeToImage(width, height);
+    InvalidateBackground();
+}
+
+HRESULT CPicFrameButton::SetFrame(int index)
+{
+    if (index < 0 || index >= (int)m_arrFrames.GetSize())
+        return E_INVALIDARG;
+    m_nCurFrame = index;
+    ShowFrame();
+    return S_OK;
+}
+
+HRESULT CPicFrameButton::SetFrameByValue(int value)
+{
+    for (INT_PTR i = 0; i < m_arrFrames.GetSize(); ++i)
+        if (m_arrFrames[i].nValue == value)
+            return SetFrame((int)i);
+    return E_FAIL;
+}
+
+int CPicFrameButton::GetFrameValue() const
+{
+    if (m_nCurFrame < 0 || m_nCurFrame >= (int)m_arrFrames.GetSize())
+        return 0;
+    return m_arrFrames[m_nCurFrame].nValue;
+}
+
+void CPicFrameButton::StepFrame()
+{
+    const int count = (int)m_arrFrames.GetSize();
+    if (m_nZone == ZONE_FORWARD && m_nCurFrame < count - 1)
+        ++m_nCurFrame;
+    else if (m_nZone == ZONE_BACK && m_nCurFrame > 0)
+        --m_nCurFrame;
+    ShowFrame();
+}
+
+void CPicFrameButton::OnMouseMove(UINT flags, CPoint point)
+{
+    const int count = (int)m_arrFrames.GetSize();
+    if (m_bDragging && HoldsCapture()) {
+        for (int i = 0; i < count; ++i)
+            if (InRange(point.x, m_arrFrames[i].nFrameFrom, m_arrFrames[i].nFrameTo)) {
+                if (i != m_nCurFrame)
+                    SetFrame(i);
+                break;
+            }
+        DEVMODE_PAIR* pair = m_pContext ? m_pContext->devmode : nullptr;
+        if (pair && pair->pPrivate && count > 0)
+            pair->pPrivate->density = (WORD)(GetFrameValue() & 0xFFFF);
+    } else if (m_nCurFrame >= 0 && m_nCurFrame < count) {
+        const _PIC_FRAME_DATA& frame = m_arrFrames[m_nCurFrame];
+        if (InRange(point.x, frame.nForwardFrom, frame.nForwardTo))
+            m_nZone = ZONE_FORWARD;
+        else if (InRange(point.x, frame.nBackFrom, frame.nBackTo))
+            m_nZone = ZONE_BACK;
+        else
+            m_nZone = ZONE_OTHER;
+    } else {
+        m_nZone = ZONE_OTHER;
+    }
+    TrackLeave();
+    CPicButton::OnMouseMove(flags, point);
+}
+
+void CPicFrameButton::OnLButtonDown(UINT flags, CPoint point)
+{
+    if (m_nZone == ZONE_OTHER) {
+        m_bDragging = TRUE;
+        SetCapture();
+    } else {
+        m_bDragging = FALSE;
+    }
+    CPicButton::OnLButtonDown(flags, point);
+}
+
+void CPicFrameButton::OnLButtonUp(UINT flags, CPoint point)
+{
+    if (HoldsCapture()) {
+        m_bDragging = FALSE;
+        ReleaseCapture();
+    }
+    CPicButton::OnLButtonUp(flags, point);
+}

@@ -1,0 +1,163 @@
+#include "ui/controls/PicRadioDlg.h"
+#include "res/resource.h"
+
+#include <memory>
+#include <new>
+
+CPicRadioDlg::CPicRadioDlg(UINT templateId, CWnd* parent) : CUIDialog(templateId, parent) {}
+
+CPicRadioDlg::~CPicRadioDlg()
+{
+    // Destroyed while the object is whole: the buttons let go of their
+    // windows and the tooltip goes in OnDestroy.
+    if (m_hWnd && GetWindowThreadProcessId(m_hWnd, nullptr) == GetCurrentThreadId())
+        DestroyWindow();
+    for (INT_PTR i = 0; i < m_buttons.GetSize(); ++i)
+        delete m_buttons[i];
+    m_buttons.RemoveAll();
+    m_entries.RemoveAll();
+}
+
+BEGIN_MESSAGE_MAP(CPicRadioDlg, CUIDialog)
+    ON_WM_ENABLE()
+    ON_WM_SETCURSOR()
+    ON_MESSAGE(WM_PICTURE_LEFT, &CPicRadioDlg::OnPictureLeft)
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+void CPicRadioDlg::DoDataExchange(CDataExchange* dx)
+{
+    CUIDialog::DoDataExchange(dx);
+    if (!m_buttons.IsEmpty())
+        return;   // bound once
+    for (INT_PTR i = 0; i < m_entries.GetSize(); ++i) {
+        std::unique_ptr<CPicButton> button(new (std::nothrow) CPicButton);
+        if (!button)
+            break;
+        DDX_Control(dx, (int)m_entries[i].nCtrlID, *button);
+        m_buttons.Add(button.get());
+        button.release();
+    }
+}
+
+BOOL CPicRadioDlg::OnInitDialog()
+{
+    CUIDialog::OnInitDialog();
+    LayoutButtons();
+    m_tip.CreateFromModule(IDD_TIP_POPUP, this, nullptr);
+    return TRUE;
+}
+
+void CPicRadioDlg::LayoutButtons()
+{
+    for (INT_PTR i = 0; i < m_entries.GetSize() && i < m_buttons.GetSize(); ++i) {
+        const _RES_CTL_ID& entry = m_entries[i];
+        CPicButton* button = m_buttons[i];
+        button->m_nImageType = m_nImageType;
+        button->m_nNormalID = entry.nNormalID;
+        button->m_nSelectedID = entry.nSelectedID;
+        button->m_nHoverID = entry.nHoverID;
+        button->m_nPressedID = 0;
+        UINT width = 0, height = 0;
+        CPicButton::GetImageSize(entry.nNormalID, width, height, m_nImageType);
+        button->SizeToImage(width, height);
+        Invalidate(TRUE);
+        SetDlgItemText((int)entry.nLabelID, entry.strLabel);
+    }
+}
+
+void CPicRadioDlg::SetCheck(int index)
+{
+    for (INT_PTR i = 0; i < m_buttons.GetSize(); ++i) {
+        m_buttons[i]->m_bSelected = i == index;
+        m_buttons[i]->InvalidateBackground();
+    }
+}
+
+int CPicRadioDlg::GetCheck() const
+{
+    for (INT_PTR i = 0; i < m_buttons.GetSize(); ++i)
+        if (m_buttons[i]->m_bSelected)
+            return (int)i;
+    return -1;
+}
+
+void CPicRadioDlg::GetCheckedText(LPWSTR buffer, int maxChars) const
+{
+    const int chosen = GetCheck();
+    if (!buffer || maxChars <= 0 || chosen < 0 || chosen >= m_entries.GetSize())
+        return;
+    GetDlgItemText((int)m_entries[chosen].nLabelID, buffer, maxChars);
+}
+
+int CPicRadioDlg::IndexOfButton(HWND control) const
+{
+    if (!control)
+        return -1;
+    for (INT_PTR i = 0; i < m_buttons.GetSize(); ++i)
+        if (m_buttons[i]->m_hWnd == control)
+            return (int)i;
+    return -1;
+}
+
+BOOL CPicRadioDlg::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    // The picture that reports the click is the one chosen (another one may
+    // still show its hover look while it has the keyboard focus).
+    if (HIWORD(wParam) == STN_CLICKED) {
+        const int index = IndexOfButton(reinterpret_cast<HWND>(lParam));
+        if (index >= 0) {
+            OnButtonClicked(index);
+            return TRUE;
+        }
+    }
+    return CUIDialog::OnCommand(wParam, lParam);
+}
+
+void CPicRadioDlg::OnButtonClicked(int index)
+{
+    if (index < 0 || index >= m_buttons.GetSize())
+        return;
+    for (INT_PTR i = 0; i < m_buttons.GetSize(); ++i) {
+        CPicButton* button = m_buttons[i];
+        if (i == index && !button->m_bSelected) {
+            button->m_bSelected = TRUE;
+            button->DrawImage(button->m_nSelectedID);
+        } else if (i != index && button->m_bSelected) {
+            button->m_bSelected = FALSE;
+            button->InvalidateBackground();
+        }
+    }
+    if (m_pfnCallback && m_hWnd) {
+        if (HWND parent = ::GetParent(m_hWnd))
+            m_pfnCallback(CWnd::FromHandle(parent));
+    }
+}
+
+void CPicRadioDlg::OnEnable(BOOL enable)
+{
+    Default();
+    for (INT_PTR i = 0; i < m_buttons.GetSize(); ++i)
+        if (m_buttons[i]->m_hWnd)
+            m_buttons[i]->EnableWindow(enable);
+}
+
+BOOL CPicRadioDlg::OnSetCursor(CWnd* window, UINT hitTest, UINT mouseMessage)
+{
+    m_tip.TrackSetCursor(window, mouseMessage);
+    return CUIDialog::OnSetCursor(window, hitTest, mouseMessage);
+}
+
+LRESULT CPicRadioDlg::OnPictureLeft(WPARAM, LPARAM)
+{
+    m_tip.PictureLeft();
+    return 0;
+}
+
+void CPicRadioDlg::OnDestroy()
+{
+    // The popup belongs to the top-level window, not to this group.
+    if (m_tip.m_hWnd)
+        m_tip.DestroyWindow();
+    Default();
+}
