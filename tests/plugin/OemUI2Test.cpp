@@ -320,7 +320,8 @@ DWORD FirstFreeThreadSlot()
 
 // The module loaded, a paper query that takes the process-wide language
 // module, the module unloaded: what the core driver does again and again
-// over the life of an application.
+// over the life of an application. The query reads the custom-paper file
+// (and makes its folder), so the suite holds the data files' lock.
 void LoadAskUnload()
 {
     harness::PluginModule module;
@@ -333,7 +334,7 @@ void LoadAskUnload()
 
 } // namespace
 
-TEST(OemUI2Module, LoadingAndUnloadingAgainTakesNoThreadSlot)
+TEST(ModuleReloadDataFile, LoadingAndUnloadingAgainTakesNoThreadSlot)
 {
     // Found by the fuzz test: every loaded copy kept a TLS slot after its
     // unload, and an application whose plug-in was loaded some thousand
