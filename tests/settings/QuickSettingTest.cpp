@@ -770,10 +770,10 @@ TEST_F(QuickSettingDataFile, AFailedSaveLeavesThePreviousFile)
 
 namespace {
 int g_moves = 0;
-BOOL WINAPI CountedMove(LPCSTR from, LPCSTR to, DWORD flags)
+BOOL WINAPI CountedMove(LPCWSTR from, LPCWSTR to, DWORD flags)
 {
     ++g_moves;
-    return MoveFileExA(from, to, flags);
+    return MoveFileExW(from, to, flags);
 }
 _QS_STRUCK onPaper(int id, const wchar_t* paper, int paperId)
 {
@@ -797,7 +797,7 @@ TEST_F(QuickSettingDataFile, ADeletedCustomPaperMovesItsSetsToTheEndAndRenumbers
     }
     auto store = open();
     g_moves = 0;
-    g_DataFileCalls.MoveFileExA = &CountedMove;
+    g_DataFileCalls.MoveFileExW = &CountedMove;
     ASSERT_EQ(S_OK, store->FollowCustomPaperDeletion(257, L"Poster", L"A4", 1));
     EXPECT_EQ(1, g_moves);
 
