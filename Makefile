@@ -3,7 +3,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all setup configure build test demo bench clean
+.PHONY: all setup configure build test demo bench fuzz clean
 
 all: build
 
@@ -24,6 +24,11 @@ demo: build
 
 bench: build
 	@scripts/bench.sh $(BUILD)
+
+# make fuzz [CASES=n | SECONDS=s] [SEED=x] [KIND=devmode,quicksettings,...]
+fuzz: build
+	@scripts/fuzz.sh $(BUILD) $(if $(SECONDS),--seconds $(SECONDS),--cases $(or $(CASES),2000)) \
+		$(if $(SEED),--seed $(SEED)) $(if $(KIND),--kind $(KIND))
 
 clean:
 	rm -rf $(BUILD)

@@ -235,10 +235,10 @@ std::vector<Step> Fill(int row, int column, const std::wstring& text)
 
 // Counts the replacements of data files (one per file written).
 int g_writes = 0;
-BOOL WINAPI CountedMove(LPCSTR from, LPCSTR to, DWORD flags)
+BOOL WINAPI CountedMove(LPCWSTR from, LPCWSTR to, DWORD flags)
 {
     ++g_writes;
-    return MoveFileExA(from, to, flags);
+    return MoveFileExW(from, to, flags);
 }
 
 // The steps of a run, one per tick of a thread timer in the modal loop, so
@@ -574,7 +574,7 @@ TEST_F(CustomPaperDataFileGui, DeletingTheDocumentsPaperGivesItAndItsQuickSetsTh
         EXPECT_EQ(1, d.mark()) << "the document's paper";
         setsBefore = StoredSets(setsFile);
         g_writes = 0;
-        g_DataFileCalls.MoveFileExA = &CountedMove;
+        g_DataFileCalls.MoveFileExW = &CountedMove;
         d.clickPicture(IDC_CUSTOM_DELETE);
         EXPECT_EQ(1, g_writes) << "the quick-settings file, once";
         ResetDataFileCalls();
