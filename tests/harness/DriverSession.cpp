@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 namespace harness {
 
 DriverSession::DriverSession(const PluginModule& module) : m_module(module)
@@ -61,10 +63,16 @@ LONG DriverSession::showDriverSheet(const std::function<void()>& beforeOpen)
 {
     if (!ok())
         return -1;
+    // Without an output DEVMODE the driver only answers its size.
+    LPWSTR name = const_cast<LPWSTR>(kPrinterName);
+    LONG size = DocumentPropertiesW(nullptr, m_printer.get(), name, nullptr, nullptr, 0);
+    if (size <= 0)
+        return -1;
+    std::vector<BYTE> output(size);
     if (beforeOpen)
         beforeOpen();
-    return DocumentPropertiesW(nullptr, m_printer.get(), const_cast<LPWSTR>(kPrinterName), nullptr, nullptr,
-                               DM_IN_PROMPT);
+    return DocumentPropertiesW(nullptr, m_printer.get(), name, reinterpret_cast<DEVMODEW*>(output.data()), nullptr,
+                               DM_IN_PROMPT | DM_OUT_BUFFER);
 }
 
 namespace {

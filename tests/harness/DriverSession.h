@@ -39,7 +39,8 @@ public:
                   const std::function<void(HWND)>& onShown = {}, SheetButton close = SheetButton::None);
 
     // The printer driver's own document properties of the same printer
-    // (DocumentPropertiesW with DM_IN_PROMPT); its answer, -1 on failure.
+    // (DocumentPropertiesW with DM_IN_PROMPT into an output DEVMODE, whose
+    // size is asked first); its answer, -1 on failure.
     LONG showDriverSheet(const std::function<void()>& beforeOpen = {});
 
 private:

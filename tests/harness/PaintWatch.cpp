@@ -90,7 +90,10 @@ void PaintWatch::start(std::function<void(HWND root)> then, HWND ignore, UINT ti
     m_ignore = ignore;
     m_painted = -1;
     m_active = -1;
+    m_firstCreate = -1;
+    m_firstPaint = -1;
     m_painting = 0;
+    m_initDialog = 0;
     m_running = true;
     if (m_notify)
         SetTimer(m_notify, kTimeoutTimer, timeoutMs, nullptr);
@@ -127,8 +130,11 @@ LRESULT CALLBACK PaintWatch::CbtHook(int code, WPARAM wParam, LPARAM lParam)
     PaintWatch* self = g_watch;
     if (self) {
         HWND hwnd = reinterpret_cast<HWND>(wParam);
-        if (code == HCBT_CREATEWND)
+        if (code == HCBT_CREATEWND) {
             self->Attach(hwnd);
+            if (self->m_running && self->m_firstCreate < 0)
+                self->m_firstCreate = Now() - self->m_start;
+        }
         else if (code == HCBT_ACTIVATE && self->m_running && self->m_active < 0 &&
                  GetAncestor(hwnd, GA_ROOT) != self->m_ignore)
             self->m_active = Now() - self->m_start;
@@ -143,10 +149,21 @@ LRESULT CALLBACK PaintWatch::Subclass(HWND hwnd, UINT message, WPARAM wParam, LP
         RemoveWindowSubclass(hwnd, &Subclass, kSubclassId);
         return DefSubclassProc(hwnd, message, wParam, lParam);
     }
+    if (self && message == WM_INITDIALOG) {
+        bool timing = self->m_initDepth++ == 0 && self->m_running;
+        double t0 = timing ? Now() : 0;
+        LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+        --self->m_initDepth;
+        if (timing)
+            self->m_initDialog += Now() - t0;
+        return result;
+    }
     if (!self || (message != WM_PAINT && message != WM_ERASEBKGND))
         return DefSubclassProc(hwnd, message, wParam, lParam);
     bool timing = self->m_paintDepth++ == 0 && self->m_running;
     double t0 = timing ? Now() : 0;
+    if (timing && self->m_firstPaint < 0)
+        self->m_firstPaint = t0 - self->m_start;
     LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
     --self->m_paintDepth;
     if (timing)

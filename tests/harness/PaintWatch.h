@@ -43,6 +43,13 @@ public:
     // Seconds from start() until a window other than `ignore` was activated;
     // -1 when none was.
     double activeSeconds() const { return m_active; }
+    // Seconds from start() until the first window was made and until the
+    // first WM_ERASEBKGND or WM_PAINT began; -1 when none was.
+    double firstCreateSeconds() const { return m_firstCreate; }
+    double firstPaintSeconds() const { return m_firstPaint; }
+    // Seconds spent inside WM_INITDIALOG since start() (once for a dialog
+    // made inside another's).
+    double initDialogSeconds() const { return m_initDialog; }
     // Seconds spent inside WM_PAINT and WM_ERASEBKGND since start() (a paint
     // inside another is counted once).
     double paintingSeconds() const { return m_painting; }
@@ -69,7 +76,11 @@ private:
     double m_start = 0;
     double m_painted = -1;
     double m_active = -1;
+    double m_firstCreate = -1;
+    double m_firstPaint = -1;
     double m_painting = 0;
+    double m_initDialog = 0;
+    int m_initDepth = 0;
     int m_paintDepth = 0;
     HWND m_ignore = nullptr;
     std::function<void(HWND)> m_then;
