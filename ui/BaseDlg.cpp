@@ -45,3 +45,11 @@ void CBaseDlg::SelectTrayByInstallableInfo()
 }
 
 BOOL CBaseDlg::GetFeedEdgeChoice(INT16*) const { return FALSE; }
+
+void CBaseDlg::ShowCollate(BOOL on)
+{
+    if (!m_collate.m_hWnd)
+        return;
+    m_collate.m_bOn = on ? 1 : 0;
+    m_collate.UpdateSwitch();
+}

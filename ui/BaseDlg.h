@@ -25,6 +25,8 @@ public:
     // tray that holds the current paper becomes the input slot (tray 1 first);
     // the feed edge is taken from the feed-edge group.
     void SelectTrayByInstallableInfo();
+    // The collate switch on or off, with its tip.
+    void ShowCollate(BOOL on);
 
     PROPSHEET_CONTEXT* m_context;          // not owned
     CPicButton m_saveQuickSet;             // 2421

@@ -1,10 +1,296 @@
 #include "ui/PageLink.h"
 #include "framework/Afx.h"
+#include "res/resource.h"
+#include "settings/ConstraintState.h"
+#include "settings/DefaultSettings.h"
+#include "settings/FeatureSettings.h"
+#include "settings/PaperList.h"
+#include "settings/PrivateDevMode.h"
 #include "settings/QuickSetting.h"
+#include "sheets/ResourceModule.h"
+#include "ui/AdvanceDlg.h"
+#include "ui/BaseDlg.h"
 
 #include <prsht.h>
+#include <wchar.h>
+#include <wctype.h>
 
-// The operations below the comment are placeholders, filled with the pages.
+namespace {
+
+constexpr int kTextChars = 512;
+constexpr int kMessageChars = 1024;
+constexpr int kNameChars = 100;   // a captured quick-set name: at most 99 characters
+const WCHAR kUninitialized[] = L"Uninitialized";
+const WCHAR kRefusedChars[] = L"<>(),;?:|\\/'.\"*";
+
+PRIVATE_DEVMODE* BlockOf(const PAGE_LINK* link)
+{
+    return link && link->devmode ? link->devmode->pPrivate : nullptr;
+}
+
+// A page counts once its dialog has a window.
+CBaseDlg* BasicOf(const PAGE_LINK* link)
+{
+    return link && link->basicPage && link->basicPage->m_hWnd ? link->basicPage : nullptr;
+}
+
+CAdvanceDlg* AdvancedOf(const PAGE_LINK* link)
+{
+    return link && link->advancedPage && link->advancedPage->m_hWnd ? link->advancedPage : nullptr;
+}
+
+template <class Dialog>
+bool HasWindow(const Dialog* dialog)
+{
+    return dialog && dialog->m_hWnd;
+}
+
+void LoadText(const PAGE_LINK* link, UINT id, WCHAR* text, int chars = kTextChars)
+{
+    text[0] = L'\0';
+    if (link && link->resources && link->resources->module)
+        LoadStringW(link->resources->module, id, text, chars);
+}
+
+// The text of a combo box's row; ComboBoxEx32 keeps its own texts.
+CString RowText(HWND combo, int row)
+{
+    WCHAR text[kTextChars] = {};
+    if (!combo || row < 0)
+        return CString();
+    WCHAR className[32] = {};
+    GetClassNameW(combo, className, 32);
+    if (lstrcmpiW(className, WC_COMBOBOXEXW) == 0) {
+        COMBOBOXEXITEMW item = {};
+        item.mask = CBEIF_TEXT;
+        item.iItem = row;
+        item.pszText = text;
+        item.cchTextMax = kTextChars;
+        if (!SendMessageW(combo, CBEM_GETITEMW, 0, (LPARAM)&item))
+            return CString();
+    } else {
+        if (SendMessageW(combo, CB_GETLBTEXTLEN, (WPARAM)row, 0) >= kTextChars)
+            return CString();
+        if (SendMessageW(combo, CB_GETLBTEXT, (WPARAM)row, (LPARAM)text) == CB_ERR)
+            return CString();
+    }
+    return CString(text);
+}
+
+// The chosen picture of a group: its index (-1 when none) and its label.
+int GroupChoice(const CPicRadioDlg* group, CString* label)
+{
+    if (!HasWindow(group))
+        return -1;
+    WCHAR text[kNameChars] = {};
+    group->GetCheckedText(text, kNameChars);
+    if (label)
+        *label = text;
+    return group->GetCheck();
+}
+
+BOOL ReadNumber(const CPicNumDlg* box, int* value)
+{
+    if (!HasWindow(box))
+        return FALSE;
+    *value = (int)box->GetDlgItemInt((int)box->m_nEditID, nullptr, TRUE);
+    return TRUE;
+}
+
+void SetSwitch(CPicSwitchButton& button, bool on)
+{
+    if (!button.m_hWnd || (button.m_bOn != 0) == on)
+        return;
+    button.m_bOn = on ? 1 : 0;
+    button.UpdateSwitch();
+}
+
+void ShowPicture(CWnd& picture, bool show)
+{
+    if (picture.m_hWnd)
+        ::ShowWindow(picture.m_hWnd, show ? SW_SHOW : SW_HIDE);
+}
+
+void EnableControl(CWnd* control, bool enable)
+{
+    if (control && control->m_hWnd)
+        ::EnableWindow(control->m_hWnd, enable ? TRUE : FALSE);
+}
+
+// The conflict text of the control for the mask as the tip of the picture,
+// when the page has that picture.
+void ExplainPicture(const PAGE_LINK* link, CTipTools& tip, CWnd& picture, UINT controlId, DWORD mask)
+{
+    if (!picture.m_hWnd)
+        return;
+    WCHAR message[kMessageChars] = {};
+    BuildConflictMessage(link->resources, controlId, mask, message);
+    tip.AddTool(picture.m_hWnd, message);
+}
+
+// The feed edge the group shows for a private value: 0 or 1 as it is, any
+// other value as picture 1.
+int FeedEdgePicture(INT16 feedEdge) { return feedEdge == 0 ? 0 : 1; }
+
+void CaptureBasicPage(CBaseDlg* page, CFeatureSettings* settings, _QS_STRUCK* record)
+{
+    WCHAR name[kNameChars] = {};
+    if (page->m_quickSets.m_hWnd)
+        page->m_quickSets.GetWindowText(name, kNameChars);
+    record->name = name;
+
+    if (HasWindow(page->m_pPaperPopup)) {
+        CComboList& list = page->m_pPaperPopup->m_list;
+        int row = list.m_hWnd ? list.GetNextItem(-1, LVNI_SELECTED) : -1;
+        const PAPER_INFO* paper = row >= 0 && settings ? settings->PaperList().GetPaper(row) : nullptr;
+        record->paper.sizeIndex = paper ? paper->id : -1;
+        // The name of the paper the list shows: the row chosen last, or the
+        // row a recall or the page's start selected.
+        record->paper.sizeName = row >= 0 ? list.GetItemText(row, 0) : list.m_strChosen;
+    }
+    if (page->m_mediaType.m_hWnd) {
+        int row = page->m_mediaType.GetCurSel();
+        record->paper.mediaName = RowText(page->m_mediaType.m_hWnd, row);
+        record->paper.mediaIndex = row;
+    }
+    if (page->m_inputSlot.m_hWnd) {
+        int row = page->m_inputSlot.GetCurSel();
+        record->paper.inputSlotName = RowText(page->m_inputSlot.m_hWnd, row);
+        record->paper.inputSlotIndex = row >= 0 ? (int)(INT_PTR)page->m_inputSlot.GetItemData(row) : -1;
+    }
+    if (HasWindow(page->m_pFeedEdge))
+        record->paper.feedEdgeIndex = GroupChoice(page->m_pFeedEdge, &record->paper.feedEdgeName);
+    ReadNumber(page->m_pCopies, &record->copies);
+    if (page->m_collate.m_hWnd)
+        record->collate = page->m_collate.m_bOn != 0;
+}
+
+void CaptureAdvancedPage(CAdvanceDlg* page, _QS_STRUCK* record)
+{
+    if (HasWindow(page->m_pDuplex))
+        record->duplexIndex = GroupChoice(page->m_pDuplex, &record->duplexName);
+    if (page->m_pagesPerSheet.m_hWnd)
+        record->pagesPerSheet = page->m_pagesPerSheet.GetCurSel();
+    if (page->m_border.m_hWnd)
+        record->pageBorder = page->m_border.m_bOn != 0;
+    ReadNumber(page->m_pScale, &record->scale);
+    if (HasWindow(page->m_pOrientation))
+        record->orientationIndex = GroupChoice(page->m_pOrientation, &record->orientationName);
+    if (page->m_rotate.m_hWnd)
+        record->rotate180 = page->m_rotate.m_bOn != 0;
+    if (HasWindow(page->m_pPrintQuality))
+        record->resolutionIndex = GroupChoice(page->m_pPrintQuality, &record->resolutionName);
+    if (page->m_tonerSaving.m_hWnd)
+        record->tonerEconomy = page->m_tonerSaving.m_bOn != 0;
+    if (page->m_density.m_hWnd)
+        record->density = page->m_density.GetFrameValue();
+}
+
+void ApplyToBasicPage(const PAGE_LINK* link, CBaseDlg* page, const PRIVATE_DEVMODE* block)
+{
+    if (HasWindow(page->m_pPaperPopup) && link->settings) {
+        int row = link->settings->PaperList().FindPaperById(block->paperId);
+        CComboList& list = page->m_pPaperPopup->m_list;
+        int selected = list.m_hWnd ? list.GetNextItem(-1, LVNI_SELECTED) : -1;
+        if (selected != row)
+            page->m_pPaperPopup->SelectItem(row);
+    }
+    if (page->m_mediaType.m_hWnd && page->m_mediaType.GetCurSel() != block->mediaType)
+        page->m_mediaType.SetCurSel(block->mediaType);
+    if (page->m_inputSlot.m_hWnd) {
+        int row = page->m_inputSlot.GetCurSel();
+        int slot = row >= 0 ? (int)(INT_PTR)page->m_inputSlot.GetItemData(row) : -1;
+        if (slot != block->inputSlot)
+            page->m_inputSlot.SetCurSel(GetComboIndexByData(&page->m_inputSlot, block->inputSlot));
+    }
+    if (HasWindow(page->m_pFeedEdge) && page->m_pFeedEdge->GetCheck() != block->feedEdge)
+        page->m_pFeedEdge->SetCheck(block->feedEdge);
+    if (HasWindow(page->m_pCopies))
+        page->m_pCopies->SetDlgItemInt((int)page->m_pCopies->m_nEditID, (UINT)(int)(INT16)LOWORD(block->copies), TRUE);
+    if (page->m_collate.m_hWnd && (page->m_collate.m_bOn != 0) != (block->collate == 1))
+        page->ShowCollate(block->collate == 1);
+}
+
+void ApplyToAdvancedPage(CAdvanceDlg* page, const PRIVATE_DEVMODE* block)
+{
+    if (HasWindow(page->m_pDuplex) && page->m_pDuplex->GetCheck() != block->duplex)
+        page->m_pDuplex->SetCheck(block->duplex);
+    if (page->m_pagesPerSheet.m_hWnd && page->m_pagesPerSheet.GetCurSel() != block->pagesPerSheet)
+        page->m_pagesPerSheet.SetCurSel(block->pagesPerSheet);
+    SetSwitch(page->m_border, block->pageBorder != 0);
+    if (HasWindow(page->m_pScale))
+        page->m_pScale->SetDlgItemInt((int)page->m_pScale->m_nEditID, (UINT)(int)(INT16)LOWORD(block->scale), TRUE);
+    if (HasWindow(page->m_pOrientation) && page->m_pOrientation->GetCheck() != block->orientation)
+        page->m_pOrientation->SetCheck(block->orientation);
+    SetSwitch(page->m_rotate, block->rotate180 != 0);
+    if (HasWindow(page->m_pPrintQuality) && page->m_pPrintQuality->GetCheck() != block->printQuality)
+        page->m_pPrintQuality->SetCheck(block->printQuality);
+    SetSwitch(page->m_tonerSaving, block->tonerSaving != 0);
+    if (page->m_density.m_hWnd) {
+        page->m_density.SetFrameByValue(block->density);
+        page->m_density.EnableWindow(block->tonerSaving == 0);
+    }
+}
+
+void ShowBasicIndicators(const PAGE_LINK* link, CBaseDlg* page, PRIVATE_DEVMODE* block)
+{
+    const CONSTRAINT_STATE& state = *link->constraints;
+
+    const DWORD slotWord = state.word[CONSTRAINT_INPUT_SLOT];
+    EnableControl(&page->m_inputSlot, slotWord == 0);
+    ShowPicture(page->m_inputSlotWarn, slotWord != 0);
+    if (slotWord) {
+        block->inputSlot = 1;
+        if (page->m_inputSlot.m_hWnd)
+            page->m_inputSlot.SetCurSel(1);
+        ExplainPicture(link, page->m_tip, page->m_inputSlotWarn, IDC_INPUT_SLOT, slotWord);
+    }
+
+    // Without the constraint the group shows the private feed edge, which the
+    // apply takes from it; with the constraint it shows feed edge 0.
+    const DWORD feedWord = state.word[CONSTRAINT_FEED_EDGE];
+    if (HasWindow(page->m_pFeedEdge)) {
+        page->m_pFeedEdge->SetCheck(feedWord ? 0 : FeedEdgePicture(block->feedEdge));
+        page->m_pFeedEdge->EnableWindow(feedWord == 0);
+    }
+    ShowPicture(page->m_feedEdgeWarn, feedWord != 0);
+    if (feedWord)
+        ExplainPicture(link, page->m_tip, page->m_feedEdgeWarn, IDC_FEEDEDGE_FRAME, feedWord);
+
+    const DWORD mediaWord = state.word[CONSTRAINT_MEDIA];
+    EnableControl(&page->m_mediaType, mediaWord == 0);
+    ShowPicture(page->m_mediaTypeWarn, mediaWord != 0);
+    if (mediaWord)
+        ExplainPicture(link, page->m_tip, page->m_mediaTypeWarn, IDC_MEDIA_TYPE, mediaWord);
+}
+
+void ShowAdvancedIndicators(const PAGE_LINK* link, CAdvanceDlg* page)
+{
+    const CONSTRAINT_STATE& state = *link->constraints;
+    const DWORD duplexWord = state.word[CONSTRAINT_DUPLEX];
+    const DWORD scaleWord = state.word[CONSTRAINT_SCALE];
+    const DWORD densityWord = state.word[CONSTRAINT_DENSITY];
+
+    if (HasWindow(page->m_pDuplex))
+        page->m_pDuplex->EnableWindow(duplexWord == 0);
+    ShowPicture(page->m_duplexWarn, duplexWord != 0);
+    if (HasWindow(page->m_pScale))
+        page->m_pScale->EnableWindow(scaleWord == 0);
+    ShowPicture(page->m_scaleWarn, scaleWord != 0);
+    EnableControl(&page->m_border, state.word[CONSTRAINT_PAGE_BORDER] == 0);
+    ShowPicture(page->m_densityWarn, densityWord != 0);
+
+    if (duplexWord)
+        ExplainPicture(link, page->m_tip, page->m_duplexWarn, IDC_DUPLEX_FRAME, duplexWord);
+    if (scaleWord)
+        ExplainPicture(link, page->m_tip, page->m_scaleWarn, IDC_SCALE_EDIT, scaleWord);
+    if (densityWord)
+        ExplainPicture(link, page->m_tip, page->m_densityWarn, IDC_DENSITY, densityWord);
+}
+
+bool IsRefusedChar(WCHAR c) { return c && wcschr(kRefusedChars, c) != nullptr; }
+
+} // namespace
 
 void NotifyPageChanged(CWnd* dialog)
 {
@@ -16,13 +302,186 @@ void NotifyPageChanged(CWnd* dialog)
         ::SendMessageW(sheet, PSM_CHANGED, (WPARAM)page, 0);
 }
 
-void CaptureQuickSetting(PAGE_LINK*, _QS_STRUCK*) {}
-void ApplyQuickSetting(PAGE_LINK*, _QS_STRUCK) {}
-void UpdateConstraintState(PAGE_LINK*) {}
-void ApplySettingsToPages(PAGE_LINK*) {}
-void MarkQuickSetUnsaved(PAGE_LINK*) {}
-void UpdateQuickSetButtons(PAGE_LINK*, BOOL, BOOL) {}
-void ShowConstraintIndicators(PAGE_LINK*) {}
-BOOL IsValidQuickSetName(const WCHAR* name) { return name != nullptr; }
-WCHAR* StripRefusedNameChars(WCHAR* name) { return name; }
-int GetComboIndexByData(CWnd*, int) { return 0; }
+void CaptureQuickSetting(PAGE_LINK* link, _QS_STRUCK* record)
+{
+    if (!link || !record)
+        return;
+    if (const PRIVATE_DEVMODE* block = BlockOf(link)) {
+        DEFAULT_SETTINGS defaults;
+        LoadDefaultSettings(&defaults);
+        record->id = (INT16)LOWORD(block->quickSetId);
+        record->paper.sizeName = kUninitialized;
+        record->paper.sizeIndex = block->paperId;
+        record->paper.mediaName = kUninitialized;
+        record->paper.mediaIndex = block->mediaType;
+        record->paper.inputSlotName = kUninitialized;
+        record->paper.inputSlotIndex = block->inputSlot;
+        record->paper.feedEdgeName = kUninitialized;
+        record->paper.feedEdgeIndex = block->feedEdge;
+        record->copies = (INT16)LOWORD(block->copies);
+        record->collate = block->collate == 1;
+        record->duplexName = kUninitialized;
+        record->duplexIndex = block->duplex;
+        record->pagesPerSheet = block->pagesPerSheet;
+        record->pageBorder = block->pageBorder != 0;
+        const int scale = (INT16)LOWORD(block->scale);
+        record->scale = scale >= 25 && scale <= 400 ? scale : (int)defaults.items[DEFAULT_SCALE].value;
+        record->orientationName = kUninitialized;
+        record->orientationIndex = block->orientation;
+        record->rotate180 = block->rotate180 != 0;
+        record->resolutionName = kUninitialized;
+        record->resolutionIndex = block->printQuality;
+        record->tonerEconomy = block->tonerSaving != 0;
+        record->density = block->density <= 2 ? block->density : (int)defaults.items[DEFAULT_DENSITY].value;
+    }
+    if (CBaseDlg* basic = BasicOf(link))
+        CaptureBasicPage(basic, link->settings, record);
+    if (CAdvanceDlg* advanced = AdvancedOf(link))
+        CaptureAdvancedPage(advanced, record);
+}
+
+void ApplyQuickSetting(PAGE_LINK* link, _QS_STRUCK record)
+{
+    PRIVATE_DEVMODE* block = BlockOf(link);
+    if (!block)
+        return;
+    block->paperId = (INT16)LOWORD(record.paper.sizeIndex);
+    block->mediaType = (INT16)LOWORD(record.paper.mediaIndex);
+    block->inputSlot = (INT16)LOWORD(record.paper.inputSlotIndex);
+    block->feedEdge = (INT16)LOWORD(record.paper.feedEdgeIndex);
+    block->duplex = (INT16)LOWORD(record.duplexIndex);
+    block->pagesPerSheet = (INT16)LOWORD(record.pagesPerSheet);
+    block->orientation = (INT16)LOWORD(record.orientationIndex);
+    block->printQuality = (INT16)LOWORD(record.resolutionIndex);
+    block->density = LOWORD(record.density);
+    block->copies = (DWORD)(INT32)(INT16)LOWORD(record.copies);
+    block->scale = (DWORD)(INT32)(INT16)LOWORD(record.scale);
+    block->collate = record.collate ? 1 : 0;
+    block->pageBorder = record.pageBorder ? 1 : 0;
+    block->rotate180 = record.rotate180 ? 1 : 0;
+    block->tonerSaving = record.tonerEconomy ? 1 : 0;
+}
+
+void UpdateConstraintState(PAGE_LINK* link)
+{
+    PRIVATE_DEVMODE* block = BlockOf(link);
+    if (!block || !link->constraints)
+        return;
+    CBaseDlg* basic = BasicOf(link);
+    CPaperList* papers = link->settings ? &link->settings->PaperList() : nullptr;
+    CheckPaperConstraints(link->constraints, basic ? basic->m_hWnd : nullptr, papers, link->devmode, link->resources,
+                          block->paperId);
+    ApplyControlRules(link->constraints, IDC_MEDIA_TYPE, block->mediaType);
+    ApplyControlRules(link->constraints, IDC_DUPLEX_LONG, block->duplex);
+    ApplyControlRules(link->constraints, IDC_PAGES_PER_SHEET, block->pagesPerSheet);
+    ApplyControlRules(link->constraints, IDC_PAGE_BORDER, block->pagesPerSheet);
+    ApplyControlRules(link->constraints, IDC_DENSITY, block->tonerSaving);
+}
+
+void ApplySettingsToPages(PAGE_LINK* link)
+{
+    PRIVATE_DEVMODE* block = BlockOf(link);
+    if (!block)
+        return;
+    // A page being made keeps the flag set until its creation ends.
+    const BYTE wasBusy = link->busy;
+    link->busy = 1;
+    if (CBaseDlg* basic = BasicOf(link))
+        ApplyToBasicPage(link, basic, block);
+    if (CAdvanceDlg* advanced = AdvancedOf(link))
+        ApplyToAdvancedPage(advanced, block);
+    link->busy = wasBusy;
+}
+
+void MarkQuickSetUnsaved(PAGE_LINK* link)
+{
+    if (!link || link->busy)
+        return;
+    CBaseDlg* basic = BasicOf(link);
+    if (basic && link->resources && basic->m_quickSets.m_hWnd) {
+        WCHAR text[kTextChars];
+        LoadText(link, IDS_QUICKSET_UNSAVED, text);
+        // No saved set is chosen any more, so choosing one again is a change.
+        basic->m_quickSets.SetCurSel(-1);
+        basic->m_quickSets.SetWindowText(text);
+    }
+    if (PRIVATE_DEVMODE* block = BlockOf(link))
+        block->quickSetId = -1;
+    UpdateQuickSetButtons(link, TRUE, FALSE);
+}
+
+void UpdateQuickSetButtons(PAGE_LINK* link, BOOL typed, BOOL selected)
+{
+    WCHAR defaultName[kTextChars], unsavedName[kTextChars];
+    LoadText(link, IDS_QUICKSET_DEFAULT, defaultName);
+    LoadText(link, IDS_QUICKSET_UNSAVED, unsavedName);
+    CBaseDlg* basic = BasicOf(link);
+    if (!basic || !basic->m_quickSets.m_hWnd)
+        return;
+    CString text;
+    if (selected) {
+        text = RowText(basic->m_quickSets.m_hWnd, basic->m_quickSets.GetCurSel());
+    } else {
+        WCHAR typedText[kTextChars] = {};
+        basic->m_quickSets.GetWindowText(typedText, kTextChars);
+        text = typedText;
+    }
+    // The save takes the name without the blanks around it.
+    text.Trim();
+    const bool namesSet = !text.IsEmpty() && text != defaultName && text != unsavedName;
+    if (!namesSet) {
+        EnableControl(&basic->m_saveQuickSet, false);
+        EnableControl(&basic->m_deleteQuickSet, false);
+    } else if (selected) {
+        EnableControl(&basic->m_saveQuickSet, false);
+        EnableControl(&basic->m_deleteQuickSet, true);
+    } else if (typed) {
+        EnableControl(&basic->m_saveQuickSet, true);
+        EnableControl(&basic->m_deleteQuickSet, false);
+    }
+}
+
+void ShowConstraintIndicators(PAGE_LINK* link)
+{
+    PRIVATE_DEVMODE* block = BlockOf(link);
+    if (!block || !link->constraints)
+        return;
+    if (CBaseDlg* basic = BasicOf(link))
+        ShowBasicIndicators(link, basic, block);
+    if (CAdvanceDlg* advanced = AdvancedOf(link))
+        ShowAdvancedIndicators(link, advanced);
+}
+
+BOOL IsValidQuickSetName(const WCHAR* name)
+{
+    if (!name)
+        return FALSE;
+    for (; *name; ++name)
+        if (IsRefusedChar(*name))
+            return FALSE;
+    return TRUE;
+}
+
+WCHAR* StripRefusedNameChars(WCHAR* name)
+{
+    if (!name)
+        return name;
+    WCHAR* to = name;
+    for (const WCHAR* from = name; *from; ++from)
+        if (!IsRefusedChar(*from))
+            *to++ = *from;
+    *to = L'\0';
+    return name;
+}
+
+int GetComboIndexByData(CWnd* combo, int data)
+{
+    HWND window = combo ? combo->GetSafeHwnd() : nullptr;
+    if (!window)
+        return 0;
+    const int count = (int)SendMessageW(window, CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i)
+        if ((int)(INT_PTR)SendMessageW(window, CB_GETITEMDATA, (WPARAM)i, 0) == data)
+            return i;
+    return 0;
+}

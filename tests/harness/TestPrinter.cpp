@@ -3,9 +3,29 @@
 #include "Files.h"
 
 #include <atomic>
+#include <optional>
 
 namespace harness {
 namespace {
+
+constexpr wchar_t kDriverFileMutex[] = L"Local\\bq2100ps-driver-files";
+constexpr wchar_t kDriverModuleName[] = L"wineps.drv";
+
+// Holds a module loaded for as long as it lives (nothing for an empty path).
+class ModuleRef {
+public:
+    explicit ModuleRef(const std::wstring& path) : m_module(path.empty() ? nullptr : LoadLibraryW(path.c_str())) {}
+    ~ModuleRef()
+    {
+        if (m_module)
+            FreeLibrary(m_module);
+    }
+    ModuleRef(const ModuleRef&) = delete;
+    ModuleRef& operator=(const ModuleRef&) = delete;
+
+private:
+    HMODULE m_module;
+};
 
 std::wstring win32Message(const wchar_t* what, DWORD error)
 {
@@ -54,7 +74,33 @@ PrinterHandle addPrinter(const std::wstring& name, const std::wstring& port, DWO
     return printer;
 }
 
+// The driver's first use of the printer in this process, under DriverFileLock:
+// it reads the PPD now, and from its cache later. Empty on success.
+std::wstring loadDriverFor(HANDLE printer, const std::wstring& name)
+{
+    LONG size = DocumentPropertiesW(nullptr, printer, const_cast<wchar_t*>(name.c_str()), nullptr, nullptr, 0);
+    if (size > 0)
+        return {};
+    return L"DocumentPropertiesW answered " + std::to_wstring(size) + L", error " + std::to_wstring(GetLastError()) +
+           L", for " + name + L": the driver could not read its PPD";
+}
+
 } // namespace
+
+DriverFileLock::DriverFileLock() : m_mutex(CreateMutexW(nullptr, FALSE, kDriverFileMutex))
+{
+    // WAIT_ABANDONED (a program that ended while holding it) also hands it over.
+    if (m_mutex)
+        WaitForSingleObject(m_mutex, INFINITE);
+}
+
+DriverFileLock::~DriverFileLock()
+{
+    if (m_mutex) {
+        ReleaseMutex(m_mutex);
+        CloseHandle(m_mutex);
+    }
+}
 
 PrinterHandle& PrinterHandle::operator=(PrinterHandle&& other) noexcept
 {
@@ -105,6 +151,12 @@ std::wstring printerDriverDirectory()
     return std::wstring(reinterpret_cast<const wchar_t*>(buffer.data()));
 }
 
+std::wstring installedDriverModulePath()
+{
+    std::wstring dir = printerDriverDirectory();
+    return dir.empty() ? dir : dir + L"\\3\\" + kDriverModuleName;
+}
+
 std::wstring installedLanguageModulePath()
 {
     std::wstring dir = printerDriverDirectory();
@@ -126,13 +178,14 @@ bool installTestPrinter(std::wstring* message)
     if (!fileExists(module))
         return fail(L"missing " + module);
 
+    DriverFileLock lock;
     // The driver: wineps.drv over our PPD. Copying new files keeps the installed
     // PPD in step with the build on a reused prefix.
     wchar_t system[MAX_PATH];
     UINT n = GetSystemDirectoryW(system, MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
         return fail(win32Message(L"GetSystemDirectoryW", GetLastError()));
-    std::wstring wineps = std::wstring(system) + L"\\wineps.drv";
+    std::wstring wineps = std::wstring(system) + L"\\" + kDriverModuleName;
     DRIVER_INFO_3W driver{};
     driver.cVersion = 3;
     driver.pName = const_cast<wchar_t*>(kDriverName);
@@ -171,16 +224,21 @@ TestPrinter::TestPrinter(Mode mode) : TestPrinter(mode, kFilePort) {}
 
 TestPrinter::TestPrinter(Mode mode, const std::wstring& port)
 {
+    if (mode == Mode::Shared && port != kFilePort) {
+        m_failure = L"the shared printer is on " + std::wstring(kFilePort) + L" only, not on " + port;
+        return;
+    }
+    // Started here, the driver's module does its own start-up outside the
+    // lock; only the reading of the PPD needs it.
+    ModuleRef driver(installedDriverModulePath());
+    std::optional<DriverFileLock> lock;
     DWORD error = 0;
     if (mode == Mode::Shared) {
-        if (port != kFilePort) {
-            m_failure = L"the shared printer is on " + std::wstring(kFilePort) + L" only, not on " + port;
-            return;
-        }
         m_name = kPrinterName;
     } else {
         static std::atomic<unsigned> serial{0};
         m_name = kUniquePrinterPrefix + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++serial);
+        lock.emplace();  // AddPrinterW has the driver read the PPD for the new printer
         if (!addPrinter(m_name, port, &error)) {
             m_failure = win32Message(L"AddPrinterW", error) + L" for " + m_name;
             return;
@@ -190,10 +248,18 @@ TestPrinter::TestPrinter(Mode mode, const std::wstring& port)
     m_handle = openPrinter(m_name, PRINTER_ALL_ACCESS, &error);
     if (!m_handle) {
         m_failure = win32Message(L"OpenPrinterW", error) + L" for " + m_name;
-        if (m_owned)
-            deletePrinter(m_name);
-        m_owned = false;
+    } else {
+        if (!lock)
+            lock.emplace();
+        m_failure = loadDriverFor(m_handle.get(), m_name);
     }
+    lock.reset();
+    if (m_failure.empty())
+        return;
+    m_handle.close();
+    if (m_owned)
+        deletePrinter(m_name);
+    m_owned = false;
 }
 
 TestPrinter::~TestPrinter()

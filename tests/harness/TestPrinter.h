@@ -14,6 +14,15 @@
 //
 // Wine's DeletePrinterDataW is an unimplemented stub that ends the process:
 // tests that write printer data use a unique printer instead of cleaning up.
+//
+// Wine's PostScript driver reads the driver's PPD the first time a process
+// uses a printer (DocumentPropertiesW, DeviceCapabilitiesW, AddPrinterW, ...)
+// and holds the file exclusively while it does: another process that opens
+// the file meanwhile fails with a sharing violation (DocumentPropertiesW
+// answers -1). Test programs run side by side, so a TestPrinter makes that
+// first use itself, under DriverFileLock, and fails loudly if it fails; later
+// uses of the printer in the process do not open the file again. Code that
+// reads or writes the installed PPD holds the lock too.
 #pragma once
 
 #include <windows.h>
@@ -51,6 +60,19 @@ private:
     HANDLE m_handle = nullptr;
 };
 
+// Held while this process makes the driver read the PPD, or touches the file:
+// one such process at a time in the Wine session.
+class DriverFileLock {
+public:
+    DriverFileLock();
+    ~DriverFileLock();
+    DriverFileLock(const DriverFileLock&) = delete;
+    DriverFileLock& operator=(const DriverFileLock&) = delete;
+
+private:
+    HANDLE m_mutex = nullptr;
+};
+
 // Opens a printer by name; an empty handle (and the Win32 error in *error) on failure.
 PrinterHandle openPrinter(const std::wstring& name, ACCESS_MASK access, DWORD* error = nullptr);
 
@@ -61,6 +83,8 @@ std::vector<BYTE> printerInfo(HANDLE printer, DWORD level);
 std::wstring printerDriverDirectory();
 // Where the boot puts the language module: the "3" folder of the driver directory.
 std::wstring installedLanguageModulePath();
+// The driver's module (wineps.drv) as the spooler loads it, from the same folder.
+std::wstring installedDriverModulePath();
 
 // Installs the driver, copies the language module, creates the shared printer
 // when it is missing and deletes unique printers left by earlier sessions.

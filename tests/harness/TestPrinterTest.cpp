@@ -134,6 +134,8 @@ TEST(TestPrinter, DocumentPropertiesStartAtPpdDefaults)
 
 TEST(TestPrinter, DriverOffersThePpdPapers)
 {
+    TestPrinter printer;
+    ASSERT_TRUE(printer.ok()) << printer.failureText();
     int count = DeviceCapabilitiesW(kPrinterName, L"FILE:", DC_PAPERNAMES, nullptr, nullptr);
     ASSERT_EQ(10, count);
     std::vector<wchar_t> names(count * 64);
@@ -154,7 +156,11 @@ TEST(TestPrinter, InstalledDataFileIsTheBuiltPpd)
     EXPECT_EQ(3u, driver->cVersion);
     std::wstring wineps = driver->pDriverPath;
     EXPECT_NE(std::wstring::npos, wineps.find(L"wineps.drv"));
-    std::optional<std::string> installed = readFile(driver->pDataFile);
+    std::optional<std::string> installed;
+    {
+        DriverFileLock lock;
+        installed = readFile(driver->pDataFile);
+    }
     std::optional<std::string> built = readFile(programFile(kPpdFileName));
     ASSERT_TRUE(installed && built);
     EXPECT_TRUE(*installed == *built) << "the installed PPD is not the one of this build";
