@@ -3,7 +3,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all setup configure build test demo bench clean
+.PHONY: all setup configure build test demo docs-pictures bench clean
 
 all: build
 
@@ -21,6 +21,14 @@ test: build
 
 demo: build
 	@scripts/demo.sh $(BUILD)
+
+# The README's pictures: the demo on the virtual X server, its pictures copied to docs/.
+DOCS_PICTURES = demo-basic.png demo-advanced.png demo-device.png demo-custom-paper.png
+docs-pictures: build
+	@DEMO_HEADLESS=1 scripts/demo.sh $(BUILD)
+	@mkdir -p docs && for p in $(DOCS_PICTURES); do \
+	    if [ -f $(BUILD)/$$p ]; then cp $(BUILD)/$$p docs/$$p && echo "docs-pictures: docs/$$p"; \
+	    else echo "docs-pictures: no $$p (that window is not pictured yet)"; fi; done
 
 bench: build
 	@scripts/bench.sh $(BUILD)

@@ -27,13 +27,14 @@ else
     expected=$pictures
 fi
 tr -d '\r' <"$build/demo.log" | sed 's/^/demo: /'
-missing=0
-for p in $expected; do
-    [ -f "$build/$p" ] || missing=1
-done
-if [ $missing = 0 ] && [ $status = 0 ]; then
-    echo "demo: pictures in $build: $expected"
-else
-    echo "demo: not every window was pictured (see $build/demo.log)" >&2
+# A window that is not built yet is named in the log but fails nothing; a
+# window that did not open or paint makes the demo's status non-zero.
+if [ $status != 0 ] || [ ! -f "$build/demo-basic.png" ]; then
+    echo "demo: a window did not open or paint (see $build/demo.log)" >&2
     exit 1
 fi
+written=""
+for p in $expected; do
+    [ -f "$build/$p" ] && written="$written $p"
+done
+echo "demo: pictures in $build:$written"

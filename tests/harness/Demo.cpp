@@ -100,7 +100,9 @@ void ShowCustomPaper(PaintWatch& watch, HWND sheet)
         Log(L"no picture: demo-custom-paper.png (the Basic page has no custom-paper button yet)");
         return;
     }
-    watch.start([](HWND dialog) {
+    bool opened = false;
+    watch.start([&opened](HWND dialog) {
+        opened = true;
         if (!dialog) {
             Log(L"the custom-paper dialog did not paint");
             ++g_failures;
@@ -114,6 +116,8 @@ void ShowCustomPaper(PaintWatch& watch, HWND sheet)
     }, sheet);
     clickControl(button);
     watch.cancel();
+    if (!opened)
+        Log(L"no picture: demo-custom-paper.png (the Basic page's button opened no dialog)");
 }
 
 // Basic page, custom-paper dialog, Advanced page, then the sheet is closed.
