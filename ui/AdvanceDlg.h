@@ -3,6 +3,11 @@
 // degrees, print quality, toner saving, density and fine graphics. Its
 // widgets are public: the page link reads and sets them when it captures or
 // applies a quick set and when it shows the constraint indicators.
+//
+// The sheet's private block is the only store of the settings: the controls
+// start from it, every change a user makes is written into it at once (and
+// marks the quick set unsaved, and tells the sheet), and the Default button
+// and the quick sets change the block first and then the controls.
 #pragma once
 
 #include "ui/PropDlg.h"
@@ -15,11 +20,26 @@
 #include "ui/controls/TipTools.h"
 
 struct PROPSHEET_CONTEXT;
+struct PRIVATE_DEVMODE;
 
 class CAdvanceDlg : public CPropDlg {
 public:
     explicit CAdvanceDlg(PROPSHEET_CONTEXT* context);
     ~CAdvanceDlg() override;
+
+    // The page's defaults into the private block; fine graphics keeps its value.
+    void LoadAdvancedDefaults();
+    // The tip of the density slider, when it has one: dark, normal or light.
+    void UpdateDensityTip(int density);
+    // The duplex pictures and the N-up icons of that orientation (0 portrait,
+    // 1 landscape; any other changes nothing). The choices stay.
+    void ShowOrientationPictures(int orientation);
+
+    // Owner callbacks of the sub-dialogs; the argument is the page.
+    static void OnDuplexChanged(CWnd* page);
+    static void OnScaleChanged(CWnd* page);
+    static void OnOrientationChanged(CWnd* page);
+    static void OnPrintQualityChanged(CWnd* page);
 
     PROPSHEET_CONTEXT* m_context;              // not owned
     CPicRadioDlg* m_pDuplex = nullptr;         // owned; template 1105 over 2407
@@ -43,5 +63,61 @@ public:
     CBitmap m_background;                      // bitmap 1301
 
 protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+
+    void InitDuplexGroup();
+    void InitDuplexPicker();
+    void InitLayoutGroup();
+    HRESULT InitPagesPerSheet();
+    void InitBorderSwitch();
+    HRESULT InitScaleBox();
+    void InitOrientationGroup();
+    void InitOrientationPicker();
+    void InitRotateSwitch();
+    void InitEffectGroup();
+    void InitFineGraphicsSwitch();
+    void InitTonerSwitch();
+    void InitDensitySlider();
+    void InitPrintQualityPicker();
+    void InitIndicators();
+
+    void OnPagesPerSheetChanged();
+    void OnBorderClicked();
+    void OnRotateClicked();
+    void OnFineGraphicsClicked();
+    void OnTonerSavingClicked();
+    void OnDensityClicked();
+    void OnDefault();
+    LRESULT OnHideTip(WPARAM, LPARAM);
+    void OnPaint();
+    HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT ctlColor);
+    BOOL OnSetCursor(CWnd* window, UINT hitTest, UINT mouseMessage);
+    BOOL OnEraseBkgnd(CDC* dc);
+    void OnDestroy();
+
     DECLARE_MESSAGE_MAP()
+
+private:
+    // The page can change settings: context, pair with its private block,
+    // page link; and, when asked, the settings and the language module.
+    bool CanChange(bool needSettings = false, bool needResources = false) const;
+    PRIVATE_DEVMODE* Block() const;
+    HMODULE LanguageModule() const;
+    void LoadText(UINT stringId, WCHAR* text) const;
+    void SetItemText(int id, UINT stringId);
+    // A radio group of that template over its placeholder, or null.
+    CPicRadioDlg* CreatePicker(UINT templateId, UINT placeholderId, const _RES_CTL_ID* entries, int count);
+    // Moves a sub-dialog onto the placeholder's rectangle and shows it.
+    void PlaceOver(CWnd* dialog, UINT placeholderId);
+    void InitSwitch(CPicSwitchButton& button, int labelId, UINT labelString, BYTE on);
+    // A click on a switch: focus, flipped, its tip; answers the new state.
+    BYTE FlipSwitch(CPicSwitchButton& button);
+    // The pages-per-sheet choice into the block, with its rules.
+    void TakePagesPerSheet(int selection);
+
+    // How a user action ends: the quick set is no saved set any more, the
+    // sheet enables Apply.
+    void MarkUnsaved();
+    void NotifyChanged();
 };

@@ -14,6 +14,8 @@
 #include "ui/controls/PicSwitchButton.h"
 #include "ui/controls/TipTools.h"
 
+struct PAGE_LINK;
+struct PRIVATE_DEVMODE;
 struct PROPSHEET_CONTEXT;
 
 class CBaseDlg : public CPropDlg {
@@ -47,11 +49,71 @@ public:
     CPicLogoBtn m_logo;                    // 2440; hidden
     CBitmap m_background;                  // bitmap 1300
 
+    // Rebuilds the paper popup's rows and the paper combo from the paper
+    // list and selects the private paper (the locale's default paper when
+    // the list lacks it).
+    void FillPaperList();
+    // The paper, media, input-slot, feed-edge, copies and collate fields of
+    // the private block from the default settings.
+    void LoadBasicDefaults();
+
+    // Owner callbacks of the copies box and the feed-edge group.
+    static void OnCopiesChanged(CWnd* page);
+    static void OnFeedEdgeChanged(CWnd* page);
+
 protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+
     // The feed edge chosen in the feed-edge group: its selected picture, 65535
     // when none is selected. FALSE when the page has no window or no feed-edge
     // group to ask: the private feed edge then stays as it is.
     BOOL GetFeedEdgeChoice(INT16* feedEdge) const;
 
+    HRESULT InitQuickSetGroup();
+    void InitPaperSize();
+    void InitMediaType();
+    void InitInputSlot();
+    void InitFeedEdge();
+    HRESULT InitCopies();
+    void InitCollate();
+    void InitCustomPaperButton();
+
+    void OnCollateClicked();
+    void OnMediaTypeChanged();
+    void OnInputSlotChanged();
+    void OnSaveQuickSet();
+    void OnDeleteQuickSet();
+    void DeleteQuickSet(BOOL markUnsaved, int index);
+    void OnQuickSetSelChange();
+    void OnQuickSetEditChange();
+    void OnQuickSetEditUpdate();
+    LRESULT OnPaperChosen(WPARAM, LPARAM lParam);
+    LRESULT OnHideTips(WPARAM, LPARAM);
+    void OnCustomPaper();
+    void OnDefault();
+    void OnPaint();
+    HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT ctlColor);
+    BOOL OnSetCursor(CWnd* window, UINT hitTest, UINT mouseMessage);
+    BOOL OnEraseBkgnd(CDC* dc);
+    void OnDestroy();
+
     DECLARE_MESSAGE_MAP()
+
+private:
+    // What every handler needs: the private block and the page link.
+    bool Ready() const;
+    PRIVATE_DEVMODE* Block() const;
+    PAGE_LINK* Link() const;
+    HINSTANCE LanguageModule() const;
+    void LoadText(UINT id, WCHAR* text) const;
+    void SetLabel(int controlId, UINT stringId);
+    // A picture button sized to its normal image and drawn.
+    void InitPicture(CPicButton& button, UINT normal, UINT hover, UINT pressed);
+    // The conflict text of the input slot for the bit, in the warning box;
+    // the input slot then shows automatic.
+    void WarnInputSlot(UINT bit);
+    // Shows the row of the input-slot combo at that position.
+    void SelectInputSlotRow(int row);
+    void ShowMessage(UINT textId, UINT captionId, UINT type, int* answer = nullptr);
 };

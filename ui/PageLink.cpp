@@ -220,8 +220,11 @@ void ApplyToAdvancedPage(CAdvanceDlg* page, const PRIVATE_DEVMODE* block)
     SetSwitch(page->m_border, block->pageBorder != 0);
     if (HasWindow(page->m_pScale))
         page->m_pScale->SetDlgItemInt((int)page->m_pScale->m_nEditID, (UINT)(int)(INT16)LOWORD(block->scale), TRUE);
-    if (HasWindow(page->m_pOrientation) && page->m_pOrientation->GetCheck() != block->orientation)
+    if (HasWindow(page->m_pOrientation) && page->m_pOrientation->GetCheck() != block->orientation) {
         page->m_pOrientation->SetCheck(block->orientation);
+        // The duplex pictures and the N-up icons follow the orientation.
+        page->ShowOrientationPictures(block->orientation);
+    }
     SetSwitch(page->m_rotate, block->rotate180 != 0);
     if (HasWindow(page->m_pPrintQuality) && page->m_pPrintQuality->GetCheck() != block->printQuality)
         page->m_pPrintQuality->SetCheck(block->printQuality);
@@ -229,6 +232,7 @@ void ApplyToAdvancedPage(CAdvanceDlg* page, const PRIVATE_DEVMODE* block)
     if (page->m_density.m_hWnd) {
         page->m_density.SetFrameByValue(block->density);
         page->m_density.EnableWindow(block->tonerSaving == 0);
+        page->UpdateDensityTip(block->density);
     }
 }
 

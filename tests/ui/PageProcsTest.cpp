@@ -189,8 +189,10 @@ TEST_F(PageProcsDataFileGui, AnApplyWithOnlyTheBasicPageWritesItsFeaturesAndRepo
     block.paperId = 2;
     block.mediaType = 1;
     block.inputSlot = 2;
-    block.feedEdge = 1;
     block.scale = 150;
+    // The feed edge is the picture the page's group shows.
+    ASSERT_NE(nullptr, context->pageLink->basicPage->m_pFeedEdge);
+    context->pageLink->basicPage->m_pFeedEdge->SetCheck(1);
     Apply();
 
     EXPECT_EQ(7, publicDm.dmCopies);
@@ -272,7 +274,8 @@ TEST_F(PageProcsDataFileGui, EachPageRunsTheBeforeApplyStep)
     // Optional tray 2 holds the current paper: the Basic page's apply picks it.
     block.paperId = (INT16)trayPapers[1].id;
     block.inputSlot = 0;
-    block.feedEdge = 1;
+    block.feedEdge = 0;
+    context->pageLink->basicPage->m_pFeedEdge->SetCheck(1);
     SetInstallableInfo(printer.handle(), false, 0, true, 1);
     std::vector<INT16> slotsAtResult;
     sheet.onCall = [&](const ComSheetRecorder::Call& call) {
@@ -292,7 +295,7 @@ TEST_F(PageProcsDataFileGui, EachPageRunsTheBeforeApplyStep)
     std::vector<std::string> written = Written(*core);
     ASSERT_GE(written.size(), 3u);
     EXPECT_EQ(Pair("JCLInputSlot", 4), written[2]);
-    // The page has no feed-edge group to take the feed edge from: it stays.
+    // The feed edge is taken from the group's selected picture.
     EXPECT_EQ(1, block.feedEdge);
 
     // A tray entry 0 ("*", id -1) matches no paper; a paper in no tray keeps automatic.
@@ -482,6 +485,7 @@ TEST_F(DocumentPagesDataFileGui, OkAppliesThePagesTheUserOpened)
     ASSERT_EQ(11u, written.size());
     EXPECT_EQ("PageSize=Letter", written[0]);
     EXPECT_EQ("JCLMediaType=Thin", written[1]);
-    EXPECT_EQ("JCLInputSlot=Auto", written[2]);
+    // Thin paper allows no free input slot: the Basic page set it to the tray.
+    EXPECT_EQ("JCLInputSlot=Tray", written[2]);
     EXPECT_EQ("Duplex=None", written[4]);
 }

@@ -96,6 +96,7 @@ void CPicFrameButton::OnLButtonDown(UINT flags, CPoint point)
 {
     if (m_nZone == ZONE_OTHER) {
         m_bDragging = TRUE;
+        m_nDragFrom = m_nCurFrame;
         SetCapture();
     } else {
         m_bDragging = FALSE;
@@ -105,9 +106,15 @@ void CPicFrameButton::OnLButtonDown(UINT flags, CPoint point)
 
 void CPicFrameButton::OnLButtonUp(UINT flags, CPoint point)
 {
+    bool moved = false;
     if (HoldsCapture()) {
+        moved = m_bDragging && m_nCurFrame != m_nDragFrom;
         m_bDragging = FALSE;
         ReleaseCapture();
     }
     CPicButton::OnLButtonUp(flags, point);
+    if (moved) {
+        if (HWND parent = ::GetParent(m_hWnd))
+            ::SendMessageW(parent, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(m_hWnd), STN_CLICKED), (LPARAM)m_hWnd);
+    }
 }

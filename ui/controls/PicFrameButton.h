@@ -6,7 +6,10 @@
 // the previous one (the owner calls StepFrame on STN_CLICKED); a press
 // anywhere else starts a drag, during which the frame whose frame range holds
 // the pointer's x becomes current and the current value is written into the
-// density of the sheet's private DEVMODE (nothing without a DEVMODE pair).
+// density of the sheet's private DEVMODE (nothing without a DEVMODE pair). A
+// drag that ends on another frame than it started from tells the parent with
+// STN_CLICKED, as a click does (the press of a drag in the thumb clicks
+// without stepping; the owner's click handling then takes the new value).
 #pragma once
 
 #include "ui/controls/PicButton.h"
@@ -37,6 +40,7 @@ public:
     int m_nCurFrame = 0;
     int m_nZone = ZONE_OTHER;               // zone under the pointer
     BOOL m_bDragging = FALSE;
+    int m_nDragFrom = 0;                    // the current frame when the drag started
     PROPSHEET_CONTEXT* m_pContext = nullptr; // the sheet's; not owned
 
     // Makes the frame current and shows it; E_INVALIDARG outside the frames.

@@ -508,6 +508,19 @@ TEST_F(PicFramesGui, DraggingTheThumbWritesTheDensity)
     EXPECT_EQ(Ids({ IDC_SLIDER }), host.clicks);
 }
 
+TEST_F(PicFramesGui, ADragEndingOnAnotherFrameClicksThePageOnceMore)
+{
+    pointerTo(slider.m_hWnd, 14, 15);
+    press(slider.m_hWnd, 14, 15);
+    pointerTo(slider.m_hWnd, 100, 15);
+    release(slider.m_hWnd, 100, 15);
+    EXPECT_EQ(2, block.density);
+    // The press, then the end of the drag: the page takes the new value as after a click.
+    EXPECT_EQ(Ids({ IDC_SLIDER, IDC_SLIDER }), host.clicks);
+    EXPECT_EQ(2, slider.m_nCurFrame) << "the click of the drag's end steps nothing";
+    pointerAway(slider.m_hWnd);
+}
+
 TEST_F(PicFramesGui, ADragWithoutTheDevmodePairWritesNothing)
 {
     block.density = 7;

@@ -1,0 +1,900 @@
+// The Basic page in the real sheet: the plug-in's document sheet started over
+// the harness core driver and a Wine test printer, its pages shown in a
+// property sheet and driven by control id with the messages a user's actions
+// cause. Checked through the private and public DEVMODE, the core driver's
+// SetOptions log, the quick-settings file and the controls.
+#include <gtest/gtest.h>
+
+#include "device/PrinterUtils.h"
+#include "harness/CoreDriver.h"
+#include "harness/Files.h"
+#include "harness/PpdModel.h"
+#include "harness/SavedDataFile.h"
+#include "harness/SheetHost.h"
+#include "harness/TestPrinter.h"
+#include "harness/TestWindow.h"
+#include "plugin/OemUI2.h"
+#include "plugin/SystemSeams.h"
+#include "res/resource.h"
+#include "settings/ConstraintState.h"
+#include "settings/FeatureSettings.h"
+#include "settings/PaperList.h"
+#include "settings/PrivateDevMode.h"
+#include "settings/QuickSetting.h"
+#include "sheets/DataFiles.h"
+#include "sheets/PropSheet.h"
+#include "sheets/ResourceModule.h"
+#include "ui/AdvanceDlg.h"
+#include "ui/BaseDlg.h"
+#include "ui/PageLink.h"
+
+#include <string>
+#include <vector>
+
+using namespace harness;
+
+namespace {
+
+struct Box {
+    std::wstring text, caption;
+    UINT type;
+};
+std::vector<Box> g_boxes;
+int g_answer = IDOK;
+int WINAPI RecordBox(HWND, LPCWSTR text, LPCWSTR caption, UINT type)
+{
+    g_boxes.push_back({ text ? text : L"", caption ? caption : L"", type });
+    return g_answer;
+}
+
+void SetInstallableInfo(HANDLE printer, bool tray1, DWORD paper1, bool tray2, DWORD paper2)
+{
+    INSTALLABLE_INFO info = {};
+    info.tray[0].installed = tray1;
+    info.tray[0].paper = paper1;
+    info.tray[1].installed = tray2;
+    info.tray[1].paper = paper2;
+    SetPrinterDataW(printer, const_cast<LPWSTR>(L"InstallableInfo"), REG_BINARY, reinterpret_cast<BYTE*>(&info),
+                    sizeof info);
+}
+
+// PSM_CHANGED as the sheet receives it.
+std::vector<HWND> g_changed;
+LRESULT CALLBACK RecordChanged(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->message == PSM_CHANGED)
+        g_changed.push_back(message->hwnd);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Paper ids of the test PPD.
+enum : INT16 { kLetter = 0, kA4 = 1, kLegal = 2, kA5 = 4, kB5 = 5, kStatement = 6 };
+
+class BasicPage : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(printer.ok()) << printer.failureText();
+        ASSERT_TRUE(core);
+        g_boxes.clear();
+        g_answer = IDOK;
+        g_seams.MessageBoxW = &RecordBox;
+        plugin = new IOemUI2;
+        ASSERT_EQ(S_OK, plugin->PublishDriverInterface(core->unknown()));
+        heap = HeapCreate(0, 0, 0);
+        memset(&publicDm, 0, sizeof publicDm);
+        publicDm.dmSize = sizeof publicDm;
+        publicDm.dmCopies = 1;
+        publicDm.dmScale = 100;
+        memset(&block, 0, sizeof block);
+        block.header.dwSize = PRIVATE_DEVMODE_SIZE;
+        block.header.dwSignature = OEM_SIGNATURE;
+        block.header.dwVersion = OEM_VERSION;
+        param.cbSize = sizeof param;
+        param.poemuiobj = core->uiObject();
+        param.hPrinter = printer.handle();
+        param.pPrinterName = const_cast<LPWSTR>(printer.name().c_str());
+        param.hOEMHeap = heap;
+        param.pPublicDM = &publicDm;
+        param.pOEMDM = &block;
+    }
+    void TearDown() override
+    {
+        if (hook)
+            UnhookWindowsHookEx(hook);
+        if (sheetWindow)
+            DestroyWindow(sheetWindow);
+        if (info.UserData) {
+            info.Reason = PROPSHEETUI_REASON_DESTROY;
+            plugin->DocumentPropertySheets(&info, 0);
+        }
+        ResetSystemSeams();
+        ResetDataFileCalls();
+        if (plugin)
+            plugin->Release();
+        if (heap)
+            HeapDestroy(heap);
+    }
+
+    // The sheet's start: the private block takes the driver's choices.
+    void StartSheet()
+    {
+        info = sheet.info(reinterpret_cast<LPARAM>(&param));
+        ASSERT_EQ(S_OK, plugin->DocumentPropertySheets(&info, 0));
+        ASSERT_EQ(1u, info.Result);
+        context = reinterpret_cast<PROPSHEET_CONTEXT*>(info.UserData);
+        ASSERT_TRUE(context && context->pageLink && context->quickSettings);
+        block.quickSetId = -1;
+    }
+    // The sheet with its pages; the Basic page is shown first.
+    void ShowSheet()
+    {
+        if (!context)
+            StartSheet();
+        std::vector<HPROPSHEETPAGE> pages;
+        for (const auto& call : sheet.calls(CPSFUNC_ADD_PROPSHEETPAGEW))
+            pages.push_back(CreatePropertySheetPageW(reinterpret_cast<LPCPROPSHEETPAGEW>(call.pageRecord.data())));
+        PROPSHEETHEADERW header = {};
+        header.dwSize = sizeof header;
+        header.dwFlags = PSH_MODELESS;
+        header.hwndParent = frame.hwnd();
+        header.pszCaption = L"Document";
+        header.nPages = (UINT)pages.size();
+        header.phpage = pages.data();
+        g_changed.clear();
+        hook = SetWindowsHookExW(WH_CALLWNDPROC, &RecordChanged, nullptr, GetCurrentThreadId());
+        sheetWindow = reinterpret_cast<HWND>(PropertySheetW(&header));
+        ASSERT_NE(nullptr, sheetWindow);
+        pumpMessages();
+        page = context->pageLink->basicPage;
+        ASSERT_TRUE(page && page->m_hWnd);
+    }
+    void ShowAdvancedPage()
+    {
+        SendMessageW(sheetWindow, PSM_SETCURSEL, 1, 0);
+        pumpMessages();
+        SendMessageW(sheetWindow, PSM_SETCURSEL, 0, 0);
+        pumpMessages();
+    }
+    HWND Item(int id) const { return GetDlgItem(page->m_hWnd, id); }
+    bool ApplyEnabled() const { return IsWindowEnabled(GetDlgItem(sheetWindow, 0x3021)) != FALSE; }
+    // Apply enabled by the sheet goes back to disabled.
+    void ResetApply() { SendMessageW(sheetWindow, PSM_UNCHANGED, (WPARAM)GetParent(page->m_hWnd), 0); }
+    std::wstring Text(HWND window) const
+    {
+        WCHAR text[512] = {};
+        GetWindowTextW(window, text, 512);
+        return text;
+    }
+    std::wstring String(UINT id) const
+    {
+        WCHAR text[512] = {};
+        LoadStringW(context->resources->module, id, text, 512);
+        return text;
+    }
+    std::wstring ComboRow(HWND combo, int row) const
+    {
+        WCHAR text[512] = {};
+        COMBOBOXEXITEMW item = {};
+        item.mask = CBEIF_TEXT;
+        item.iItem = row;
+        item.pszText = text;
+        item.cchTextMax = 512;
+        SendMessageW(combo, CBEM_GETITEMW, 0, (LPARAM)&item);
+        return text;
+    }
+    // A choice in a combo box, as the user's selection reports it.
+    void Choose(int id, int row)
+    {
+        SendMessageW(Item(id), CB_SETCURSEL, (WPARAM)row, 0);
+        SendMessageW(page->m_hWnd, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)Item(id));
+        pumpMessages();
+    }
+    // A click on a picture control: the static reports STN_CLICKED.
+    void Click(HWND picture)
+    {
+        SendMessageW(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        SendMessageW(picture, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        pumpMessages();
+    }
+    void ClickFeedEdge(int choice)
+    {
+        Click(GetDlgItem(page->m_pFeedEdge->m_hWnd, choice == 0 ? IDC_FEEDEDGE_LONG : IDC_FEEDEDGE_SHORT));
+    }
+    // Typing into an edit field: everything selected, then one character at a time.
+    void Type(HWND edit, const wchar_t* keys)
+    {
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        SendMessageW(edit, WM_CHAR, VK_BACK, 1);
+        for (const wchar_t* k = keys; *k; ++k)
+            SendMessageW(edit, WM_CHAR, *k, 1);
+        pumpMessages();
+    }
+    HWND QuickSetEdit() const
+    {
+        COMBOBOXINFO combo = { sizeof combo };
+        GetComboBoxInfo(Item(IDC_QUICKSET_COMBO), &combo);
+        return combo.hwndItem;
+    }
+    void TypeCopies(const wchar_t* keys) { Type(GetDlgItem(page->m_pCopies->m_hWnd, IDC_COPIES_EDIT), keys); }
+    void ChoosePaper(int row) { Choose(IDC_PAPER_SIZE, row); }
+    void SaveQuickSet(const wchar_t* name)
+    {
+        Type(QuickSetEdit(), name);
+        Click(Item(IDC_QUICKSET_SAVE));
+    }
+    std::string QuickSetFile() const { return readFile(quickSettings.path()).value_or(""); }
+    static size_t Count(const std::string& text, const std::string& part)
+    {
+        size_t n = 0;
+        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+            ++n;
+        return n;
+    }
+    // "Feature=Option" for every pair the core driver was given, in order.
+    std::vector<std::string> Written() const
+    {
+        std::vector<std::string> pairs;
+        for (const CoreCall& call : core->calls(CoreMethod::SetOptions)) {
+            const std::string& in = call.input;
+            size_t pos = 0;
+            while (pos < in.size() && in[pos]) {
+                std::string feature = in.c_str() + pos;
+                pos += feature.size() + 1;
+                std::string option = pos < in.size() ? in.c_str() + pos : "";
+                pos += option.size() + 1;
+                pairs.push_back(feature + "=" + option);
+            }
+        }
+        return pairs;
+    }
+    void Apply()
+    {
+        core->clearCalls();
+        SendMessageW(sheetWindow, PSM_APPLY, 0, 0);
+        pumpMessages();
+    }
+    void ExpectUnsaved()
+    {
+        EXPECT_EQ(-1, block.quickSetId);
+        EXPECT_EQ(String(IDS_QUICKSET_UNSAVED), Text(Item(IDC_QUICKSET_COMBO)));
+    }
+
+    SavedDataFile quickSettings{ "bq2100PS_qs.xml" };
+    SavedDataFile customPapers{ "bq2100PS_cp.cfg" };
+    TestPrinter printer{ TestPrinter::Mode::Unique };
+    std::unique_ptr<CoreDriver> core = CoreDriver::fromDefaultPpd();
+    IOemUI2* plugin = nullptr;
+    HANDLE heap = nullptr;
+    DEVMODEW publicDm;
+    PRIVATE_DEVMODE block;
+    OEMUIPSPARAM param = {};
+    ComSheetRecorder sheet;
+    PROPSHEETUI_INFO info = {};
+    PROPSHEET_CONTEXT* context = nullptr;
+    TestFrame frame;
+    HWND sheetWindow = nullptr;
+    CBaseDlg* page = nullptr;
+    HHOOK hook = nullptr;
+};
+
+typedef BasicPage BasicPageDataFileGui;
+
+} // namespace
+
+// --- opening -----------------------------------------------------------------------
+
+TEST_F(BasicPageDataFileGui, OpensWithTheLanguageTextsAndTheDriverOptions)
+{
+    SetInstallableInfo(printer.handle(), true, 0, false, 0);
+    StartSheet();
+    publicDm.dmCopies = 3;
+    publicDm.dmCollate = DMCOLLATE_TRUE;
+    block.inputSlot = 4;   // tray 2, no longer fitted
+    block.copies = 1;
+    const PRIVATE_DEVMODE before = block;
+    ShowSheet();
+
+    const std::pair<int, UINT> labels[] = {
+        { IDC_BASIC_DEFAULT, IDS_DEFAULT_BUTTON },     { IDC_QUICKSET_TITLE, IDS_QUICKSET_GROUP },
+        { IDC_PAPER_TITLE, IDS_PAPER_GROUP },          { IDC_COPIES_TITLE, IDS_COPIES_GROUP },
+        { IDC_COPIES_LABEL, IDS_COPIES_LABEL },        { IDC_COLLATE_LABEL, IDS_COLLATE_LABEL },
+        { IDC_PAPER_SIZE_LABEL, IDS_PAPER_SIZE_LABEL }, { IDC_MEDIA_TYPE_LABEL, IDS_MEDIA_TYPE_LABEL },
+        { IDC_INPUT_SLOT_LABEL, IDS_INPUT_SLOT_LABEL }, { IDC_FEEDEDGE_LABEL, IDS_FEEDEDGE_LABEL },
+    };
+    for (const auto& label : labels) {
+        EXPECT_FALSE(String(label.second).empty()) << label.second;
+        EXPECT_EQ(String(label.second), Text(Item(label.first))) << label.first;
+    }
+    EXPECT_EQ(String(IDS_FEEDEDGE_LONG), Text(GetDlgItem(page->m_pFeedEdge->m_hWnd, IDC_FEEDEDGE_LONG_LABEL)));
+    EXPECT_EQ(String(IDS_FEEDEDGE_SHORT), Text(GetDlgItem(page->m_pFeedEdge->m_hWnd, IDC_FEEDEDGE_SHORT_LABEL)));
+
+    const UINT media[] = { 5059, 5060, 5061, 5064, 5062, 5063, 5065 };
+    ASSERT_EQ(7, SendMessageW(Item(IDC_MEDIA_TYPE), CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(String(media[i]), ComboRow(Item(IDC_MEDIA_TYPE), i)) << i;
+    // Tray 1 is fitted, tray 2 is not: option 4 is left out.
+    const UINT slots[] = { 4026, 5071, 5072, 5069 };
+    ASSERT_EQ(4, SendMessageW(Item(IDC_INPUT_SLOT), CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(String(slots[i]), ComboRow(Item(IDC_INPUT_SLOT), i)) << i;
+        EXPECT_EQ(i, (int)SendMessageW(Item(IDC_INPUT_SLOT), CB_GETITEMDATA, (WPARAM)i, 0));
+    }
+    EXPECT_EQ(0, SendMessageW(Item(IDC_INPUT_SLOT), CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(0, block.inputSlot);   // the tray no longer fitted became automatic
+
+    const int papers = (int)context->settings->PaperList().StandardPapers().GetSize();
+    EXPECT_EQ(papers, SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(papers, page->m_pPaperPopup->m_list.GetItemCount());
+    EXPECT_EQ(std::wstring(L"Letter"), page->m_pPaperPopup->m_list.GetItemText(0, 0).GetString());
+    EXPECT_EQ(std::wstring(L"8.50"), page->m_pPaperPopup->m_list.GetItemText(0, 1).GetString());
+    EXPECT_EQ(std::wstring(L"210.0"), page->m_pPaperPopup->m_list.GetItemText(1, 1).GetString());
+
+    // The application's copies and collate.
+    EXPECT_EQ(3u, page->m_pCopies->GetDlgItemInt(IDC_COPIES_EDIT, nullptr, TRUE));
+    EXPECT_EQ(3u, block.copies);
+    EXPECT_EQ(1, page->m_collate.m_bOn);
+    // The copies changed: the sheet is told once.
+    ASSERT_EQ(1u, g_changed.size());
+    EXPECT_EQ(sheetWindow, g_changed[0]);
+    // Nothing else of the block changed; opening is no change of the quick set.
+    PRIVATE_DEVMODE expected = before;
+    expected.copies = 3;
+    expected.inputSlot = 0;
+    EXPECT_EQ(0, memcmp(&expected, &block, sizeof block));
+    EXPECT_EQ(String(IDS_QUICKSET_UNSAVED), Text(Item(IDC_QUICKSET_COMBO)));
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_QUICKSET_SAVE)));
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_QUICKSET_DELETE)));
+    EXPECT_FALSE(IsWindowVisible(Item(IDC_INPUT_SLOT_WARN)));
+    EXPECT_FALSE(IsWindowVisible(Item(IDC_BASIC_LOGO)));
+    EXPECT_TRUE(g_boxes.empty());
+    saveScreenshot(sheetWindow, L"basic-page");
+}
+
+TEST_F(BasicPageDataFileGui, TheSameCopiesTellTheSheetNothing)
+{
+    StartSheet();
+    publicDm.dmCopies = 1;
+    publicDm.dmCollate = DMCOLLATE_FALSE;
+    block.copies = 1;
+    ShowSheet();
+    EXPECT_TRUE(g_changed.empty());
+    EXPECT_FALSE(ApplyEnabled());
+    EXPECT_EQ(0, page->m_collate.m_bOn);
+}
+
+TEST_F(BasicPageDataFileGui, CopiesTheBoxCannotHoldShowThePrivateCopies)
+{
+    StartSheet();
+    publicDm.dmCopies = 0;
+    block.copies = 4;
+    ShowSheet();
+    EXPECT_EQ(4u, page->m_pCopies->GetDlgItemInt(IDC_COPIES_EDIT, nullptr, TRUE));
+    EXPECT_EQ(4u, block.copies);
+    EXPECT_TRUE(g_changed.empty());
+}
+
+// --- changes -----------------------------------------------------------------------
+
+TEST_F(BasicPageDataFileGui, EachChangeIsWrittenAtOnceAndMarksTheSetUnsaved)
+{
+    ShowSheet();
+    Choose(IDC_QUICKSET_COMBO, 0);   // the default set
+    EXPECT_EQ(0, block.quickSetId);
+    ResetApply();
+
+    Choose(IDC_MEDIA_TYPE, 2);
+    EXPECT_EQ(2, block.mediaType);
+    EXPECT_TRUE(ApplyEnabled());
+    ExpectUnsaved();
+
+    Choose(IDC_QUICKSET_COMBO, 0);
+    ResetApply();
+    Click(Item(IDC_COLLATE));
+    EXPECT_EQ(!publicDm.dmCollate, block.collate == 1);
+    EXPECT_EQ(block.collate, page->m_collate.m_bOn);
+    EXPECT_EQ(String(block.collate ? IDS_SWITCH_ON_TIP : IDS_SWITCH_OFF_TIP),
+              std::wstring(page->m_tip.FindTool(Item(IDC_COLLATE))->strText.GetString()));
+    EXPECT_TRUE(ApplyEnabled());
+    ExpectUnsaved();
+
+    // Copies outside 1..999 are ignored but still mark the set unsaved.
+    Choose(IDC_QUICKSET_COMBO, 0);
+    const DWORD copies = block.copies;
+    TypeCopies(L"0");
+    EXPECT_EQ(copies, block.copies);
+    ExpectUnsaved();
+    Choose(IDC_QUICKSET_COMBO, 0);
+    TypeCopies(L"25");
+    EXPECT_EQ(25u, block.copies);
+    ExpectUnsaved();
+
+    ChoosePaper(kLegal);
+    EXPECT_EQ(kLegal, block.paperId);
+    Choose(IDC_INPUT_SLOT, 2);
+    EXPECT_EQ(2, block.inputSlot);
+    EXPECT_TRUE(g_boxes.empty());
+}
+
+TEST_F(BasicPageDataFileGui, OptionalTrayConflictsWarnAndFallBackToAutomatic)
+{
+    SetInstallableInfo(printer.handle(), true, 0, true, 0);
+    StartSheet();
+    block.paperId = kA5;
+    block.inputSlot = 0;
+    block.feedEdge = 0;
+    ShowSheet();
+    // Tray with A5 and feed edge 1.
+    ClickFeedEdge(1);
+    EXPECT_EQ(1, block.feedEdge);
+    Choose(IDC_INPUT_SLOT, 3);
+    ASSERT_EQ(1u, g_boxes.size());
+    WCHAR text[1024];
+    BuildConflictMessage(context->resources, IDC_INPUT_SLOT, 8, text);
+    EXPECT_EQ(text, g_boxes[0].text);
+    EXPECT_EQ(String(IDS_CONFLICT_CAPTION), g_boxes[0].caption);
+    EXPECT_EQ(UINT(MB_OK | MB_ICONWARNING), g_boxes[0].type);
+    EXPECT_EQ(0, block.inputSlot);
+    EXPECT_EQ(0, SendMessageW(Item(IDC_INPUT_SLOT), CB_GETCURSEL, 0, 0));
+    // Another paper in the tray is accepted.
+    ChoosePaper(kLetter);
+    Choose(IDC_INPUT_SLOT, 3);
+    EXPECT_EQ(3, block.inputSlot);
+    EXPECT_EQ(1u, g_boxes.size());
+    // Feed edge 1 with a tray: warned, automatic, the feed edge stays 1.
+    ClickFeedEdge(0);
+    g_boxes.clear();
+    ClickFeedEdge(1);
+    ASSERT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(text, g_boxes[0].text);
+    EXPECT_EQ(0, block.inputSlot);
+    EXPECT_EQ(1, block.feedEdge);
+
+    // A paper that may not lie in a tray, then a tray: warned with bit 4.
+    g_boxes.clear();
+    ChoosePaper(kStatement);
+    EXPECT_TRUE(g_boxes.empty());
+    Choose(IDC_INPUT_SLOT, 4);
+    ASSERT_EQ(1u, g_boxes.size());
+    BuildConflictMessage(context->resources, IDC_INPUT_SLOT, 4, text);
+    EXPECT_EQ(text, g_boxes[0].text);
+    EXPECT_EQ(0, block.inputSlot);
+    // A tray, then such a paper: the same warning, automatic.
+    ChoosePaper(kLetter);
+    ClickFeedEdge(0);
+    Choose(IDC_INPUT_SLOT, 4);
+    EXPECT_EQ(4, block.inputSlot);
+    g_boxes.clear();
+    ChoosePaper(kStatement);
+    ASSERT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(text, g_boxes[0].text);
+    EXPECT_EQ(0, block.inputSlot);
+    EXPECT_EQ(0, SendMessageW(Item(IDC_INPUT_SLOT), CB_GETCURSEL, 0, 0));
+}
+
+TEST_F(BasicPageDataFileGui, APaperWithoutAFreeInputSlotLocksItWithAnIndicator)
+{
+    ShowSheet();
+    ChoosePaper(kB5);
+    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_EQ(1, block.inputSlot);
+    EXPECT_EQ(1, SendMessageW(Item(IDC_INPUT_SLOT), CB_GETCURSEL, 0, 0));
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_INPUT_SLOT)));
+    EXPECT_TRUE(IsWindowVisible(Item(IDC_INPUT_SLOT_WARN)));
+    WCHAR text[1024];
+    BuildConflictMessage(context->resources, IDC_INPUT_SLOT, context->pageLink->constraints->word[CONSTRAINT_INPUT_SLOT],
+                         text);
+    ASSERT_NE(nullptr, page->m_tip.FindTool(Item(IDC_INPUT_SLOT_WARN)));
+    EXPECT_EQ(std::wstring(text), page->m_tip.FindTool(Item(IDC_INPUT_SLOT_WARN))->strText.GetString());
+    // B5 has no free feed edge: picture 0, locked.
+    EXPECT_EQ(0, page->m_pFeedEdge->GetCheck());
+    EXPECT_FALSE(IsWindowEnabled(page->m_pFeedEdge->m_hWnd));
+    EXPECT_TRUE(IsWindowVisible(Item(IDC_FEEDEDGE_WARN)));
+
+    ChoosePaper(kLetter);
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_INPUT_SLOT)));
+    EXPECT_FALSE(IsWindowVisible(Item(IDC_INPUT_SLOT_WARN)));
+    EXPECT_FALSE(IsWindowVisible(Item(IDC_FEEDEDGE_WARN)));
+    EXPECT_TRUE(IsWindowEnabled(page->m_pFeedEdge->m_hWnd));
+}
+
+TEST_F(BasicPageDataFileGui, TheFeedEdgeChoiceSurvivesAnIndicatorRefreshAndReachesTheDriver)
+{
+    StartSheet();
+    block.paperId = kLetter;
+    block.feedEdge = 1;
+    ShowSheet();
+    EXPECT_EQ(1, page->m_pFeedEdge->GetCheck());
+    ClickFeedEdge(0);
+    EXPECT_EQ(0, block.feedEdge);
+    ChoosePaper(kLegal);
+    Choose(IDC_MEDIA_TYPE, 1);
+    EXPECT_EQ(0, page->m_pFeedEdge->GetCheck());
+    Apply();
+    // Thick paper takes the input slot to the tray (option 1).
+    const std::vector<std::string> expected = { "PageSize=Legal", "JCLMediaType=Thick", "JCLInputSlot=Tray",
+                                                "JCLFeedEdge=ShortEdge" };
+    EXPECT_EQ(expected, Written());
+    EXPECT_EQ(0, block.feedEdge);
+    EXPECT_EQ(1, publicDm.dmCopies);
+}
+
+TEST_F(BasicPageDataFileGui, TheDefaultButtonResetsThePageButNotTheOtherFields)
+{
+    ShowSheet();
+    Choose(IDC_QUICKSET_COMBO, 0);   // a saved set, then settings of another kind
+    block.paperId = kLegal;
+    block.mediaType = 3;
+    block.inputSlot = 2;
+    block.feedEdge = 1;
+    block.copies = 7;
+    block.collate = 1;
+    block.duplex = 2;
+    ApplySettingsToPages(context->pageLink);
+    ASSERT_EQ(3, SendMessageW(Item(IDC_MEDIA_TYPE), CB_GETCURSEL, 0, 0));
+    ASSERT_EQ(0, block.quickSetId);
+    ResetApply();
+
+    SendMessageW(page->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_BASIC_DEFAULT, BN_CLICKED), (LPARAM)Item(IDC_BASIC_DEFAULT));
+    pumpMessages();
+    EXPECT_TRUE(block.paperId == kLetter || block.paperId == kA4);
+    EXPECT_EQ(0, block.mediaType);
+    EXPECT_EQ(0, block.inputSlot);
+    EXPECT_EQ(0, block.feedEdge);
+    EXPECT_EQ(1u, block.copies);
+    EXPECT_EQ(0, block.collate);
+    EXPECT_EQ(2, block.duplex);   // an Advanced setting
+    EXPECT_EQ(0, SendMessageW(Item(IDC_MEDIA_TYPE), CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(1u, page->m_pCopies->GetDlgItemInt(IDC_COPIES_EDIT, nullptr, TRUE));
+    EXPECT_EQ(0, page->m_collate.m_bOn);
+    EXPECT_EQ(0, page->m_pFeedEdge->GetCheck());
+    EXPECT_EQ(block.paperId, SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCURSEL, 0, 0));
+    EXPECT_TRUE(ApplyEnabled());
+    ExpectUnsaved();
+}
+
+// --- quick sets --------------------------------------------------------------------
+
+TEST_F(BasicPageDataFileGui, ASavedSetIsStoredSelectedAndRecalledOnBothPages)
+{
+    ShowSheet();
+    ShowAdvancedPage();
+    ChoosePaper(kLegal);
+    Choose(IDC_MEDIA_TYPE, 2);
+    TypeCopies(L"4");
+    SaveQuickSet(L"  Draft  ");
+    EXPECT_EQ(L"Draft", Text(Item(IDC_QUICKSET_COMBO)));
+    ASSERT_EQ(2, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(1, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCURSEL, 0, 0));
+    const int id = (int)SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETITEMDATA, 1, 0);
+    EXPECT_EQ(id, block.quickSetId);
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_QUICKSET_SAVE)));
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_QUICKSET_DELETE)));
+    const std::string file = QuickSetFile();
+    EXPECT_EQ(1u, Count(file, "<Item name=\"Draft\" id=\"" + std::to_string(id) + "\""));
+
+    // Changed on both pages, then recalled.
+    ChoosePaper(kLetter);
+    Choose(IDC_MEDIA_TYPE, 0);
+    TypeCopies(L"9");
+    CAdvanceDlg* advanced = context->pageLink->advancedPage;
+    ASSERT_NE(nullptr, advanced);
+    block.duplex = 1;
+    ExpectUnsaved();
+    Choose(IDC_QUICKSET_COMBO, 1);
+    EXPECT_EQ(kLegal, block.paperId);
+    EXPECT_EQ(2, block.mediaType);
+    EXPECT_EQ(4u, block.copies);
+    EXPECT_EQ(0, block.duplex);
+    EXPECT_EQ(id, block.quickSetId);   // the recall does not mark the set unsaved
+    EXPECT_EQ(kLegal, SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(2, SendMessageW(Item(IDC_MEDIA_TYPE), CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(4u, page->m_pCopies->GetDlgItemInt(IDC_COPIES_EDIT, nullptr, TRUE));
+    EXPECT_EQ(L"Draft", Text(Item(IDC_QUICKSET_COMBO)));
+    pumpMessages();
+    EXPECT_EQ(id, block.quickSetId);
+}
+
+TEST_F(BasicPageDataFileGui, SavingUnderATakenNameAsksAndReplacesOnlyOnYes)
+{
+    ShowSheet();
+    SaveQuickSet(L"Draft");
+    const int first = block.quickSetId;
+    SaveQuickSet(L"Other");
+    ASSERT_EQ(3, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
+    const std::string before = QuickSetFile();
+
+    g_boxes.clear();
+    g_answer = IDNO;
+    ChoosePaper(kLegal);
+    SaveQuickSet(L"Draft");
+    ASSERT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(String(IDS_QUICKSET_REPLACE), g_boxes[0].text);
+    EXPECT_EQ(String(IDS_QUICKSET_CAPTION), g_boxes[0].caption);
+    EXPECT_EQ(UINT(MB_YESNO | MB_ICONQUESTION), g_boxes[0].type);
+    EXPECT_EQ(before, QuickSetFile());
+    EXPECT_EQ(3, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
+
+    g_answer = IDYES;
+    SaveQuickSet(L"Draft");
+    ASSERT_EQ(3, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
+    WCHAR name[64];
+    SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETLBTEXT, 1, (LPARAM)name);
+    EXPECT_STREQ(L"Other", name);
+    SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETLBTEXT, 2, (LPARAM)name);
+    EXPECT_STREQ(L"Draft", name);
+    EXPECT_EQ(2, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCURSEL, 0, 0));
+    EXPECT_NE(first, block.quickSetId);
+    const std::string file = QuickSetFile();
+    EXPECT_EQ(1u, Count(file, "name=\"Draft\""));
+    EXPECT_EQ(0u, Count(file, "id=\"" + std::to_string(first) + "\""));
+    // Names differ by letter case.
+    g_boxes.clear();
+    SaveQuickSet(L"draft");
+    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_EQ(4, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
+}
+
+TEST_F(BasicPageDataFileGui, TheSeventeenthSetIsRefusedButASixteenthCanBeReplaced)
+{
+    ShowSheet();
+    for (int i = 1; i < 16; ++i)
+        SaveQuickSet((L"Set" + std::to_wstring(i)).c_str());
+    ASSERT_EQ(16, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
+    EXPECT_TRUE(g_boxes.empty());
+    const std::string full = QuickSetFile();
+
+    SaveQuickSet(L"Set16");
+    ASSERT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(String(IDS_QUICKSET_FULL), g_boxes[0].text);
+    EXPECT_EQ(String(IDS_QUICKSET_CAPTION), g_boxes[0].caption);
+    EXPECT_EQ(UINT(MB_ICONEXCLAMATION), g_boxes[0].type);
+    EXPECT_EQ(full, QuickSetFile());
+
+    g_boxes.clear();
+    g_answer = IDYES;
+    ChoosePaper(kLegal);
+    SaveQuickSet(L"Set5");
+    ASSERT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(String(IDS_QUICKSET_REPLACE), g_boxes[0].text);
+    EXPECT_EQ(16, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
+    const std::string file = QuickSetFile();
+    EXPECT_EQ(1u, Count(file, "name=\"Set5\""));
+    EXPECT_NE(full, file);
+}
+
+TEST_F(BasicPageDataFileGui, AFailedSaveIsToldAndKeepsTheOldSet)
+{
+    ShowSheet();
+    SaveQuickSet(L"Draft");
+    const int id = block.quickSetId;
+    // The replacing file cannot be put in the old one's place.
+    const std::string before = QuickSetFile();
+    g_DataFileCalls.MoveFileExA = [](LPCSTR, LPCSTR, DWORD) -> BOOL {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    };
+    g_boxes.clear();
+    g_answer = IDYES;
+    SaveQuickSet(L"Draft");
+    ResetDataFileCalls();
+    EXPECT_EQ(before, QuickSetFile());
+    ASSERT_EQ(2u, g_boxes.size());
+    EXPECT_EQ(String(IDS_QUICKSET_CAPTION), g_boxes[1].caption);
+    EXPECT_EQ(2, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(id, (int)SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETITEMDATA, 1, 0));
+    EXPECT_EQ(1u, Count(QuickSetFile(), "<Item name=\"Draft\" id=\"" + std::to_string(id) + "\""));
+}
+
+TEST_F(BasicPageDataFileGui, DeletingASetRemovesItFromTheFileAndTheList)
+{
+    ShowSheet();
+    SaveQuickSet(L"Draft");
+    ASSERT_EQ(1u, Count(QuickSetFile(), "name=\"Draft\""));
+    Click(Item(IDC_QUICKSET_DELETE));
+    EXPECT_EQ(0u, Count(QuickSetFile(), "name=\"Draft\""));
+    EXPECT_EQ(1, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0));
+    ExpectUnsaved();
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_QUICKSET_DELETE)));
+    // The default set can be chosen but neither deleted nor saved over.
+    Choose(IDC_QUICKSET_COMBO, 0);
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_QUICKSET_DELETE)));
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_QUICKSET_SAVE)));
+}
+
+TEST_F(BasicPageDataFileGui, TypedNamesLoseTheRefusedCharacters)
+{
+    ShowSheet();
+    Type(QuickSetEdit(), L"a.b:c");
+    EXPECT_EQ(L"abc", Text(Item(IDC_QUICKSET_COMBO)));
+    DWORD start = 0, end = 0;
+    SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETEDITSEL, (WPARAM)&start, (LPARAM)&end);
+    EXPECT_EQ(3u, start);
+    EXPECT_EQ(3u, end);
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_QUICKSET_SAVE)));
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_QUICKSET_DELETE)));
+    Type(QuickSetEdit(), L"   ");
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_QUICKSET_SAVE)));
+}
+
+TEST_F(BasicPageDataFileGui, ASetWithACustomPaperIsRecalledWithThatPaper)
+{
+    StartSheet();
+    PAPER_INFO custom = {};
+    custom.unit = PAPER_UNIT_INCH;
+    SetPaperName(&custom, L"Wide");
+    SetPaperSize(&custom, 8.5f, 11.0f, TRUE, 72);
+    ASSERT_EQ(0, context->settings->PaperList().AddCustomPaper(&custom));
+    ShowSheet();
+    const int rows = (int)SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCOUNT, 0, 0);
+    ChoosePaper(rows - 1);
+    EXPECT_EQ(257, block.paperId);
+    SaveQuickSet(L"Wide set");
+    const int id = block.quickSetId;
+    EXPECT_EQ(1u, Count(QuickSetFile(), "index=\"257\""));
+    ChoosePaper(kLetter);
+    Choose(IDC_QUICKSET_COMBO, 1);
+    EXPECT_EQ(257, block.paperId);
+    EXPECT_EQ(rows - 1, SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCURSEL, 0, 0));
+    pumpMessages();
+    EXPECT_EQ(id, block.quickSetId);
+}
+
+// --- apply -------------------------------------------------------------------------
+
+TEST_F(BasicPageDataFileGui, BeforeApplyAnAutomaticSlotTakesTheTrayHoldingThePaper)
+{
+    CArray<PAPER_INFO> trayPapers;
+    StartSheet();
+    context->settings->PaperList().GetTrayPaperList(&trayPapers);
+    ASSERT_GE(trayPapers.GetSize(), 3);
+    block.paperId = (INT16)trayPapers[2].id;
+    block.inputSlot = 0;
+    // Both trays hold the paper: tray 1 is taken.
+    SetInstallableInfo(printer.handle(), true, 2, true, 2);
+    ShowSheet();
+    Apply();
+    EXPECT_EQ(3, block.inputSlot);
+    std::vector<std::string> written = Written();
+    ASSERT_EQ(4u, written.size());
+    EXPECT_EQ("JCLInputSlot=OptionalTray1", written[2]);
+
+    // Tray 2 alone holds it.
+    block.inputSlot = 0;
+    SetInstallableInfo(printer.handle(), true, 1, true, 2);
+    Apply();
+    EXPECT_EQ(4, block.inputSlot);
+    // Entry 0 of the tray list is "*", which holds no paper.
+    block.inputSlot = 0;
+    SetInstallableInfo(printer.handle(), true, 0, true, 0);
+    Apply();
+    EXPECT_EQ(0, block.inputSlot);
+    EXPECT_EQ("JCLInputSlot=Auto", Written()[2]);
+}
+
+// --- the custom-paper dialog --------------------------------------------------------
+
+namespace {
+
+CPaperList* g_papers = nullptr;
+HWND g_sheet = nullptr;
+int g_modalRuns = 0;
+
+BOOL CALLBACK CancelModal(HWND window, LPARAM)
+{
+    if (window != g_sheet && IsWindowVisible(window) && !IsWindowEnabled(g_sheet)) {
+        WCHAR name[32] = {};
+        GetClassNameW(window, name, 32);
+        if (lstrcmpW(name, L"#32770") == 0 && GetWindow(window, GW_OWNER) == g_sheet) {
+            ++g_modalRuns;
+            PAPER_INFO paper = {};
+            paper.unit = PAPER_UNIT_MM;
+            SetPaperName(&paper, L"Card");
+            SetPaperSize(&paper, 100.0f, 150.0f, FALSE, 72);
+            g_papers->AddCustomPaper(&paper);
+            PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+void CALLBACK WatchModal(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (!g_modalRuns)
+        EnumThreadWindows(GetCurrentThreadId(), &CancelModal, 0);
+}
+
+} // namespace
+
+TEST_F(BasicPageDataFileGui, TheCustomPaperButtonRunsItsDialogThenRefillsThePapers)
+{
+    ShowSheet();
+    const int rows = (int)SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCOUNT, 0, 0);
+    EXPECT_EQ(String(IDS_CUSTOM_PAPER),
+              std::wstring(page->m_tip.FindTool(Item(IDC_CUSTOM_PAPER))->strText.GetString()));
+    g_papers = &context->settings->PaperList();
+    g_sheet = sheetWindow;
+    g_modalRuns = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, &WatchModal);
+    Click(Item(IDC_CUSTOM_PAPER));
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(1, g_modalRuns);
+    EXPECT_TRUE(IsWindowEnabled(sheetWindow));
+    ASSERT_EQ(rows + 1, SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(std::wstring(L"Card"), page->m_pPaperPopup->m_list.GetItemText(rows, 0).GetString());
+    EXPECT_EQ(std::wstring(L"100.0"), page->m_pPaperPopup->m_list.GetItemText(rows, 1).GetString());
+}
+
+// --- longer option lists -------------------------------------------------------------
+
+namespace {
+
+// The printer's PPD with an eighth media type and a sixth input slot.
+std::unique_ptr<CoreDriver> LongerListsDriver()
+{
+    std::optional<std::string> text = readFile(programFile(L"bq2100PS.ppd"));
+    if (!text)
+        return nullptr;
+    auto insert = [&](const std::string& before, const std::string& line) {
+        size_t at = text->find(before);
+        if (at != std::string::npos)
+            text->insert(at, line);
+    };
+    insert("*JCLCloseUI: *JCLMediaType", "*JCLMediaType Card/Card Stock: \"@PJL SET MEDIATYPE = CARD<0A>\"\n");
+    insert("*JCLCloseUI: *JCLInputSlot", "*JCLInputSlot Envelope/Envelope Feeder: \"@PJL SET MEDIASOURCE = ENV<0A>\"\n");
+    return std::make_unique<CoreDriver>(PpdModel::parse(*text));
+}
+
+class BasicPageLongerLists : public BasicPage {
+protected:
+    void SetUp() override
+    {
+        core = LongerListsDriver();
+        BasicPage::SetUp();
+    }
+};
+typedef BasicPageLongerLists BasicPageLongerListsDataFileGui;
+
+} // namespace
+
+TEST_F(BasicPageLongerListsDataFileGui, OptionsPastTheNameTablesShowTheirOwnNames)
+{
+    ShowSheet();
+    ASSERT_EQ(8, SendMessageW(Item(IDC_MEDIA_TYPE), CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(String(5065), ComboRow(Item(IDC_MEDIA_TYPE), 6));
+    EXPECT_EQ(L"Card Stock", ComboRow(Item(IDC_MEDIA_TYPE), 7));
+    // No tray fitted: options 0, 1, 2 and 5.
+    ASSERT_EQ(4, SendMessageW(Item(IDC_INPUT_SLOT), CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(L"Envelope Feeder", ComboRow(Item(IDC_INPUT_SLOT), 3));
+    EXPECT_EQ(5, (int)SendMessageW(Item(IDC_INPUT_SLOT), CB_GETITEMDATA, 3, 0));
+    Choose(IDC_INPUT_SLOT, 3);
+    EXPECT_EQ(5, block.inputSlot);
+}
+
+TEST_F(BasicPageDataFileGui, OpeningOnASavedSetKeepsItChosen)
+{
+    StartSheet();
+    block.quickSetId = 0;   // the default set
+    publicDm.dmCopies = 5;
+    block.copies = 1;
+    ShowSheet();
+    EXPECT_EQ(5u, block.copies);
+    EXPECT_EQ(0, block.quickSetId);
+    EXPECT_EQ(0, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(String(IDS_QUICKSET_DEFAULT), Text(Item(IDC_QUICKSET_COMBO)));
+    EXPECT_EQ(16, SendMessageW(QuickSetEdit(), EM_GETLIMITTEXT, 0, 0));
+}
+
+TEST_F(BasicPageDataFileGui, ThePointerOverAPictureTracksItsTipUntilItLeaves)
+{
+    ShowSheet();
+    HWND save = Item(IDC_QUICKSET_SAVE);
+    SendMessageW(page->m_hWnd, WM_SETCURSOR, (WPARAM)save, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(save, page->m_tip.GetTrackedControl());
+    EXPECT_EQ(String(IDS_QUICKSET_SAVE_TIP), std::wstring(page->m_tip.FindTool(save)->strText.GetString()));
+    SendMessageW(page->m_hWnd, WM_PICTURE_LEFT, 0, 0);
+    EXPECT_EQ(nullptr, page->m_tip.GetTrackedControl());
+    pumpMessages();
+}
