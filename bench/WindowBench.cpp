@@ -169,10 +169,7 @@ struct Bench {
             watch.start([&](HWND dialog) {
                 fired = true;
                 customPaper.add(watch, dialog != nullptr);
-                if (HWND cancel = findVisibleControl(dialog, IDC_CUSTOM_CANCEL))
-                    clickControl(cancel);
-                else if (dialog)
-                    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                cancelDialog(dialog, IDC_CUSTOM_CANCEL, sheet);
             }, sheet, 5000);
             clickControl(button);
             watch.cancel();

@@ -101,18 +101,15 @@ void ShowCustomPaper(PaintWatch& watch, HWND sheet)
         return;
     }
     bool opened = false;
-    watch.start([&opened](HWND dialog) {
+    watch.start([&opened, sheet](HWND dialog) {
         opened = true;
         if (!dialog) {
             Log(L"the custom-paper dialog did not paint");
             ++g_failures;
-            return;
+        } else {
+            Picture(dialog, L"demo-custom-paper.png");
         }
-        Picture(dialog, L"demo-custom-paper.png");
-        if (HWND cancel = findVisibleControl(dialog, IDC_CUSTOM_CANCEL))
-            clickControl(cancel);
-        else
-            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        cancelDialog(dialog, IDC_CUSTOM_CANCEL, sheet);
     }, sheet);
     clickControl(button);
     watch.cancel();

@@ -99,6 +99,13 @@ BOOL CALLBACK FindControl(HWND hwnd, LPARAM lParam)
     return FALSE;
 }
 
+BOOL CALLBACK CancelOwned(HWND hwnd, LPARAM owner)
+{
+    if (IsWindowVisible(hwnd) && GetWindow(hwnd, GW_OWNER) == reinterpret_cast<HWND>(owner))
+        PostMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+}
+
 } // namespace
 
 HWND findSheet()
@@ -121,6 +128,19 @@ void clickControl(HWND control)
     // BN_CLICKED and STN_CLICKED are both 0.
     SendMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED),
                  reinterpret_cast<LPARAM>(control));
+}
+
+void cancelDialog(HWND dialog, int cancelId, HWND owner)
+{
+    if (!dialog) {
+        if (owner)
+            EnumThreadWindows(GetCurrentThreadId(), &CancelOwned, reinterpret_cast<LPARAM>(owner));
+        return;
+    }
+    if (HWND cancel = findVisibleControl(dialog, cancelId))
+        clickControl(cancel);
+    // Posted: an ended dialog is destroyed before it would arrive.
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
 } // namespace harness

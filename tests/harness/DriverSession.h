@@ -56,5 +56,9 @@ HWND findSheet();
 HWND findVisibleControl(HWND root, int id);
 // What a click on a push button or a notify static tells its parent.
 void clickControl(HWND control);
+// Ends a modal dialog of this thread: a click on its cancel control when it
+// has one, then IDCANCEL (which a dialog that took the click never sees);
+// without a dialog, every visible window the owner owns gets the IDCANCEL.
+void cancelDialog(HWND dialog, int cancelId, HWND owner = nullptr);
 
 } // namespace harness
