@@ -3,7 +3,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all setup configure build test demo docs-pictures bench clean
+.PHONY: all setup configure build test demo docs-pictures bench fuzz clean
 
 all: build
 
@@ -37,6 +37,11 @@ docs-pictures: configure
 bench: configure
 	@cmake --build $(BUILD) -j$(JOBS) --target bq_bench bq_install -- --no-print-directory
 	@scripts/bench.sh $(BUILD)
+
+# make fuzz [CASES=n | SECONDS=s] [SEED=x] [KIND=devmode,quicksettings,...]
+fuzz: build
+	@scripts/fuzz.sh $(BUILD) $(if $(SECONDS),--seconds $(SECONDS),--cases $(or $(CASES),2000)) \
+		$(if $(SEED),--seed $(SEED)) $(if $(KIND),--kind $(KIND))
 
 clean:
 	rm -rf $(BUILD)

@@ -27,6 +27,9 @@ constexpr DWORD kDeviceInfoReplySize = 256;
 // Far more USB printing interfaces than a machine has; ends the walk over a
 // list whose enumeration keeps failing.
 constexpr DWORD kMaxInterfaces = 256;
+// Far more than the detail of any path the caller's buffer holds; a larger
+// answer is passed over, and no size computed from it can wrap around.
+constexpr DWORD kMaxDetailBytes = 0x10000;
 constexpr DWORD kPortKeyChars = 1024;
 
 class DeviceInfoList {
@@ -212,6 +215,8 @@ BOOL FindUsbDevicePath(const WCHAR* portName, WCHAR* devicePath)
         g_seams.SetupDiGetDeviceInterfaceDetailW(list.get(), &data, nullptr, 0, &needed, nullptr);
         if (needed <= kPathOffset)
             return FALSE;
+        if (needed > kMaxDetailBytes)
+            continue;
         // One character more than asked for: the path always ends in a NUL.
         DWORD size = needed + sizeof(WCHAR);
         ProcessHeapPtr<SP_DEVICE_INTERFACE_DETAIL_DATA_W> detail(

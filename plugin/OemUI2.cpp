@@ -118,10 +118,10 @@ STDMETHODIMP IOemUI2::DevicePropertySheets(PPROPSHEETUI_INFO info, LPARAM lParam
 
 STDMETHODIMP IOemUI2::DevQueryPrintEx(POEMUIOBJ, PDEVQUERYPRINT_INFO, PDEVMODEW, PVOID) { return E_NOTIMPL; }
 
-STDMETHODIMP IOemUI2::DeviceCapabilities(POEMUIOBJ poemuiobj, HANDLE hPrinter, PWSTR, WORD capability,
+STDMETHODIMP IOemUI2::DeviceCapabilities(POEMUIOBJ poemuiobj, HANDLE hPrinter, PWSTR deviceName, WORD capability,
                                          PVOID output, PDEVMODEW, PVOID, DWORD, DWORD* result)
 {
-    return OnDeviceCapabilities(poemuiobj, hPrinter, capability, output, result, &m_helper);
+    return OnDeviceCapabilities(poemuiobj, hPrinter, capability, output, result, &m_helper, deviceName);
 }
 
 STDMETHODIMP IOemUI2::UpgradePrinter(DWORD, PBYTE) { return E_NOTIMPL; }

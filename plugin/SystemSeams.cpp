@@ -1,18 +1,7 @@
 #include "plugin/SystemSeams.h"
+#include "sheets/Help.h"
 
 namespace {
-
-typedef HWND(WINAPI* HtmlHelpFn)(HWND, LPCWSTR, UINT, DWORD_PTR);
-
-// The help viewer's entry, from its control module, loaded on first use.
-HWND WINAPI RealHtmlHelpW(HWND caller, LPCWSTR file, UINT command, DWORD_PTR data)
-{
-    static HtmlHelpFn fn = [] {
-        HMODULE hh = LoadLibraryW(L"hhctrl.ocx");
-        return hh ? reinterpret_cast<HtmlHelpFn>(GetProcAddress(hh, "HtmlHelpW")) : nullptr;
-    }();
-    return fn ? fn(caller, file, command, data) : nullptr;
-}
 
 // --- device I/O: overlapped requests with a time limit --------------------
 
@@ -99,7 +88,7 @@ const SYSTEM_SEAMS kRealCalls = {
     &::GetTokenInformation,
     &::EnumPortsW,
     &::MessageBoxW,
-    &RealHtmlHelpW,
+    &SystemHtmlHelpW,
     &::GetCursorPos,
     &::SetupDiGetClassDevsW,
     &::SetupDiEnumDeviceInterfaces,

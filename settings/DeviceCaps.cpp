@@ -13,6 +13,7 @@
 #include <memory>
 #include <new>
 #include <stdio.h>
+#include <string>
 #include <wchar.h>
 
 namespace {
@@ -22,8 +23,62 @@ constexpr WCHAR kSystemPrefix[] = L"Sys:";
 
 // Zero at load; recorded once, never cleared. Guarded by CResourceModuleLock.
 CORE_PAPER_NAME g_corePapers[CORE_PAPER_ROWS];
-// Set while this thread fetches the core driver's names through the spooler.
+// Set while this thread fetches the core driver's names through the spooler,
+// with the entries of the fetch's own output.
 bool g_fetching = false;
+int g_fetchRows = 0;
+
+// The last answer without output, per printer and capability: the most
+// entries the caller sized its output for. Guarded by CResourceModuleLock.
+struct SIZED_ANSWER {
+    std::wstring device;
+    WORD capability;
+    DWORD answer;
+    ULONGLONG used;
+};
+constexpr size_t kSizedAnswers = 32;
+SIZED_ANSWER g_sized[kSizedAnswers];
+ULONGLONG g_sizedClock = 0;
+
+SIZED_ANSWER* FindSized(PCWSTR device, WORD capability)
+{
+    for (SIZED_ANSWER& row : g_sized)
+        if (row.used && row.capability == capability && _wcsicmp(row.device.c_str(), device) == 0)
+            return &row;
+    return nullptr;
+}
+
+void RememberSized(PCWSTR device, WORD capability, DWORD answer)
+{
+    if (!device || !device[0])
+        return;
+    SIZED_ANSWER* row = FindSized(device, capability);
+    if (!row) {
+        row = &g_sized[0];
+        for (SIZED_ANSWER& r : g_sized)
+            if (r.used < row->used)
+                row = &r;
+        try {
+            row->device = device;
+        } catch (...) {
+            row->used = 0;
+            return;
+        }
+        row->capability = capability;
+    }
+    row->answer = answer;
+    row->used = ++g_sizedClock;
+}
+
+// How many entries an output may take: what the same query answered without
+// output, else the core driver's count.
+int RoomFor(PCWSTR device, WORD capability, int count)
+{
+    if (device && device[0])
+        if (const SIZED_ANSWER* row = FindSized(device, capability))
+            return row->answer > (DWORD)INT_MAX ? INT_MAX : (int)row->answer;
+    return count;
+}
 
 bool HasCoreNames() { return g_corePapers[0].name[0] != 0; }
 bool HasCoreIds() { return g_corePapers[0].id != 0; }
@@ -36,12 +91,14 @@ struct PaperLayout {
     int entries;  // the answer: max(count, every standard paper + custom)
 };
 
-PaperLayout LayoutFor(const CPaperList* list, int count)
+PaperLayout LayoutFor(const CPaperList* list, int count, int room)
 {
     count = std::max(count, 0);
+    room = std::max(room, 0);
     int standard = (int)list->GetStandardCount();
     int custom = (int)std::min<INT_PTR>(list->GetCustomCount(), MAX_CUSTOM_PAPERS);
-    return { std::min(standard, count), custom, std::max(count, standard + custom) };
+    int written = std::min({ standard, count, room });
+    return { written, std::min(custom, room - written), std::min(std::max(count, standard + custom), room) };
 }
 
 const PAPER_INFO& StandardPaper(const CPaperList* list, int i) { return list->StandardPapers()[i]; }
@@ -80,7 +137,7 @@ POINT SizeOf(const PAPER_INFO& paper) { return { ToTenths(paper.widthMm), ToTent
 // Asks the core driver for its paper names through the spooler, which passes
 // the query through the driver back into OnDeviceCapabilities on this thread;
 // that records the names before it replaces them. Lock held.
-void FetchCoreNames(HANDLE hPrinter, int count, int total)
+void FetchCoreNames(HANDLE hPrinter, int count, int standard)
 {
     ProcessHeapPtr<PRINTER_INFO_2W> info(GetPrinterInfo2(hPrinter));
     if (!info || !info->pPrinterName)
@@ -93,11 +150,14 @@ void FetchCoreNames(HANDLE hPrinter, int count, int total)
     if (!devmode || DocumentPropertiesW(nullptr, hPrinter, name, devmode.p, nullptr, DM_OUT_BUFFER) != IDOK)
         return;
 
-    // Sized as every caller must size it: from the answer without output,
-    // and never below what this query already knows.
+    // Sized from the answer without output, and for the most the nested
+    // query can write whatever changes meanwhile: the core driver's count,
+    // or every standard paper and the most custom papers there can be.
     g_fetching = true;
+    g_fetchRows = 0;
     int rows = g_seams.DeviceCapabilitiesW(name, info->pPortName, DC_PAPERNAMES, nullptr, devmode.p);
-    rows = std::max({ rows, count, total });
+    rows = std::max({ rows, count, standard + MAX_CUSTOM_PAPERS });
+    g_fetchRows = rows;
     ProcessHeapPtr<WCHAR> scratch(
         rows > 0 ? static_cast<WCHAR*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY,
                                                  (SIZE_T)rows * CORE_PAPER_NAME_CHARS * sizeof(WCHAR)))
@@ -105,10 +165,11 @@ void FetchCoreNames(HANDLE hPrinter, int count, int total)
     if (scratch)
         g_seams.DeviceCapabilitiesW(name, info->pPortName, DC_PAPERNAMES, scratch.p, devmode.p);
     g_fetching = false;
+    g_fetchRows = 0;
 }
 
 void AnswerPapers(POEMUIOBJ poemuiobj, HANDLE hPrinter, WORD capability, PVOID output, DWORD* result,
-                  CUIHelper* core)
+                  CUIHelper* core, PCWSTR device)
 {
     // A failed core answer (GDI_ERROR) stands, and so does a count no buffer holds.
     if (*result > (DWORD)INT_MAX)
@@ -119,38 +180,47 @@ void AnswerPapers(POEMUIOBJ poemuiobj, HANDLE hPrinter, WORD capability, PVOID o
     std::unique_ptr<CPaperList> list(BuildPaperListForPrinter(hPrinter, poemuiobj, core));
     // Without the driver's papers (no list, or a model the driver did not
     // give) the core driver's answer is kept whole.
-    if (!list || list->GetStandardCount() == 0)
+    int total = list && list->GetStandardCount() > 0 ? CountAnsweredPapers(list.get()) : 0;
+    int answer = std::max(count, total);
+    // The fetch's own queries neither change what a caller was answered nor
+    // are held to it: their output is the fetch's.
+    if (!output) {
+        if (!g_fetching)
+            RememberSized(device, capability, (DWORD)answer);
+        if (total)
+            *result = (DWORD)answer;
         return;
-    int total = CountAnsweredPapers(list.get());
-
-    if (output) {
-        switch (capability) {
-        case DC_PAPERNAMES:
-            RecordCorePapers(output, count, DC_PAPERNAMES);
-            FillPaperNames(static_cast<PAPER_NAME_ENTRY*>(output), list.get(), count);
-            break;
-        case DC_PAPERSIZE:
-            FillPaperSizes(static_cast<POINT*>(output), list.get(), count);
-            break;
-        case DC_PAPERS:
-            if (!HasCoreNames()) {
-                if (count > CORE_PAPER_ROWS)
-                    return;
-                if (!g_fetching)
-                    FetchCoreNames(hPrinter, count, total);
-            }
-            RecordCorePapers(output, count, DC_PAPERS);
-            FillPaperIds(static_cast<WORD*>(output), list.get(), count);
-            break;
-        }
     }
-    *result = (DWORD)std::max(count, total);
+    if (!total)
+        return;
+
+    int room = g_fetching ? g_fetchRows : RoomFor(device, capability, count);
+    switch (capability) {
+    case DC_PAPERNAMES:
+        RecordCorePapers(output, std::min(count, room), DC_PAPERNAMES);
+        FillPaperNames(static_cast<PAPER_NAME_ENTRY*>(output), list.get(), count, room);
+        break;
+    case DC_PAPERSIZE:
+        FillPaperSizes(static_cast<POINT*>(output), list.get(), count, room);
+        break;
+    case DC_PAPERS:
+        if (!HasCoreNames()) {
+            if (count > CORE_PAPER_ROWS)
+                return;
+            if (!g_fetching)
+                FetchCoreNames(hPrinter, count, (int)list->GetStandardCount());
+        }
+        RecordCorePapers(output, std::min(count, room), DC_PAPERS);
+        FillPaperIds(static_cast<WORD*>(output), list.get(), count, room);
+        break;
+    }
+    *result = (DWORD)std::min(answer, room);
 }
 
 } // namespace
 
 HRESULT OnDeviceCapabilities(POEMUIOBJ poemuiobj, HANDLE hPrinter, WORD capability, PVOID output, DWORD* result,
-                             CUIHelper* core)
+                             CUIHelper* core, PCWSTR deviceName)
 {
     if (!result)
         return S_OK;
@@ -158,16 +228,23 @@ HRESULT OnDeviceCapabilities(POEMUIOBJ poemuiobj, HANDLE hPrinter, WORD capabili
     case DC_PAPERS:
     case DC_PAPERSIZE:
     case DC_PAPERNAMES:
-        AnswerPapers(poemuiobj, hPrinter, capability, output, result, core);
+        AnswerPapers(poemuiobj, hPrinter, capability, output, result, core, deviceName);
         break;
-    case DC_ENUMRESOLUTIONS:
-        // Only over an entry the core driver gave: the output holds no more.
-        if (output && (int)*result >= 1) {
+    case DC_ENUMRESOLUTIONS: {
+        // Only over a pair the output holds: the core driver gave one, and the
+        // caller's answer without output counted one.
+        if (*result > (DWORD)INT_MAX)
+            break;
+        CResourceModuleLock hold;
+        if (!output) {
+            RememberSized(deviceName, capability, *result);
+        } else if (std::min((int)*result, RoomFor(deviceName, capability, (int)*result)) >= 1) {
             LONG* first = static_cast<LONG*>(output);
             first[0] = kFirstResolution;
             first[1] = kFirstResolution;
         }
         break;
+    }
     case DC_PRINTRATEPPM:
     case DC_COLORDEVICE:
         *result = 0;
@@ -180,8 +257,8 @@ HRESULT OnDeviceCapabilities(POEMUIOBJ poemuiobj, HANDLE hPrinter, WORD capabili
 
 CPaperList* BuildPaperListForPrinter(HANDLE hPrinter, POEMUIOBJ poemuiobj, CUIHelper* core)
 {
-    CResourceModuleLock hold;
-    LoadResourceModule(GetResourceModule(), hPrinter);
+    // The model's names come from this printer's module.
+    CProcessLanguage language(hPrinter);
     g_ProcessFeatures.Acquire(GetProcessHeap(), core, poemuiobj, TRUE);
     OEMUIPSPARAM param = {};
     param.cbSize = sizeof param;
@@ -224,12 +301,12 @@ void RecordCorePapers(const void* coreOutput, int count, WORD capability)
     }
 }
 
-void FillPaperIds(WORD* output, CPaperList* list, int count)
+void FillPaperIds(WORD* output, CPaperList* list, int count, int room)
 {
     if (!output || !list)
         return;
     CResourceModuleLock hold;
-    PaperLayout layout = LayoutFor(list, count);
+    PaperLayout layout = LayoutFor(list, count, room);
     bool names = HasCoreNames();
     // Without names the standard papers keep the core driver's numbers.
     for (int i = names ? 0 : layout.standard; i < layout.entries; ++i)
@@ -241,11 +318,11 @@ void FillPaperIds(WORD* output, CPaperList* list, int count)
         output[layout.standard + j] = (WORD)CustomPaper(list, j).id;
 }
 
-void FillPaperNames(PAPER_NAME_ENTRY* output, CPaperList* list, int count)
+void FillPaperNames(PAPER_NAME_ENTRY* output, CPaperList* list, int count, int room)
 {
     if (!output || !list)
         return;
-    PaperLayout layout = LayoutFor(list, count);
+    PaperLayout layout = LayoutFor(list, count, room);
     for (int i = 0; i < layout.entries; ++i)
         wmemset(output[i], 0, CORE_PAPER_NAME_CHARS);
     for (int i = 0; i < layout.standard; ++i)
@@ -254,11 +331,11 @@ void FillPaperNames(PAPER_NAME_ENTRY* output, CPaperList* list, int count)
         CopyPaperName(output[layout.standard + j], CustomPaper(list, j));
 }
 
-void FillPaperSizes(POINT* output, CPaperList* list, int count)
+void FillPaperSizes(POINT* output, CPaperList* list, int count, int room)
 {
     if (!output || !list)
         return;
-    PaperLayout layout = LayoutFor(list, count);
+    PaperLayout layout = LayoutFor(list, count, room);
     for (int i = 0; i < layout.entries; ++i)
         output[i] = POINT{ 0, 0 };
     for (int i = 0; i < layout.standard; ++i)

@@ -10,6 +10,8 @@
 
 #include "oem/PrintOemUI.h"
 
+#include <limits.h>
+
 class CPaperList;
 class CUIHelper;
 
@@ -27,8 +29,14 @@ typedef WCHAR PAPER_NAME_ENTRY[CORE_PAPER_NAME_CHARS];
 
 // *result holds the core driver's answer on entry and the plug-in's on return.
 // Always S_OK; what fails inside leaves the core driver's answer in place.
+//
+// A paper or resolution answer with output never holds more entries than the
+// answer the same printer (by its device name) gave for the same capability
+// without output, or, when it gave none, than the core driver's count; a
+// paper answer's count says how many entries were written. Without a device
+// name nothing is remembered.
 HRESULT OnDeviceCapabilities(POEMUIOBJ poemuiobj, HANDLE hPrinter, WORD capability, PVOID output, DWORD* result,
-                             CUIHelper* core);
+                             CUIHelper* core, PCWSTR deviceName = nullptr);
 
 // The paper list of one query, for the caller to delete; null when it cannot
 // be allocated. Loads the process-wide language module for the printer and
@@ -42,11 +50,12 @@ void RecordCorePapers(const void* coreOutput, int count, WORD capability);
 // The plug-in's papers over an answer that the core driver filled with count
 // entries: standard papers (at most count of them), then at most 20 custom
 // papers; every other entry up to the answer, max(count, papers), is zero.
-// The output must hold that many entries. FillPaperIds keeps the core
-// driver's numbers of the standard papers while the table has no names.
-void FillPaperIds(WORD* output, CPaperList* list, int count);
-void FillPaperNames(PAPER_NAME_ENTRY* output, CPaperList* list, int count);
-void FillPaperSizes(POINT* output, CPaperList* list, int count);
+// No entry at or beyond room is written; the output must hold the smaller of
+// room and the answer. FillPaperIds keeps the core driver's numbers of the
+// standard papers while the table has no names.
+void FillPaperIds(WORD* output, CPaperList* list, int count, int room = INT_MAX);
+void FillPaperNames(PAPER_NAME_ENTRY* output, CPaperList* list, int count, int room = INT_MAX);
+void FillPaperSizes(POINT* output, CPaperList* list, int count, int room = INT_MAX);
 
 // The number of papers the plug-in answers: standard ones and at most 20 custom ones.
 int CountAnsweredPapers(const CPaperList* list);

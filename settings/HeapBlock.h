@@ -51,8 +51,9 @@ inline void FreeHeapText(HANDLE heap, const void* p)
 
 // Runs a variable-size driver call into a zero-filled buffer of firstSize
 // bytes; when it answers E_OUTOFMEMORY with a larger needed size, the buffer
-// is grown to that size and the call made once more. Two zero bytes beyond
-// the size given to the driver keep every answer terminated. On success the
+// is grown to that size and the call made once more. Zero bytes beyond the
+// size given to the driver (two, and one more after an odd size) keep every
+// answer terminated, as a string of bytes and of UTF-16 characters. On success the
 // buffer holds the answer, *size the buffer's size and *needed the driver's;
 // on failure the buffer is empty and *noMemory tells a failed allocation from
 // a driver's answer.
@@ -66,7 +67,7 @@ HRESULT CallGrowingOnce(HANDLE heap, DWORD firstSize, CHeapBlock<BYTE>& buffer, 
     if (noMemory)
         *noMemory = false;
     auto allocate = [&]() {
-        if (buffer.Allocate(heap, (SIZE_T)cb + kGuard))
+        if (buffer.Allocate(heap, (SIZE_T)cb + kGuard + (cb & 1)))
             return true;
         if (noMemory)
             *noMemory = true;

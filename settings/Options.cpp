@@ -150,8 +150,8 @@ HRESULT LoadSpecialName(HANDLE heap, const SPECIAL_ENTRY* row, WCHAR** name)
             *name = AsStringId(row->stringId);  // the common UI may still know it
         return S_OK;
     }
-    CResourceModuleLock hold;
-    HMODULE language = GetResourceModule()->module;
+    CProcessLanguage process;
+    HMODULE language = process.Module();
     if (!language) {
         DWORD err = GetLastError();
         return HRESULT_FROM_WIN32(err != ERROR_SUCCESS ? err : ERROR_MOD_NOT_FOUND);

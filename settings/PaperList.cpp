@@ -5,6 +5,7 @@
 #include "sheets/DataFiles.h"
 
 #include <math.h>
+#include <string>
 #include <string.h>
 #include <wchar.h>
 
@@ -156,6 +157,7 @@ void SetCustomFlags(PAPER_INFO* paper)
     paper->flag[PAPER_FLAG_OPTIONAL_TRAY] = 1;
 }
 
+
 template <class T>
 void ClampValue(T* value, T least, T greatest)
 {
@@ -166,6 +168,27 @@ void ClampValue(T* value, T least, T greatest)
 }
 
 bool IsCustomId(int id) { return id >= FIRST_CUSTOM_PAPER_ID && id <= LAST_CUSTOM_PAPER_ID; }
+
+constexpr float kPointsPerInch = 72.0f;
+constexpr float kMmPerInch = 25.4f;
+
+// A stored size that is no number, or lies outside the bounds that every
+// custom paper is held to, is taken again from the record's dots (points),
+// themselves held to their bounds.
+void RepairStoredSizes(PAPER_INFO* paper)
+{
+    ClampValue(&paper->width, 256, 612);
+    ClampValue(&paper->height, 341, 1008);
+    auto repair = [](float* value, float least, float greatest, float fromDots) {
+        if (!(*value >= least && *value <= greatest))
+            *value = fromDots;
+    };
+    const float width = (float)paper->width, height = (float)paper->height;
+    repair(&paper->widthMm, 90.0f, 216.0f, width * kMmPerInch / kPointsPerInch);
+    repair(&paper->heightMm, 120.0f, 356.0f, height * kMmPerInch / kPointsPerInch);
+    repair(&paper->widthInch, 3.54f, 8.5f, width / kPointsPerInch);
+    repair(&paper->heightInch, 4.72f, 14.0f, height / kPointsPerInch);
+}
 
 // The name as a paper record will hold it: at most 31 characters.
 void StoredName(const WCHAR* name, WCHAR (&stored)[PAPER_NAME_CHARS])
@@ -278,33 +301,43 @@ BOOL CPaperList::LoadCustomPapers()
     char path[MAX_PATH] = {};
     if (FAILED(BuildDataFilePath(path, CUSTOM_PAPER_FILE_NAME)))
         return FALSE;
+    // No folder is made, and nothing read, through a reparse point.
+    if (HasReparsePoint(path)) {
+        m_fileState = FileState::Unreadable;
+        return FALSE;
+    }
     if (FAILED(CreateDirectoryPath(path)))
         return TRUE;
-    CFileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr));
-    if (!file)
-        return TRUE;
-    LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 || size.QuadPart % sizeof(PAPER_INFO) != 0)
-        return FALSE;
 
     // Only the first 20 records are ever taken.
-    PAPER_INFO records[MAX_CUSTOM_PAPERS];
-    LONGLONG stored = size.QuadPart / (LONGLONG)sizeof(PAPER_INFO);
-    DWORD count = stored < MAX_CUSTOM_PAPERS ? (DWORD)stored : MAX_CUSTOM_PAPERS;
-    DWORD bytes = count * (DWORD)sizeof(PAPER_INFO), read = 0;
-    if (!ReadFile(file.Get(), records, bytes, &read, nullptr) || read != bytes)
+    std::string content;
+    ULONGLONG size = 0;
+    switch (ReadDataFile(path, MAX_CUSTOM_PAPERS * sizeof(PAPER_INFO), &content, &size)) {
+    case DATA_FILE_MISSING:
+        m_fileState = FileState::Read;
+        return TRUE;
+    case DATA_FILE_UNREADABLE:
+        m_fileState = FileState::Unreadable;
         return FALSE;
-    file.Close();
+    case DATA_FILE_READ_OK:
+        break;
+    }
+    if (size == 0 || size % sizeof(PAPER_INFO) != 0) {
+        m_fileState = FileState::Damaged;
+        return FALSE;
+    }
 
     m_customPapers.RemoveAll();
-    for (DWORD i = 0; i < count; ++i) {
-        PAPER_INFO& record = records[i];
+    for (size_t at = 0; at + sizeof(PAPER_INFO) <= content.size(); at += sizeof(PAPER_INFO)) {
+        PAPER_INFO record;
+        memcpy(&record, content.data() + at, sizeof record);
         record.name[PAPER_NAME_CHARS - 1] = 0;
         if (record.unit != PAPER_UNIT_MM && record.unit != PAPER_UNIT_INCH)
             record.unit = PAPER_UNIT_MM;
+        RepairStoredSizes(&record);
         AddCustomPaper(&record);
     }
+    m_fileState = FileState::Read;
     return TRUE;
 }
 
@@ -313,11 +346,25 @@ BOOL CPaperList::SaveCustomPapers() const
     char path[MAX_PATH] = {};
     if (FAILED(BuildDataFilePath(path, CUSTOM_PAPER_FILE_NAME)))
         return m_customPapers.IsEmpty();
+    ULONGLONG size = 0;
+    DATA_FILE_READ found = ReadDataFile(path, 0, nullptr, &size);
+    // A file that was there but could not be read stays, unless it is gone:
+    // these papers were not made from it.
+    if (m_fileState == FileState::Unreadable && found != DATA_FILE_MISSING)
+        return FALSE;
+    if (found == DATA_FILE_UNREADABLE)
+        return FALSE;
+    if (found == DATA_FILE_READ_OK && size % sizeof(PAPER_INFO) != 0 && !KeepDataFileBackup(path))
+        return FALSE;
+
     CDataFileWriter writer(path);
     for (INT_PTR i = 0; i < m_customPapers.GetSize(); ++i)
         if (!writer.Write(&m_customPapers[i], sizeof(PAPER_INFO)))
             return FALSE;
-    return writer.Commit() ? TRUE : FALSE;
+    if (!writer.Commit())
+        return FALSE;
+    m_fileState = FileState::Read;
+    return TRUE;
 }
 
 INT_PTR CPaperList::AddCustomPaper(PAPER_INFO* paper)

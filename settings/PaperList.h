@@ -31,10 +31,14 @@ public:
     void Clear();
     BOOL LoadStandardPapers();
     // A missing file is no error (TRUE, no change); a damaged one is ignored
-    // whole (FALSE, no change).
+    // whole, and so is one that is there but cannot be read (FALSE, no
+    // change). Sizes that are no numbers or out of their bounds are
+    // recomputed from the record's dots.
     BOOL LoadCustomPapers();
     // Replaces the file by the custom papers; FALSE (and the old file kept)
-    // when it cannot be written whole.
+    // when it cannot be written whole. A file that this list found but could
+    // not read is never replaced (unless it is gone meanwhile), and a damaged
+    // file is copied to a backup first.
     BOOL SaveCustomPapers() const;
 
     // Gives the record its id and the custom flags, appends a copy; its
@@ -77,9 +81,13 @@ public:
     const float* GetSizeLimits(DWORD unit) const { return &m_limits[unit == PAPER_UNIT_INCH ? 4 : 0]; }
 
 private:
+    // What the last load found of the file.
+    enum class FileState { NotRead, Read, Damaged, Unreadable };
+
     CArray<PAPER_INFO> m_standardPapers;
     CArray<PAPER_INFO> m_customPapers;
     int m_firstCustomId = FIRST_CUSTOM_PAPER_ID;
     float m_limits[8] = { 90.0f, 216.0f, 120.0f, 356.0f, 3.54f, 8.5f, 4.72f, 14.0f };
+    mutable FileState m_fileState = FileState::NotRead;
 };
 

@@ -6,6 +6,7 @@
 #include "sheets/DataFiles.h"
 
 #include <bitset>
+#include <string>
 #include <stdio.h>
 #include <string.h>
 #include <type_traits>
@@ -18,17 +19,45 @@ using pugi::xml_node;
 namespace {
 
 constexpr int kNameChars = 100;
-constexpr char kBackupSuffix[] = ".bak";
+constexpr int kItemDepth = 3;  // Root, QuickSetting, Item
 
-// Hands the document's output to a data-file writer.
+// Hands the document's output to a data-file writer; a document that would
+// not load again (larger than a load takes) is not written.
 class CDocumentWriter : public pugi::xml_writer {
 public:
     explicit CDocumentWriter(CDataFileWriter& file) : m_file(file) {}
-    void write(const void* data, size_t size) override { m_file.Write(data, size); }
+    void write(const void* data, size_t size) override
+    {
+        m_written += size;
+        if (m_written > MAX_QUICK_SETTINGS_FILE_BYTES)
+            m_tooLarge = true;
+        if (!m_tooLarge)
+            m_file.Write(data, size);
+    }
+    bool TooLarge() const { return m_tooLarge; }
 
 private:
     CDataFileWriter& m_file;
+    size_t m_written = 0;
+    bool m_tooLarge = false;
 };
+
+// Frees a subtree leaf by leaf, so that no call nests as deep as the tree.
+void RemoveSubtree(xml_node top)
+{
+    xml_node parent = top.parent();
+    xml_node node = top;
+    for (;;) {
+        while (node.first_child())
+            node = node.first_child();
+        if (node == top)
+            break;
+        xml_node up = node.parent();
+        up.remove_child(node);
+        node = up;
+    }
+    parent.remove_child(top);
+}
 
 // Only a file that is certainly not there counts as missing.
 bool IsMissing(const char* path)
@@ -117,33 +146,116 @@ CQuickSetting::~CQuickSetting() { FreeResourceModule(&m_language); }
 
 void CQuickSetting::LoadFile()
 {
-    pugi::xml_parse_result result;
-    if (m_path[0])
-        result = m_document.load_file(m_path);
-    else
-        result.status = pugi::status_file_not_found;
-    if (result) {
-        LoadItems();
-        return;
-    }
-    if (result.status == pugi::status_file_not_found && (!m_path[0] || IsMissing(m_path))) {
+    m_unread = false;
+    m_brokenItem = xml_node();
+    m_droppedIds.clear();
+    std::string content;
+    ULONGLONG size = 0;
+    DATA_FILE_READ found =
+        m_path[0] ? ReadDataFile(m_path, MAX_QUICK_SETTINGS_FILE_BYTES, &content, &size) : DATA_FILE_MISSING;
+    if (found == DATA_FILE_MISSING && (!m_path[0] || IsMissing(m_path))) {
         CreateDefaultFile();
         return;
     }
-
-    // The file is there but unusable: it is copied aside before any save
-    // replaces it. What a parse could read stays in the document.
-    m_keepPending = true;
-    KeepDamagedFile();
-    if (!IsParseError(result.status)) {
+    if (found != DATA_FILE_READ_OK) {
+        // There, but not read: no set, and no save, until it is read.
         m_document.reset();
+        m_records.RemoveAll();
+        m_elements.clear();
+        m_reservedIds.clear();
+        m_unread = true;
         return;
     }
+
+    pugi::xml_parse_result result;
+    if (size > MAX_QUICK_SETTINGS_FILE_BYTES)
+        result.status = pugi::status_out_of_memory;
+    else
+        result = m_document.load_buffer(content.data(), content.size(), pugi::parse_default, pugi::encoding_auto);
+    std::string().swap(content);
+    if (result && BoundDepth()) {
+        LoadItems();
+        return;
+    }
+    if (result || !IsParseError(result.status)) {
+        // Unusable as a whole (too large, or nested deep outside the sets):
+        // copied aside before any save replaces it.
+        m_keepPending = true;
+        KeepDamagedFile();
+        m_document.reset();
+        m_records.RemoveAll();
+        m_elements.clear();
+        return;
+    }
+
+    // A parse that stopped: copied aside, and what it could read stays in the document.
+    m_keepPending = true;
+    KeepDamagedFile();
     // Unless something followed it, the last item is the one the file broke in.
     xml_node list = m_document.child(L"Root").child(L"QuickSetting");
     if (list && IsOnOpenPath(list) && list.last_child().type() == pugi::node_element)
         m_brokenItem = list.last_child();
+    if (!BoundDepth()) {
+        m_brokenItem = xml_node();
+        m_document.reset();
+        return;
+    }
     LoadItems();
+}
+
+bool CQuickSetting::BoundDepth()
+{
+    const xml_node list = m_document.child(L"Root").child(L"QuickSetting");
+    std::vector<xml_node> deep;
+    xml_node node = m_document.first_child();
+    int depth = 1;
+    while (node) {
+        bool descend = true;
+        if (depth > MAX_QUICK_SETTINGS_DEPTH) {
+            xml_node item = node;
+            for (; depth > kItemDepth; --depth)
+                item = item.parent();
+            if (!list || item.parent() != list)
+                return false;
+            deep.push_back(item);
+            node = item;
+            descend = false;
+        }
+        if (descend && node.first_child()) {
+            node = node.first_child();
+            ++depth;
+            continue;
+        }
+        while (node && !node.next_sibling()) {
+            node = node.parent();
+            if (--depth <= 0)
+                node = xml_node();
+        }
+        if (node)
+            node = node.next_sibling();
+    }
+    if (deep.empty())
+        return true;
+
+    // The file is kept as it was before a save leaves these sets out.
+    m_keepPending = true;
+    KeepDamagedFile();
+    for (xml_node item : deep) {
+        if (xml_attribute id = item.attribute(L"id"))
+            m_droppedIds.push_back(id.as_int());
+        if (item == m_brokenItem)
+            m_brokenItem = xml_node();
+        RemoveSubtree(item);
+    }
+    return true;
+}
+
+bool CQuickSetting::ReadAgainIfUnread()
+{
+    if (!m_unread)
+        return true;
+    LoadFile();
+    return !m_unread;
 }
 
 _QS_STRUCK CQuickSetting::GetItem(int index) const
@@ -167,6 +279,8 @@ int CQuickSetting::GetFreeId() const
         hold(m_records[i].id);
     for (int id : m_reservedIds)
         hold(id);
+    for (int id : m_droppedIds)
+        hold(id);
     for (int id = 0; id < MAX_QUICK_SET_ID; ++id)
         if (!held.test((size_t)id))
             return id;
@@ -179,6 +293,9 @@ bool CQuickSetting::IsIdTaken(int id) const
         return true;
     for (int reserved : m_reservedIds)
         if (reserved == id)
+            return true;
+    for (int dropped : m_droppedIds)
+        if (dropped == id)
             return true;
     return false;
 }
@@ -193,6 +310,8 @@ int CQuickSetting::FindRecord(int id, bool withElement) const
 
 HRESULT CQuickSetting::AddItem(_QS_STRUCK record)
 {
+    if (!ReadAgainIfUnread())
+        return E_FAIL;
     if (record.id < 0 || record.id >= MAX_QUICK_SET_ID || IsIdTaken(record.id))
         return E_FAIL;
     xml_node element = AppendItemElement(record);
@@ -205,6 +324,8 @@ HRESULT CQuickSetting::AddItem(_QS_STRUCK record)
 
 HRESULT CQuickSetting::DeleteItem(int id)
 {
+    if (!ReadAgainIfUnread())
+        return E_FAIL;
     int index = FindRecord(id, false);
     if (index < 0)
         return E_FAIL;
@@ -217,6 +338,8 @@ HRESULT CQuickSetting::DeleteItem(int id)
 
 HRESULT CQuickSetting::RemoveItemNode(int id)
 {
+    if (!ReadAgainIfUnread())
+        return E_FAIL;
     int index = FindRecord(id, true);
     return index < 0 ? E_FAIL : RemoveRecordElement(index);
 }
@@ -399,6 +522,8 @@ HRESULT CQuickSetting::CreateDefaultFile()
     m_records.RemoveAll();
     m_elements.clear();
     m_reservedIds.clear();
+    m_droppedIds.clear();
+    m_unread = false;
     if (!GetQuickSettingNode())
         return E_FAIL;
     xml_node declaration = m_document.prepend_child(pugi::node_declaration);
@@ -474,9 +599,7 @@ bool CQuickSetting::KeepDamagedFile()
         m_keepPending = false;
         return true;
     }
-    char backup[sizeof m_path + sizeof kBackupSuffix] = {};
-    snprintf(backup, sizeof backup, "%s%s", m_path, kBackupSuffix);
-    if (!CopyFileA(m_path, backup, FALSE))
+    if (!KeepDataFileBackup(m_path))
         return false;
     m_keepPending = false;
     return true;
@@ -491,8 +614,86 @@ HRESULT CQuickSetting::Save()
     // A file that could not be loaded is never replaced before it was copied aside.
     if (!KeepDamagedFile())
         return E_FAIL;
+    if (m_unread)
+        return E_FAIL;
     CDataFileWriter file(m_path);
     CDocumentWriter writer(file);
     m_document.save(writer, L"\t", pugi::format_indent, pugi::encoding_utf8);
-    return file.Commit() ? S_OK : E_FAIL;
+    return !writer.TooLarge() && file.Commit() ? S_OK : E_FAIL;
+}
+
+namespace {
+
+// The Size element of an item's paper, made when missing.
+xml_node SizeElement(xml_node item)
+{
+    xml_node paper = item.child(L"Paper");
+    if (!paper)
+        paper = item.append_child(L"Paper");
+    xml_node size = paper.child(L"Size");
+    return size || !paper ? size : paper.append_child(L"Size");
+}
+
+void SetAttribute(xml_node node, const wchar_t* name, const wchar_t* value)
+{
+    xml_attribute a = node.attribute(name);
+    (a ? a : node.append_attribute(name)).set_value(value);
+}
+
+void SetAttribute(xml_node node, const wchar_t* name, int value)
+{
+    xml_attribute a = node.attribute(name);
+    (a ? a : node.append_attribute(name)).set_value(value);
+}
+
+} // namespace
+
+HRESULT CQuickSetting::FollowCustomPaperDeletion(int deletedId, const WCHAR* deletedName, const WCHAR* fallbackName,
+                                                 int fallbackId)
+{
+    if (deletedId < FIRST_CUSTOM_PAPER_ID || deletedId > LAST_CUSTOM_PAPER_ID || !deletedName)
+        return E_INVALIDARG;
+    const CString replacement = fallbackName ? fallbackName : L"";
+    bool changed = false;
+    CArray<_QS_STRUCK> moved;
+    std::vector<xml_node> movedElements;
+    for (INT_PTR i = 0; i < m_records.GetSize();) {
+        _QS_STRUCK& record = m_records[i];
+        xml_node element = m_elements[(size_t)i];
+        int& paper = record.paper.sizeIndex;
+        // A set names the deleted paper by its name or, renamed since, by its number.
+        if (record.paper.sizeName == deletedName || paper == deletedId) {
+            record.paper.sizeName = replacement;
+            paper = fallbackId;
+            if (element) {
+                xml_node size = SizeElement(element);
+                SetAttribute(size, L"name", replacement.GetString());
+                SetAttribute(size, L"index", fallbackId);
+            }
+            moved.Add(record);
+            movedElements.push_back(element);
+            m_records.RemoveAt(i);
+            m_elements.erase(m_elements.begin() + i);
+            changed = true;
+            continue;
+        }
+        if (paper > deletedId && paper <= LAST_CUSTOM_PAPER_ID) {
+            --paper;
+            if (element)
+                SetAttribute(SizeElement(element), L"index", paper);
+            changed = true;
+        }
+        ++i;
+    }
+    // The sets that took the default paper go to the end, in their order.
+    for (INT_PTR i = 0; i < moved.GetSize(); ++i) {
+        xml_node element = movedElements[(size_t)i];
+        if (element) {
+            xml_node list = element.parent();
+            element = list.append_move(element);
+        }
+        m_records.Add(moved[i]);
+        m_elements.push_back(element);
+    }
+    return changed ? Save() : S_FALSE;
 }

@@ -27,6 +27,9 @@ class CFeatureSettings;
 
 // Ids of quick sets run from 0 to MAX_QUICK_SET_ID - 1.
 #define MAX_QUICK_SET_ID 1000
+#define MAX_QUICK_SETTINGS_FILE_BYTES (16u << 20)
+// Levels below the document: Root, QuickSetting, Item, Paper and Size need 5.
+#define MAX_QUICK_SETTINGS_DEPTH 12
 
 // The paper half of a quick set: display names kept for showing and matching,
 // and the indexes that applying the set uses.
@@ -65,6 +68,14 @@ struct _QS_STRUCK {
 // The quick sets of one document sheet over the file. Every change goes into
 // the document first and then the whole document is written; a write that
 // fails leaves the file as it was.
+//
+// A load takes at most MAX_QUICK_SETTINGS_FILE_BYTES (far beyond what 1,000
+// sets need; a larger file is damaged) and elements nested at most
+// MAX_QUICK_SETTINGS_DEPTH deep: a set nested deeper is skipped (its id stays
+// taken) and left out of the document, other deep nesting makes the file
+// damaged. A damaged file is copied to a numbered backup before any save
+// replaces it. A file that is there but could not be read is read again
+// before any save; until it can be, nothing is saved.
 class CQuickSetting {
 public:
     // Loads the file, or writes a new one with the default set when there is none.
@@ -93,6 +104,13 @@ public:
     // The element half of DeleteItem: removes the element of the first set
     // with this id and writes the file (the set itself stays in the list).
     HRESULT RemoveItemNode(int id);
+    // After the custom paper with this id and name was deleted: every set
+    // that named it (by name, or by id) takes the fallback paper and moves to
+    // the end of the list, in its order; custom papers are numbered by
+    // position, so every set naming a later custom paper follows it down by
+    // one. The file is written once when any set changed; S_FALSE when none did.
+    HRESULT FollowCustomPaperDeletion(int deletedId, const WCHAR* deletedName, const WCHAR* fallbackName,
+                                      int fallbackId);
 
     // Root/QuickSetting, made when missing; null when it cannot be made.
     pugi::xml_node GetQuickSettingNode();
@@ -111,14 +129,20 @@ public:
 
 private:
     void LoadFile();
+    // Before a save: a file that could not be read is read again; false
+    // while it still cannot be.
+    bool ReadAgainIfUnread();
+    // Leaves out every set nested deeper than the bound; false when deep
+    // nesting stands outside the sets.
+    bool BoundDepth();
     pugi::xml_node AppendItemElement(const _QS_STRUCK& record);
     bool ReadItem(pugi::xml_node item, _QS_STRUCK* record) const;
     static bool IsOnOpenPath(pugi::xml_node node);
     bool IsIdTaken(int id) const;
     int FindRecord(int id, bool withElement) const;
     HRESULT RemoveRecordElement(int index);
-    // Copies a file that could not be loaded to "<name>.bak"; true when it is
-    // kept (or gone).
+    // Copies a file that could not be loaded to a numbered backup
+    // ("<name>.bak", "<name>.bak2", ...); true when it is kept (or gone).
     bool KeepDamagedFile();
     HRESULT Save();
 
@@ -127,10 +151,12 @@ private:
     CArray<_QS_STRUCK> m_records;
     std::vector<pugi::xml_node> m_elements;   // the Item element of each set, null once removed
     std::vector<int> m_reservedIds;           // ids of items that could not be read
+    std::vector<int> m_droppedIds;            // ids of items left out for their depth
     DEFAULT_SETTINGS m_defaults;
     RESOURCE_MODULE m_language = {};
     CFeatureSettings* m_settings = nullptr;
     pugi::xml_node m_brokenItem;              // the item a failed parse stopped in
-    bool m_keepPending = false;               // the file on disk still needs its ".bak" copy
+    bool m_keepPending = false;               // the file on disk still needs its backup
+    bool m_unread = false;                    // the file is there but could not be read
 };
 

@@ -1,8 +1,16 @@
 // The per-machine data files: folder Brixom\Bq2100_PS under the common
 // application-data folder.
+//
+// The folder is shared by every user of the machine, so no data file is read
+// or written through a reparse point (junction, symbolic link) on its way, a
+// file is replaced whole (temporary file, then replace), a momentary sharing
+// violation is waited out briefly, and a file about to be given up is copied
+// to a numbered backup that never replaces an earlier one.
 #pragma once
 
 #include <windows.h>
+
+#include <string>
 
 #define CUSTOM_PAPER_FILE_NAME "bq2100PS_cp.cfg"
 #define QUICK_SETTINGS_FILE_NAME "bq2100PS_qs.xml"
@@ -11,7 +19,29 @@
 // name, a new unique temporary file ("bq" prefix) in the common folder itself.
 HRESULT BuildDataFilePath(char* path, const char* name);
 // Creates every missing folder of a file path (never the file's own name).
+// Fails where a file stands in place of a folder.
 HRESULT CreateDirectoryPath(const char* path);
+
+// Whether a reparse point stands on the path: at one of the folders below the
+// common application-data folder (every folder when the path is elsewhere)
+// or at the file itself.
+bool HasReparsePoint(const char* path);
+
+// What reading a data file found.
+enum DATA_FILE_READ {
+    DATA_FILE_READ_OK,     // the content is the file's first bytes (all of them up to the bound)
+    DATA_FILE_MISSING,     // neither the file nor, maybe, its folder is there
+    DATA_FILE_UNREADABLE,  // it is there but could not be read: locked, denied, or a reparse point on its way
+};
+// Reads at most maxBytes of a data file from its start; *size receives the
+// whole file's size. A sharing violation is tried again a few times (about
+// 200 ms in all) before the file counts as unreadable.
+DATA_FILE_READ ReadDataFile(const char* path, size_t maxBytes, std::string* content, ULONGLONG* size);
+
+// Copies a data file to the first free "<path>.bak", "<path>.bak2", ...
+// "<path>.bak99", never over an earlier backup; a backup already holding the
+// same content counts. False when no backup could be made.
+bool KeepDataFileBackup(const char* path);
 
 // Owns a file handle (CreateFile's INVALID_HANDLE_VALUE or null when empty).
 class CFileHandle {
@@ -42,7 +72,8 @@ private:
 
 // Replaces a data file whole: the content goes to a temporary file of the
 // same folder, which then takes the file's place, so a failed save leaves the
-// old file as it was. A read-only file is not replaced.
+// old file as it was. A read-only file, and a file with a reparse point on its
+// way, are not replaced. Folders of any length the paths allow work.
 class CDataFileWriter {
 public:
     // Creates the missing folders of the path and the temporary file.
@@ -59,17 +90,23 @@ public:
 
 private:
     char m_path[MAX_PATH] = {};
-    char m_temp[MAX_PATH] = {};
+    std::wstring m_temp;
     CFileHandle m_file{ INVALID_HANDLE_VALUE };
     bool m_ok = false;
     bool m_committed = false;
 };
 
-// The file calls of the data-file saves, replaceable by tests.
+// The file calls of the data files, replaceable by tests.
 struct DATA_FILE_CALLS {
-    UINT(WINAPI* GetTempFileNameA)(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR name);
+    // Every open and creation of a data file, its temporary file and its backups.
+    HANDLE(WINAPI* CreateFileW)(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                DWORD disposition, DWORD flags, HANDLE templateFile);
     BOOL(WINAPI* WriteFile)(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
-    BOOL(WINAPI* MoveFileExA)(LPCSTR from, LPCSTR to, DWORD flags);
+    BOOL(WINAPI* MoveFileExW)(LPCWSTR from, LPCWSTR to, DWORD flags);
+    // The attribute query of the reparse-point check.
+    DWORD(WINAPI* GetFileAttributesW)(LPCWSTR path);
+    // The wait between two tries after a sharing violation.
+    void(WINAPI* Sleep)(DWORD milliseconds);
 };
 extern DATA_FILE_CALLS g_DataFileCalls;
 void ResetDataFileCalls();

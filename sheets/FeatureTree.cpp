@@ -243,13 +243,15 @@ HRESULT FindConflict(HANDLE heap, CUIHelper* core, POEMUIOBJ poemuiobj, const OP
 // A string of the process-wide language module onto the heap.
 HRESULT LoadLanguageString(HANDLE heap, UINT id, WCHAR** text)
 {
-    CResourceModuleLock hold;
-    return LoadHeapString(heap, GetResourceModule()->module, id, text);
+    CProcessLanguage process;
+    return LoadHeapString(heap, process.Module(), id, text);
 }
 
 // Checks that every insert of a FormatMessage template is one of %1..%inserts
-// and that no insert format takes a width or precision from the arguments,
-// so that formatting reads nothing beyond an array of that many arguments.
+// and that its format (between "!" marks) is one plain conversion: no width
+// or precision from the arguments ("*"), no conversion that writes through
+// its argument ("n" in any form), no second conversion ("%"). So formatting
+// reads nothing beyond an array of that many arguments and writes nowhere.
 bool InsertsWithin(const WCHAR* text, DWORD inserts)
 {
     for (const WCHAR* p = text; *p; ++p) {
@@ -269,7 +271,7 @@ bool InsertsWithin(const WCHAR* text, DWORD inserts)
         if (p[1] == L'!') {
             p += 2;
             while (*p && *p != L'!') {
-                if (*p == L'*')
+                if (*p == L'*' || *p == L'%' || *p == L'n' || *p == L'N')
                     return false;
                 ++p;
             }
@@ -366,7 +368,7 @@ HRESULT BuildChangedOptionList(HANDLE heap, const OPTITEM* items, WORD count, ch
     CChangedPairs changed(heap);
     if (!changed.Reserve(count))
         return E_OUTOFMEMORY;
-    ULONGLONG total = 1;  // the NUL that ends the list
+    ULONGLONG total = 2;  // the NUL that ends the list, and one more as the driver takes it
     for (WORD i = 0; i < count; ++i) {
         if (!IsChanged(items[i]))
             continue;

@@ -24,7 +24,39 @@ const HELP_TOPIC kHelpTopics[] = {
 };
 static_assert(sizeof kHelpTopics / sizeof kHelpTopics[0] == 42, "help topic table");
 
+typedef HWND(WINAPI* HtmlHelpFn)(HWND, LPCWSTR, UINT, DWORD_PTR);
+
 } // namespace
+
+HMODULE(WINAPI* g_LoadHelpViewer)(LPCWSTR path, HANDLE file, DWORD flags) = &LoadLibraryExW;
+
+HWND WINAPI SystemHtmlHelpW(HWND caller, LPCWSTR file, UINT command, DWORD_PTR data)
+{
+    // Loaded once it loads, from the system folder only (never a file of the
+    // same name that the search order would find first); a load that failed
+    // is tried again at the next request.
+    static HtmlHelpFn s_entry = nullptr;
+    HtmlHelpFn entry = reinterpret_cast<HtmlHelpFn>(InterlockedCompareExchangePointer(
+        reinterpret_cast<void* volatile*>(&s_entry), nullptr, nullptr));
+    if (!entry) {
+        WCHAR path[MAX_PATH];
+        UINT n = GetSystemDirectoryW(path, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH || _snwprintf(path + n, MAX_PATH - n, L"\\hhctrl.ocx") < 0)
+            return nullptr;
+        path[MAX_PATH - 1] = 0;
+        HMODULE viewer = g_LoadHelpViewer(path, nullptr, 0);
+        entry = viewer ? reinterpret_cast<HtmlHelpFn>(GetProcAddress(viewer, "HtmlHelpW")) : nullptr;
+        if (!entry) {
+            if (viewer)
+                FreeLibrary(viewer);
+            return nullptr;
+        }
+        // Another thread's load counts the same; this one's reference stays.
+        InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&s_entry),
+                                          reinterpret_cast<void*>(entry), nullptr);
+    }
+    return entry(caller, file, command, data);
+}
 
 DWORD GetHelpContext(UINT id)
 {

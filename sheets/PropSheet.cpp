@@ -36,6 +36,64 @@ constexpr UINT IDS_TREE_TAB_NAME = 4;
 
 HANDLE g_moduleActCtx = INVALID_HANDLE_VALUE;
 
+// Failure injection and the count of the parts a sheet start makes.
+volatile LONG g_failAllocation = 0;
+volatile LONG g_partsAlive = 0;
+
+bool AllocationAllowed()
+{
+    for (;;) {
+        LONG left = g_failAllocation;
+        if (left <= 0)
+            return true;
+        if (InterlockedCompareExchange(&g_failAllocation, left - 1, left) == left)
+            return left != 1;
+    }
+}
+
+template <class T>
+T* Made(T* part)
+{
+    if (part)
+        InterlockedIncrement(&g_partsAlive);
+    return part;
+}
+
+// One part of a sheet (its settings, a part of its context), made and freed
+// by these only.
+template <class T, class... Args>
+T* NewPart(Args&&... args)
+{
+    return AllocationAllowed() ? Made(new (std::nothrow) T(std::forward<Args>(args)...)) : nullptr;
+}
+
+template <class T>
+void DeletePart(T*& part)
+{
+    if (!part)
+        return;
+    delete part;
+    part = nullptr;
+    InterlockedDecrement(&g_partsAlive);
+}
+
+// The same for parts with zero-filled storage.
+template <class T, class... Args>
+T* NewZeroFilledPart(Args&&... args)
+{
+    return AllocationAllowed() ? Made(NewZeroFilled<T>(std::forward<Args>(args)...)) : nullptr;
+}
+
+template <class T>
+void DeleteZeroFilledPart(T*& part)
+{
+    if (!part)
+        return;
+    DeleteZeroFilled(part);
+    part = nullptr;
+    InterlockedDecrement(&g_partsAlive);
+}
+
 OEMUIPSPARAM* ParamOf(PROPSHEETUI_INFO* info) { return reinterpret_cast<OEMUIPSPARAM*>(info->lParamInit); }
 
 // The selection of a feature through a feature access that holds a model,
@@ -162,14 +220,17 @@ HRESULT PropSheet::Init(PROPSHEETUI_INFO* info, CUIHelper* core, CFeatures* feat
     OEMUIPSPARAM* param = ParamOf(info);
     if (!param || !param->hOEMHeap || !param->poemuiobj)
         return E_POINTER;
-    LoadResourceModule(GetResourceModule(), param->hPrinter);
-    features->Acquire(param->hOEMHeap, core, param->poemuiobj, FALSE);
-    CFeatureSettings* settings = NewZeroFilled<CFeatureSettings>(features, core, param);
+    {
+        // The model's names come from this printer's module.
+        CProcessLanguage language(param->hPrinter);
+        features->Acquire(param->hOEMHeap, core, param->poemuiobj, FALSE);
+    }
+    CFeatureSettings* settings = NewZeroFilledPart<CFeatureSettings>(features, core, param);
     if (!settings)
         return E_POINTER;
     PROPSHEET_CONTEXT* context = CreateSheetContext(this, settings, info);
     if (!context) {
-        DeleteZeroFilled(settings);
+        DeleteZeroFilledPart(settings);
         return E_POINTER;
     }
     HRESULT hr = AddPages(context, info, core, features);
@@ -184,8 +245,9 @@ PROPSHEET_CONTEXT* CreateSheetContext(PropSheet* sheet, CFeatureSettings* settin
     if (!sheet || !settings || !info || !settings->SheetParam())
         return nullptr;
     OEMUIPSPARAM* param = settings->SheetParam();
-    auto* context = static_cast<PROPSHEET_CONTEXT*>(HeapAlloc(param->hOEMHeap, HEAP_ZERO_MEMORY,
-                                                              sizeof(PROPSHEET_CONTEXT)));
+    auto* context = AllocationAllowed() ? static_cast<PROPSHEET_CONTEXT*>(HeapAlloc(
+                                              param->hOEMHeap, HEAP_ZERO_MEMORY, sizeof(PROPSHEET_CONTEXT)))
+                                        : nullptr;
     if (!context)
         return nullptr;
     context->pfnComPropSheet = info->pfnComPropSheet;
@@ -194,36 +256,43 @@ PROPSHEET_CONTEXT* CreateSheetContext(PropSheet* sheet, CFeatureSettings* settin
     context->settings = settings;
     context->heap = param->hOEMHeap;
 
-    context->resources = new (std::nothrow) RESOURCE_MODULE();
-    if (context->resources)
-        LoadResourceModule(context->resources, param->hPrinter);
-    if (!context->resources || !context->resources->module) {
-        delete context->resources;
-        HeapFree(param->hOEMHeap, 0, context);
+    // A part that cannot be made fails the start: every part made goes again,
+    // and the settings stay with the caller.
+    auto fail = [context]() -> PROPSHEET_CONTEXT* {
+        context->settings = nullptr;
+        DestroySheetContext(context);
         return nullptr;
-    }
+    };
+    context->resources = NewPart<RESOURCE_MODULE>();
+    if (!context->resources)
+        return fail();
+    LoadResourceModule(context->resources, param->hPrinter);
+    if (!context->resources->module)
+        return fail();
 
     if (sheet->GetType() != 1) {
-        context->deviceDialog = new (std::nothrow) DEVICE_DIALOG_HOLDER();
-        return context;
+        context->deviceDialog = NewPart<DEVICE_DIALOG_HOLDER>();
+        return context->deviceDialog ? context : fail();
     }
 
     if (param->pPublicDM && param->pOEMDM) {
-        context->devmode = new (std::nothrow) DEVMODE_PAIR();
-        if (context->devmode) {
-            context->devmode->pPublic = param->pPublicDM;
-            context->devmode->pPrivate = static_cast<PRIVATE_DEVMODE*>(param->pOEMDM);
-        }
+        context->devmode = NewPart<DEVMODE_PAIR>();
+        if (!context->devmode)
+            return fail();
+        context->devmode->pPublic = param->pPublicDM;
+        context->devmode->pPrivate = static_cast<PRIVATE_DEVMODE*>(param->pOEMDM);
     }
     LoadFeatureSettings(context, settings);
-    context->quickSettings = NewZeroFilled<CQuickSetting>(param->hPrinter, settings);
-    context->pageLink = new (std::nothrow) PAGE_LINK();
-    if (context->pageLink) {
-        context->pageLink->devmode = context->devmode;
-        context->pageLink->resources = context->resources;
-        context->pageLink->settings = settings;
-        context->pageLink->constraints = new (std::nothrow) CONSTRAINT_STATE();
-    }
+    context->quickSettings = NewZeroFilledPart<CQuickSetting>(param->hPrinter, settings);
+    context->pageLink = NewPart<PAGE_LINK>();
+    if (!context->quickSettings || !context->pageLink)
+        return fail();
+    context->pageLink->devmode = context->devmode;
+    context->pageLink->resources = context->resources;
+    context->pageLink->settings = settings;
+    context->pageLink->constraints = NewPart<CONSTRAINT_STATE>();
+    if (!context->pageLink->constraints)
+        return fail();
     return context;
 }
 
@@ -288,28 +357,52 @@ HRESULT DevPropSheet::AddDeviceSettings(PROPSHEETUI_INFO* info, CUIHelper* core,
     OEMUIPSPARAM* param = ParamOf(info);
     if (!param || !features)
         return E_POINTER;
-    HANDLE heap = param->hOEMHeap;
-    HMODULE language = GetResourceModule()->module;
+    COMPROPSHEETUI* ui = nullptr;
+    FEATURE_TREE_DATA* data = nullptr;
+    HRESULT hr = S_OK;
+    {
+        // Every string of the tree comes from this printer's module, held
+        // loaded until the tree is built.
+        CProcessLanguage language(param->hPrinter);
+        hr = BuildDeviceTree(info, core, features, language.Module(), &ui, &data);
+    }
+    if (FAILED(hr)) {
+        info->Result = 0;
+        return hr;
+    }
 
+    DWORD unused = 0;
+    LONG_PTR added = info->pfnComPropSheet
+                         ? info->pfnComPropSheet(info->hComPropSheet, CPSFUNC_ADD_PCOMPROPSHEETUIW,
+                                                 reinterpret_cast<LPARAM>(ui), reinterpret_cast<LPARAM>(&unused))
+                         : 0;
+    info->Result = added;
+    if (added <= 0)
+        return E_FAIL;
+    data->pageHandle = reinterpret_cast<HANDLE>(added);
+    return hr;
+}
+
+HRESULT DevPropSheet::BuildDeviceTree(PROPSHEETUI_INFO* info, CUIHelper* core, CFeatures* features,
+                                      HMODULE language, COMPROPSHEETUI** tree, FEATURE_TREE_DATA** treeData)
+{
+    OEMUIPSPARAM* param = ParamOf(info);
+    HANDLE heap = param->hOEMHeap;
     features->Acquire(heap, core, param->poemuiobj, FALSE);
     WORD count = features->GetPrinterCount();
 
     // Everything the tree page keeps lives on the driver's heap.
     auto* page = static_cast<DLGPAGE*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, sizeof(DLGPAGE)));
     auto* ui = static_cast<COMPROPSHEETUI*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, sizeof(COMPROPSHEETUI)));
-    if (!page || !ui) {
-        info->Result = 0;
+    if (!page || !ui)
         return E_OUTOFMEMORY;
-    }
     page->cbSize = sizeof(DLGPAGE);
     page->Flags = 0;
     page->DlgProc = nullptr;
     WCHAR* tabName = nullptr;
     HRESULT hr = LoadHeapString(heap, language, IDS_TREE_TAB_NAME, &tabName);
-    if (FAILED(hr)) {
-        info->Result = 0;
+    if (FAILED(hr))
         return hr;
-    }
     page->pTabName = tabName;
     page->IconID = 0;
     page->DlgTemplateID = DP_STD_TREEVIEWPAGE;
@@ -332,10 +425,8 @@ HRESULT DevPropSheet::AddDeviceSettings(PROPSHEETUI_INFO* info, CUIHelper* core,
     ui->OptItemVersion = 0x0100;
 
     auto* data = static_cast<FEATURE_TREE_DATA*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, sizeof(FEATURE_TREE_DATA)));
-    if (!data) {
-        info->Result = 0;
+    if (!data)
         return E_OUTOFMEMORY;
-    }
     data->hComPropSheet = info->hComPropSheet;
     data->pageHandle = nullptr;
     data->param = param;
@@ -347,29 +438,17 @@ HRESULT DevPropSheet::AddDeviceSettings(PROPSHEETUI_INFO* info, CUIHelper* core,
     ui->UserData = reinterpret_cast<ULONG_PTR>(data);
 
     ui->pOptItem = AllocOptItems(heap, count);
-    if (!ui->pOptItem) {
-        info->Result = 0;
+    if (!ui->pOptItem)
         return E_OUTOFMEMORY;
-    }
     for (WORD i = 0; i < count; ++i) {
         ui->pOptItem[i].Level = 1;
         ui->pOptItem[i].Flags = OPTIF_COLLAPSE;
         hr = features->InitPrinterOptItem(heap, &ui->pOptItem[i], i);
-        if (FAILED(hr)) {
-            info->Result = 0;
+        if (FAILED(hr))
             return hr;
-        }
     }
-
-    DWORD unused = 0;
-    LONG_PTR added = info->pfnComPropSheet
-                         ? info->pfnComPropSheet(info->hComPropSheet, CPSFUNC_ADD_PCOMPROPSHEETUIW,
-                                                 reinterpret_cast<LPARAM>(ui), reinterpret_cast<LPARAM>(&unused))
-                         : 0;
-    info->Result = added;
-    if (added <= 0)
-        return E_FAIL;
-    data->pageHandle = reinterpret_cast<HANDLE>(added);
+    *tree = ui;
+    *treeData = data;
     return hr;
 }
 
@@ -404,33 +483,33 @@ HRESULT DestroySheetContext(PROPSHEET_CONTEXT* context)
     if (context->settings) {
         if (context->settings->SheetParam() && context->settings->SheetParam()->hOEMHeap)
             heap = context->settings->SheetParam()->hOEMHeap;
-        DeleteZeroFilled(context->settings);
-        context->settings = nullptr;
+        DeleteZeroFilledPart(context->settings);
     }
-    delete context->devmode;
-    context->devmode = nullptr;
-    DeleteZeroFilled(context->quickSettings);
-    context->quickSettings = nullptr;
+    DeletePart(context->devmode);
+    DeleteZeroFilledPart(context->quickSettings);
     if (context->pageLink) {
         DestroyPageDialogs(context->pageLink);
-        delete context->pageLink->constraints;
-        delete context->pageLink;
-        context->pageLink = nullptr;
+        DeletePart(context->pageLink->constraints);
+        DeletePart(context->pageLink);
     }
     if (context->deviceDialog) {
         DestroyDeviceDialog(&context->deviceDialog->dialog);
-        delete context->deviceDialog;
-        context->deviceDialog = nullptr;
+        DeletePart(context->deviceDialog);
     }
     if (context->resources) {
         FreeResourceModule(context->resources);
-        delete context->resources;
-        context->resources = nullptr;
+        DeletePart(context->resources);
     }
     if (heap)
         HeapFree(heap, 0, context);
     return S_OK;
 }
+
+void FailSheetAllocation(int nth) { InterlockedExchange(&g_failAllocation, nth > 0 ? nth : 0); }
+
+bool SheetAllocationArmed() { return g_failAllocation > 0; }
+
+LONG SheetPartsAlive() { return g_partsAlive; }
 
 HANDLE CreateModuleActCtx()
 {

@@ -83,6 +83,10 @@ public:
     HRESULT AddDevicePages(PROPSHEET_CONTEXT* context, PROPSHEETUI_INFO* info);
 
 private:
+    // The tree page's description and items, with the language module held.
+    HRESULT BuildDeviceTree(PROPSHEETUI_INFO* info, CUIHelper* core, CFeatures* features, HMODULE language,
+                            COMPROPSHEETUI** tree, FEATURE_TREE_DATA** treeData);
+
     BOOL m_hideStandardUI;
 };
 
@@ -95,6 +99,14 @@ HRESULT LoadFeatureSettings(PROPSHEET_CONTEXT* context, CFeatureSettings* settin
 HRESULT DestroySheetContext(PROPSHEET_CONTEXT* context);
 LONG CALLBACK PropSheetApplyCallback(PCPSUICBPARAM cb);
 HANDLE CreateModuleActCtx();
+
+// For tests: the nth allocation of the sheet starts from now (1 = the next)
+// fails; 0 lets every allocation through. SheetAllocationArmed() tells
+// whether that failure is still to come; SheetPartsAlive() counts the parts
+// that sheet starts made (settings, context parts) and that are not freed yet.
+void FailSheetAllocation(int nth);
+bool SheetAllocationArmed();
+LONG SheetPartsAlive();
 
 extern const PAGE_INFO g_DocumentPages[];
 extern const PAGE_INFO g_PrinterPages[];

@@ -55,12 +55,13 @@ struct ProcessRecord {
     }
 };
 
-ProcessRecord& Process()
-{
-    // Created on first use; its teardown is registered at that moment.
-    static ProcessRecord instance;
-    return instance;
-}
+// Made when the module is loaded, while the loader runs one thread, and
+// destroyed when it is unloaded. A local static would be made under the
+// thread runtime's guard, whose first use in each loaded copy of the module
+// keeps a TLS slot that its unload never gives back.
+ProcessRecord g_process;
+
+ProcessRecord& Process() { return g_process; }
 
 // The lock exists before any record is loaded and outlives every user.
 CRITICAL_SECTION& ProcessLock() { return Process().lock; }
@@ -136,6 +137,10 @@ HMODULE LoadForPrinter(RESOURCE_MODULE* record, HANDLE hPrinter, WCHAR* path, si
 
 CResourceModuleLock::CResourceModuleLock() { EnterCriticalSection(&ProcessLock()); }
 CResourceModuleLock::~CResourceModuleLock() { LeaveCriticalSection(&ProcessLock()); }
+
+CProcessLanguage::CProcessLanguage(HANDLE hPrinter) { LoadResourceModule(&Process().record, hPrinter); }
+
+HMODULE CProcessLanguage::Module() const { return Process().record.module; }
 
 const WCHAR* GetLanguageCode(LANGID language)
 {

@@ -19,16 +19,36 @@ void LoadResourceModule(RESOURCE_MODULE* record, HANDLE hPrinter);
 void FreeResourceModule(RESOURCE_MODULE* record);
 
 // The process-wide record, created all zero on first use and freed at unload.
-// Hold a CResourceModuleLock while loading into it or reading from it on a
-// path that another thread may share.
+// Another thread may load another printer's module into it at any moment,
+// freeing the one it held: take its module only through CProcessLanguage.
 RESOURCE_MODULE* GetResourceModule();
 
+// The lock of the process-wide record; re-entrant on one thread.
 class CResourceModuleLock {
 public:
     CResourceModuleLock();
     ~CResourceModuleLock();
     CResourceModuleLock(const CResourceModuleLock&) = delete;
     CResourceModuleLock& operator=(const CResourceModuleLock&) = delete;
+};
+
+// The process-wide language module for as long as this object lives: it
+// holds the lock that keeps the module loaded (re-entrant, so a nested query
+// on the same thread passes). A handle from Module() is used only while the
+// object that gave it lives.
+class CProcessLanguage {
+public:
+    // The module as the record holds it.
+    CProcessLanguage() = default;
+    // The module of that printer, loaded into the record first.
+    explicit CProcessLanguage(HANDLE hPrinter);
+    CProcessLanguage(const CProcessLanguage&) = delete;
+    CProcessLanguage& operator=(const CProcessLanguage&) = delete;
+
+    HMODULE Module() const;
+
+private:
+    CResourceModuleLock m_hold;
 };
 
 // The code that ends the names of the language module and the help file for a

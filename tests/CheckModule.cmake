@@ -28,4 +28,18 @@ foreach(name DllGetClassObject DllCanUnloadNow "?SetError@@YAXPEADK000PEBDZZ" "?
         message(FATAL_ERROR "export missing: ${name}")
     endif()
 endforeach()
+# No code of ours takes the thread runtime's guard of a local static: its first
+# use in each loaded copy of the module keeps a TLS slot that the unload never
+# gives back, and a host that loads the plug-in again and again runs out.
+execute_process(COMMAND ${OBJDUMP} -d -C ${DLL}
+                COMMAND awk "/^[0-9a-f]+ <.*>:$/ { f = $0 } /call .*<__cxa_guard_acquire>/ { print f }"
+                OUTPUT_VARIABLE guarded RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "objdump -d failed on ${DLL}")
+endif()
+string(REGEX REPLACE "[^\n]*<std::[^\n]*\n" "" guarded "${guarded}")
+string(REGEX REPLACE "[^\n]*get_locale_mutex[^\n]*\n" "" guarded "${guarded}")
+if(NOT guarded STREQUAL "")
+    message(FATAL_ERROR "guarded local statics in:\n${guarded}")
+endif()
 message(STATUS "imports: ${imports}")

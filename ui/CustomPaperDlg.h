@@ -1,18 +1,96 @@
 // CCustomPaperDlg: the modal dialog (template 1110) in which the user defines,
-// renames, resizes and deletes the custom papers of the sheet's paper list.
+// renames, resizes and deletes the custom papers of the sheet's paper list,
+// and may pick one of them as the document's paper.
+//
+// One grid row per custom paper, in paper-list order (row n is custom paper
+// n). Every accepted edit, addition and deletion changes the sheet's paper
+// list at once; the custom-paper file is written when the dialog closes, by
+// OK or Cancel (Enter, Escape and the close box do the same). A deletion
+// also rewrites the quick sets and the private block that name the deleted
+// paper or a later one (custom papers are numbered by position).
 #pragma once
 
+#include "framework/AfxString.h"
 #include "ui/PropDlg.h"
+#include "ui/controls/GridCtrl.h"
+#include "ui/controls/PicButton.h"
+#include "ui/controls/TipTools.h"
 
 struct PROPSHEET_CONTEXT;
+struct PAPER_INFO;
+class CPaperList;
+
+// Grid columns of the dialog.
+enum CUSTOM_PAPER_COLUMN {
+    CUSTOM_COLUMN_NAME = 0,
+    CUSTOM_COLUMN_WIDTH = 1,
+    CUSTOM_COLUMN_HEIGHT = 2,
+    CUSTOM_COLUMN_UNIT = 3,
+    CUSTOM_COLUMN_COUNT = 4
+};
 
 class CCustomPaperDlg : public CPropDlg {
 public:
     explicit CCustomPaperDlg(CWnd* parent);
     ~CCustomPaperDlg() override;
 
+    // The grid's judgement of the cell {row, column} just edited: TRUE takes
+    // the text into the paper of that row, FALSE marks the cell invalid.
+    static BOOL ValidateCell(CWnd* owner, const int cell[2]);
+    // Every character a digit or a point; TRUE for the empty text.
+    static BOOL IsNumberText(const CString& text);
+    // The number the text starts with (digits with at most one point); 0
+    // when it starts with none. "1.2.3" reads 1.2.
+    static double ReadLeadingNumber(const CString& text);
+    // A size as its unit shows it: "%.1f" for millimetres, "%.2f" for inches.
+    static CString FormatSize(float value, DWORD unit);
+
     PROPSHEET_CONTEXT* m_context = nullptr;   // set by the Basic page before DoModal; not owned
 
+    CGridCtrl m_grid;           // 2800
+    CPicButton m_addButton;     // 2425
+    CPicButton m_deleteButton;  // 2426
+    CPicButton m_infoPicture;   // 2438
+    CPicButton m_warnPicture;   // 2439, shown while an edited cell is invalid
+    CTipTools m_tip;
+
 protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+    // Enter, Escape and the close box: as the OK and Cancel buttons.
+    void OnOK() override;
+    void OnCancel() override;
+
+    void OnClickOk();
+    void OnClickCancel();
+    void OnAddPaper();
+    void OnDeletePaper();
+    LRESULT OnShowHint(WPARAM, LPARAM);
+    LRESULT OnHideHint(WPARAM, LPARAM);
+    LRESULT OnPictureLeft(WPARAM, LPARAM);
+    BOOL OnSetCursor(CWnd* window, UINT hitTest, UINT message);
+    BOOL OnHelpInfo(HELPINFO* info);
+    void OnDestroy();
+
     DECLARE_MESSAGE_MAP()
+
+private:
+    CPaperList* Papers() const;
+    HINSTANCE LanguageModule() const;
+    CString LoadText(UINT stringId) const;
+    // Rows for every custom paper, after the grid is emptied.
+    void FillGrid();
+    // Appends the row of a paper: name, sizes, unit choices and unit.
+    void AppendRow(const PAPER_INFO& paper);
+    void SetSizeCells(int row, const PAPER_INFO& paper);
+    // The judgement of one cell (ValidateCell once the dialog is found).
+    BOOL Validate(int row, int column);
+    // After custom paper `deletedId` went: the private paper and every quick
+    // set that named it or a later custom paper.
+    void FollowDeletion(int deletedId, const CString& deletedName);
+    void ShowPicture(CPicButton& picture, UINT normal, UINT hover);
+    // Ends the dialog, the custom papers written first.
+    void Close(int result);
+
+    CArray<CString> m_unitChoices;   // the unit names, as the unit cells offer them
 };

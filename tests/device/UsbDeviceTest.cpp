@@ -9,6 +9,8 @@
 #include "harness/TestPrinter.h"
 
 #include <memory>
+#include <utility>
+#include <vector>
 #include <string>
 
 using harness::Bytes;
@@ -484,6 +486,41 @@ TEST_F(UsbPath, AFailedDetailReadEndsTheSearch)
     Buffer out;
     EXPECT_FALSE(FindUsbDevicePath(L"USB001", out.path));
     EXPECT_EQ(L'\0', out.path[0]);
+}
+
+namespace {
+
+DWORD g_detailNeeded = 0;
+// Each buffer given with the detail query: its block's size and the size given with it.
+std::vector<std::pair<SIZE_T, DWORD>> g_detailBuffers;
+
+BOOL WINAPI HugeDetail(HDEVINFO, PSP_DEVICE_INTERFACE_DATA, PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD size,
+                       PDWORD needed, PSP_DEVINFO_DATA)
+{
+    if (needed)
+        *needed = g_detailNeeded;
+    if (detail)
+        g_detailBuffers.push_back({ HeapSize(GetProcessHeap(), 0, detail), size });
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return FALSE;
+}
+
+} // namespace
+
+TEST_F(UsbPath, ADetailSizeAtTheEndOfTheRangeNeverWrapsAround)
+{
+    sim.addInterface(sim.makeInterfacePath(), 1);
+    g_detailBuffers.clear();
+    g_seams.SetupDiGetDeviceInterfaceDetailW = &HugeDetail;
+    for (DWORD needed : { 0xFFFFFFFFu, 0xFFFFFFFEu, 0xFFFFFFFDu, 0x80000001u }) {
+        g_detailNeeded = needed;
+        Buffer out;
+        EXPECT_FALSE(FindUsbDevicePath(L"USB001", out.path));
+        EXPECT_EQ(L'\0', out.path[0]);
+        EXPECT_TRUE(out.guardIntact());
+    }
+    for (const auto& given : g_detailBuffers)
+        EXPECT_GE(given.first, (SIZE_T)given.second) << "a block smaller than the size given with it";
 }
 
 TEST_F(UsbPath, NoListOrNoInterfaceFindsNothing)

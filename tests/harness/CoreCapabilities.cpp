@@ -140,6 +140,8 @@ int WINAPI SpoolerRoute::route(LPCWSTR device, LPCWSTR port, WORD capability, LP
     call.thread = GetCurrentThreadId();
     if (output && HeapValidate(GetProcessHeap(), 0, output))
         call.outputBytes = HeapSize(GetProcessHeap(), 0, output);
+    if (self->onQuery)
+        self->onQuery(capability, output != nullptr);
 
     auto ask = [&](LPWSTR out) {
         DWORD result = (DWORD)coreAnswer(self->papers, capability, out);

@@ -13,6 +13,7 @@
 #include "CoreDriver.h"
 #include "oem/PrintOemUI.h"
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -64,6 +65,9 @@ public:
     // output block of the process heap too small for the answer (as the
     // query without output gives it) is refused with -1 too.
     int failWith = 0;
+    // Called as each query arrives, before anything is answered (what changes
+    // between an application's two calls goes here).
+    std::function<void(WORD capability, bool output)> onQuery;
 
 private:
     static int WINAPI route(LPCWSTR device, LPCWSTR port, WORD capability, LPWSTR output, const DEVMODEW* devmode);

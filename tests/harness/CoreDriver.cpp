@@ -79,25 +79,6 @@ bool isPaperText(std::string_view text)
     return w[4] == "ShortEdge" || w[4] == "LongEdge";
 }
 
-HRESULT answer(const std::string& data, void* out, DWORD cbSize, PDWORD pcbNeeded)
-{
-    if (!pcbNeeded)
-        return E_INVALIDARG;
-    *pcbNeeded = static_cast<DWORD>(data.size());
-    if (!out || cbSize < data.size())
-        return E_OUTOFMEMORY;
-    std::memcpy(out, data.data(), data.size());
-    return S_OK;
-}
-
-HRESULT answer(const AttributeValue& v, PDWORD pdwDataType, PBYTE out, DWORD cbSize, PDWORD pcbNeeded)
-{
-    if (!pdwDataType || !pcbNeeded)
-        return E_INVALIDARG;
-    *pdwDataType = v.type;
-    return answer(v.bytes, out, cbSize, pcbNeeded);
-}
-
 } // namespace
 
 const char* coreMethodName(CoreMethod m)
@@ -353,11 +334,48 @@ HRESULT CoreDriver::serve(CoreCall call, DWORD cbSize, PDWORD pcbNeeded, Body bo
         if (due->understate && pcbNeeded)
             *pcbNeeded = cbSize;
     } else {
+        m_serving = call.method;
         hr = body(call);
     }
     call.result = hr;
     m_log.push_back(std::move(call));
     return hr;
+}
+
+HRESULT CoreDriver::answer(const std::string& data, void* out, DWORD cbSize, PDWORD pcbNeeded, PDWORD type)
+{
+    if (!pcbNeeded)
+        return E_INVALIDARG;
+    CoreReply reply;
+    reply.method = m_serving;
+    reply.data = data;
+    reply.type = type ? *type : 0;
+    reply.needed = static_cast<DWORD>(data.size());
+    if (m_mutator)
+        m_mutator(reply);
+    *pcbNeeded = reply.needed;
+    if (type)
+        *type = reply.type;
+    if (FAILED(reply.result))
+        return reply.result;
+    if (!out || cbSize < reply.data.size())
+        return E_OUTOFMEMORY;
+    std::memcpy(out, reply.data.data(), reply.data.size());
+    return reply.result;
+}
+
+HRESULT CoreDriver::answer(const AttributeValue& v, PDWORD pdwDataType, PBYTE out, DWORD cbSize, PDWORD pcbNeeded)
+{
+    if (!pdwDataType || !pcbNeeded)
+        return E_INVALIDARG;
+    *pdwDataType = v.type;
+    return answer(v.bytes, out, cbSize, pcbNeeded, pdwDataType);
+}
+
+void CoreDriver::setReplyMutator(std::function<void(CoreReply&)> mutator)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_mutator = std::move(mutator);
 }
 
 // --- IUnknown ---------------------------------------------------------------

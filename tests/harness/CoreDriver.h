@@ -19,6 +19,7 @@
 #include "PpdModel.h"
 #include "oem/PrintOemUI.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -74,6 +75,20 @@ struct AttributeValue {
     static AttributeValue ascii(std::string_view text);      // with its NUL
     static AttributeValue unicode(std::wstring_view text);   // UTF-16 with its NUL
     static AttributeValue longValue(LONG value);
+};
+
+// A reply the double is about to give, for a mutation hook: the bytes of the
+// answer (a list, an attribute's value, the selections), the attribute's
+// type, the needed size it will report and its result. The hook may change
+// any of them; the double then keeps the buffer protocol with what it got:
+// it reports the needed size, and copies the bytes only when they fit the
+// caller's buffer (else E_OUTOFMEMORY), so it never writes past that buffer.
+struct CoreReply {
+    CoreMethod method = CoreMethod::QueryInterface;
+    std::string data;
+    DWORD type = 0;   // attribute answers only
+    DWORD needed = 0; // data.size() unless changed
+    HRESULT result = S_OK;
 };
 
 class CoreDriver final : public IPrintCoreUI2 {
@@ -162,6 +177,10 @@ public:
     // the caller's buffer size, writing nothing: a driver that cannot be grown out of.
     void understateNeededSize(CoreMethod m, int nth = 1);
     void clearFaults();
+    // Every reply with data passes through the hook first (none: the replies
+    // as the model gives them). The hook runs with the double's lock held and
+    // must not call the double.
+    void setReplyMutator(std::function<void(CoreReply&)> mutator);
 
     // Selections, set directly: no constraint is checked. False when the
     // feature or (for a list feature) the option is unknown.
@@ -230,6 +249,9 @@ private:
 
     template <class Body>
     HRESULT serve(CoreCall call, DWORD cbSize, PDWORD pcbNeeded, Body body);
+    // The buffer protocol of one reply, through the mutation hook.
+    HRESULT answer(const std::string& data, void* out, DWORD cbSize, PDWORD pcbNeeded, PDWORD type = nullptr);
+    HRESULT answer(const AttributeValue& v, PDWORD pdwDataType, PBYTE out, DWORD cbSize, PDWORD pcbNeeded);
 
     Kind m_kind;
     OEMUIPROCS m_procs{};
@@ -247,6 +269,8 @@ private:
     std::vector<CoreCall> m_log;
     std::vector<Fault> m_faults;
     std::map<AttributeKey, std::optional<AttributeValue>> m_overrides;
+    std::function<void(CoreReply&)> m_mutator;
+    CoreMethod m_serving = CoreMethod::QueryInterface;
 };
 
 } // namespace harness

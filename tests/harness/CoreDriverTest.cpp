@@ -854,3 +854,31 @@ TEST(MultiSz, SplitNeedsTheEndWithinSize)
     EXPECT_FALSE(splitMultiSz("", 0));
     EXPECT_FALSE(splitMultiSz(nullptr, 4));
 }
+
+TEST_F(CoreDriverTest, AReplyHookChangesAnswersButNeverWritesPastTheBuffer)
+{
+    std::vector<CoreMethod> seen;
+    core->setReplyMutator([&seen](CoreReply& reply) {
+        seen.push_back(reply.method);
+        reply.data = std::string(40, 'x');  // no terminator, longer than the buffer below
+        reply.needed = 7;                    // and a needed size that is no answer's
+    });
+    char buffer[24];
+    std::fill(std::begin(buffer), std::end(buffer), '?');
+    DWORD needed = 0;
+    EXPECT_EQ(E_OUTOFMEMORY, core->EnumFeatures(ui(), 0, buffer, 16, &needed));
+    EXPECT_EQ(7u, needed);
+    EXPECT_EQ(std::string(24, '?'), std::string(buffer, 24));
+
+    core->setReplyMutator([](CoreReply& reply) {
+        reply.type = 99;
+        reply.result = E_FAIL;
+    });
+    DWORD type = 0;
+    BYTE data[64];
+    EXPECT_EQ(E_FAIL, core->GetFeatureAttribute(ui(), 0, "Duplex", "DisplayName", &type, data, sizeof data, &needed));
+    EXPECT_EQ(99u, type);
+    core->setReplyMutator(nullptr);
+    EXPECT_EQ(S_OK, core->GetFeatureAttribute(ui(), 0, "Duplex", "DisplayName", &type, data, sizeof data, &needed));
+    EXPECT_EQ((std::vector<CoreMethod>{ CoreMethod::EnumFeatures }), seen);
+}

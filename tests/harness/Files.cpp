@@ -1,5 +1,6 @@
 #include "Files.h"
 
+#include <string.h>
 #include <vector>
 
 namespace harness {
@@ -102,6 +103,108 @@ std::set<std::wstring> filesIn(const std::wstring& folder)
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return names;
+}
+
+bool isReparsePoint(const std::wstring& path)
+{
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+namespace {
+
+// The host's path of a Windows path under Wine; empty elsewhere.
+std::wstring hostPath(const std::wstring& path)
+{
+    typedef char*(CDECL * UnixFileName)(LPCWSTR);
+    auto convert = reinterpret_cast<UnixFileName>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    char* host = convert ? convert(path.c_str()) : nullptr;
+    if (!host)
+        return {};
+    std::wstring out(host, host + strlen(host));
+    HeapFree(GetProcessHeap(), 0, host);
+    return out;
+}
+
+// Starts a program of the host (under Wine a host program starts like any
+// other, but its end cannot be waited for) and polls, for at most 10 s,
+// until done() holds.
+template <class Done>
+bool runHost(const std::wstring& commandLine, Done done)
+{
+    std::wstring line = commandLine;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int i = 0; i < 1000 && !done(); ++i)
+        Sleep(10);
+    return done();
+}
+
+std::wstring quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+std::vector<std::wstring> parts(const std::wstring& path)
+{
+    std::vector<std::wstring> out;
+    size_t from = 0;
+    while (from <= path.size()) {
+        size_t to = path.find(L'\\', from);
+        if (to == std::wstring::npos)
+            to = path.size();
+        if (to > from)
+            out.push_back(path.substr(from, to - from));
+        from = to + 1;
+    }
+    return out;
+}
+
+// The target as seen from the link's folder, with host separators: Wine
+// shows a host link whose text leads through its drive links as no file at all.
+std::wstring relativeHostTarget(const std::wstring& link, const std::wstring& target)
+{
+    std::vector<std::wstring> from = parts(link), to = parts(target);
+    from.pop_back();
+    if (from.empty() || to.empty() || _wcsicmp(from[0].c_str(), to[0].c_str()) != 0)
+        return {};
+    size_t same = 0;
+    while (same < from.size() && same < to.size() && _wcsicmp(from[same].c_str(), to[same].c_str()) == 0)
+        ++same;
+    std::wstring out;
+    for (size_t i = same; i < from.size(); ++i)
+        out += L"../";
+    for (size_t i = same; i < to.size(); ++i)
+        out += to[i] + (i + 1 < to.size() ? L"/" : L"");
+    return out.empty() ? L"." : out;
+}
+
+} // namespace
+
+bool makeFolderLink(const std::wstring& link, const std::wstring& target)
+{
+    if (CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && isReparsePoint(link))
+        return true;
+    std::wstring hostLink = hostPath(link), hostTarget = relativeHostTarget(link, target);
+    if (hostLink.empty() || hostTarget.empty())
+        return false;
+    return runHost(L"Z:\\bin\\ln -s " + quoted(hostTarget) + L" " + quoted(hostLink),
+                   [&] { return isReparsePoint(link); });
+}
+
+bool removeFolderLink(const std::wstring& link)
+{
+    if (!isReparsePoint(link))
+        return false;
+    if (RemoveDirectoryW(link.c_str()) && !isReparsePoint(link))
+        return true;
+    std::wstring hostLink = hostPath(link);
+    return !hostLink.empty() && runHost(L"Z:\\bin\\rm -f " + quoted(hostLink), [&] {
+        return GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES;
+    });
 }
 
 std::wstring widen(const std::string& ascii)

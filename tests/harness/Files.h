@@ -58,6 +58,18 @@ bool fileExists(const std::wstring& path);
 // The names of the files (not the folders) in a folder.
 std::set<std::wstring> filesIn(const std::wstring& folder);
 
+// Makes link a symbolic link to the existing folder target, one that the
+// system reports with FILE_ATTRIBUTE_REPARSE_POINT. Where CreateSymbolicLinkW
+// only pretends (Wine 8 answers TRUE and makes nothing, and refuses
+// FSCTL_SET_REPARSE_POINT), a link of the host's file system is made with the
+// host's "ln": Wine shows a host link to a folder as a reparse point (a host
+// link to a file it shows as a plain file). False when neither works.
+bool makeFolderLink(const std::wstring& link, const std::wstring& target);
+// Removes such a link (never what it points to).
+bool removeFolderLink(const std::wstring& link);
+// Whether the path reports FILE_ATTRIBUTE_REPARSE_POINT.
+bool isReparsePoint(const std::wstring& path);
+
 // ASCII names and paths between the plug-in's narrow calls and the wide ones
 // (other characters become '?' when narrowed).
 std::wstring widen(const std::string& ascii);

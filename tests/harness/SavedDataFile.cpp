@@ -72,4 +72,33 @@ bool SavedDataFile::write(const std::string& content) const
     return writeFile(m_path, content);
 }
 
+LinkedDataFolder::LinkedDataFolder() : m_folder(dataFolder())
+{
+    if (m_folder.empty())
+        return;
+    const std::wstring process = std::to_wstring(GetCurrentProcessId());
+    m_kept = m_folder + L".kept-" + process;
+    m_target = temporaryFolder() + L"\\bqlinked-" + process;
+    if (GetFileAttributesW(m_folder.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (!MoveFileW(m_folder.c_str(), m_kept.c_str()))
+            return;
+        m_moved = true;
+    }
+    CreateDirectoryW(m_target.c_str(), nullptr);
+    m_linked = makeFolderLink(m_folder, m_target);
+}
+
+LinkedDataFolder::~LinkedDataFolder()
+{
+    if (m_linked)
+        removeFolderLink(m_folder);
+    for (const std::wstring& name : filesIn(m_target)) {
+        SetFileAttributesW((m_target + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW((m_target + L"\\" + name).c_str());
+    }
+    RemoveDirectoryW(m_target.c_str());
+    if (m_moved)
+        MoveFileW(m_kept.c_str(), m_folder.c_str());
+}
+
 } // namespace harness

@@ -55,4 +55,25 @@ private:
     bool m_kept = false;
 };
 
+// The data folder replaced, while this lives, by a link (see makeFolderLink)
+// to a scratch folder of its own: the real folder is moved aside and comes
+// back at the end, and the scratch folder goes with what the test left there.
+// Hold the CTest lock "datafiles".
+class LinkedDataFolder {
+public:
+    LinkedDataFolder();
+    ~LinkedDataFolder();
+    LinkedDataFolder(const LinkedDataFolder&) = delete;
+    LinkedDataFolder& operator=(const LinkedDataFolder&) = delete;
+
+    bool ok() const { return m_linked; }
+    // The folder the link leads to.
+    const std::wstring& target() const { return m_target; }
+
+private:
+    std::wstring m_folder, m_kept, m_target;
+    bool m_moved = false;
+    bool m_linked = false;
+};
+
 } // namespace harness

@@ -308,3 +308,40 @@ TEST_F(OemUI2, PublishDriverInterfaceRefusesNull)
     EXPECT_EQ(S_OK, plugin->PublishDriverInterface(&driver));
     EXPECT_EQ(2, driver.refs);
 }
+
+namespace {
+
+DWORD FirstFreeThreadSlot()
+{
+    DWORD slot = TlsAlloc();
+    TlsFree(slot);
+    return slot;
+}
+
+// The module loaded, a paper query that takes the process-wide language
+// module, the module unloaded: what the core driver does again and again
+// over the life of an application. The query reads the custom-paper file
+// (and makes its folder), so the suite holds the data files' lock.
+void LoadAskUnload()
+{
+    harness::PluginModule module;
+    ASSERT_TRUE(module.handle());
+    harness::ComPtr<IPrintOemUI2> plugin = module.createPlugin();
+    ASSERT_TRUE(plugin);
+    DWORD result = 10;
+    plugin->DeviceCapabilities(nullptr, nullptr, nullptr, DC_PAPERS, nullptr, nullptr, nullptr, 10, &result);
+}
+
+} // namespace
+
+TEST(ModuleReloadDataFile, LoadingAndUnloadingAgainTakesNoThreadSlot)
+{
+    // Found by the fuzz test: every loaded copy kept a TLS slot after its
+    // unload, and an application whose plug-in was loaded some thousand
+    // times ended when no slot was left.
+    LoadAskUnload();
+    const DWORD before = FirstFreeThreadSlot();
+    for (int i = 0; i < 25; ++i)
+        LoadAskUnload();
+    EXPECT_EQ(before, FirstFreeThreadSlot());
+}

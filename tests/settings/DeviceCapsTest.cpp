@@ -151,6 +151,26 @@ TEST(DeviceCaps, NoResolutionIsWrittenOverAnEmptyCoreAnswer)
     }
 }
 
+TEST(DeviceCaps, TheFirstResolutionGoesOnlyIntoAnOutputSizedForIt)
+{
+    // Found by the fuzz test: the caller sized its output from an answer of
+    // no pairs, and the core driver counts two when it is asked with output.
+    DWORD result = 0;
+    EXPECT_EQ(S_OK, OnDeviceCapabilities(nullptr, nullptr, DC_ENUMRESOLUTIONS, nullptr, &result, nullptr, L"Sized"));
+    EXPECT_EQ(0u, result);
+    LONG guard[4] = { 7, 7, 7, 7 };
+    result = 2;
+    EXPECT_EQ(S_OK, OnDeviceCapabilities(nullptr, nullptr, DC_ENUMRESOLUTIONS, guard, &result, nullptr, L"Sized"));
+    EXPECT_EQ((std::vector<LONG>{ 7, 7, 7, 7 }), std::vector<LONG>(guard, guard + 4));
+
+    // Sized for one pair: it is written.
+    result = 1;
+    OnDeviceCapabilities(nullptr, nullptr, DC_ENUMRESOLUTIONS, nullptr, &result, nullptr, L"Sized");
+    result = 2;
+    OnDeviceCapabilities(nullptr, nullptr, DC_ENUMRESOLUTIONS, guard, &result, nullptr, L"Sized");
+    EXPECT_EQ((std::vector<LONG>{ 1200, 1200, 7, 7 }), std::vector<LONG>(guard, guard + 4));
+}
+
 TEST(DeviceCaps, OtherCapabilitiesAndAFailedPaperAnswerAreLeftAlone)
 {
     WORD bins[2] = { 1, 2 };
@@ -596,14 +616,19 @@ TEST_F(DeviceCapsDataFile, TwoThreadsAskingAtOnceGetTheSameAnswers)
     harness::PrinterHandle handles[2] = { harness::openPrinter(printer.name(), PRINTER_ACCESS_USE),
                                           harness::openPrinter(printer.name(), PRINTER_ACCESS_USE) };
     ASSERT_TRUE(handles[0] && handles[1]);
+    PWSTR name = const_cast<PWSTR>(printer.name().c_str());
     auto worker = [&](int t) {
         WaitForSingleObject(start, INFINITE);
         for (int i = 0; i < 15; ++i) {
             for (WORD capability : { (WORD)DC_PAPERS, (WORD)DC_PAPERNAMES }) {
-                Output out(13, harness::entryBytes(capability));
-                harness::coreAnswer(route->papers, capability, out.data());
+                // As an application asks: the count, then the entries.
                 DWORD result = 10;
-                plugin->DeviceCapabilities(core->uiObject(), handles[t].get(), nullptr, capability, out.data(),
+                plugin->DeviceCapabilities(core->uiObject(), handles[t].get(), name, capability, nullptr, nullptr,
+                                           nullptr, 10, &result);
+                Output out(result, harness::entryBytes(capability));
+                harness::coreAnswer(route->papers, capability, out.data());
+                result = 10;
+                plugin->DeviceCapabilities(core->uiObject(), handles[t].get(), name, capability, out.data(),
                                            nullptr, nullptr, 10, &result);
                 seen[t].counts.push_back(result);
                 if (capability == DC_PAPERS) {
@@ -657,3 +682,100 @@ TEST_F(DeviceCapsDataFile, TwoThreadsAskingAtOnceGetTheSameAnswers)
     // The names were fetched once, whichever thread came first.
     EXPECT_EQ(2u, route->calls().size());
 }
+
+// --- answers that change between the count and the entries ----------------------------
+
+TEST_F(DeviceCapsDataFile, EntriesNeverOutnumberTheCountTheSameQueryGave)
+{
+    for (WORD capability : { (WORD)DC_PAPERNAMES, (WORD)DC_PAPERS, (WORD)DC_PAPERSIZE }) {
+        SCOPED_TRACE(capability);
+        ASSERT_TRUE(file.write(CustomPapers(3)));
+        DWORD count = Query(capability, nullptr, 10);
+        ASSERT_EQ(13u, count);
+        // A custom paper saved between the application's two calls.
+        ASSERT_TRUE(file.write(CustomPapers(4)));
+        Output out(count, harness::entryBytes(capability));
+        harness::coreAnswer(route->papers, capability, out.data());
+        EXPECT_EQ(13u, Query(capability, out.data(), 10)) << "the count says what was written";
+        EXPECT_TRUE(out.guardIntact());
+    }
+}
+
+TEST_F(DeviceCapsDataFile, WithoutACountAnsweredBeforeNoMoreThanTheCoreCountIsWritten)
+{
+    for (WORD capability : { (WORD)DC_PAPERNAMES, (WORD)DC_PAPERS, (WORD)DC_PAPERSIZE }) {
+        SCOPED_TRACE(capability);
+        // Sized from the core driver's count alone, on a printer never asked before.
+        Output out(10, harness::entryBytes(capability));
+        harness::coreAnswer(route->papers, capability, out.data());
+        EXPECT_EQ(10u, Query(capability, out.data(), 10));
+        EXPECT_TRUE(out.guardIntact());
+    }
+    // The standard papers come first.
+    Output names(10, kNameBytes);
+    harness::coreAnswer(route->papers, DC_PAPERNAMES, names.data());
+    Query(DC_PAPERNAMES, names.data(), 10);
+    EXPECT_EQ(L"EnvC5", names.name(9));
+}
+
+TEST_F(DeviceCapsDataFile, AModelFilledAfterTheCountWritesNoMoreThanTheCount)
+{
+    core->failAlways(harness::CoreMethod::EnumFeatures, E_FAIL);
+    DWORD count = Query(DC_PAPERNAMES, nullptr, 10);
+    ASSERT_EQ(10u, count) << "the core driver's answer stands";
+    core->clearFaults();
+    Output out(count, kNameBytes);
+    harness::coreAnswer(route->papers, DC_PAPERNAMES, out.data());
+    EXPECT_EQ(10u, Query(DC_PAPERNAMES, out.data(), 10));
+    EXPECT_TRUE(out.guardIntact());
+}
+
+TEST_F(DeviceCapsDataFile, TheCountOfOnePrinterDoesNotSizeAnother)
+{
+    harness::TestPrinter other(harness::TestPrinter::Mode::Unique);
+    ASSERT_TRUE(other.ok()) << other.failureText();
+    ASSERT_EQ(13u, Query(DC_PAPERNAMES, nullptr, 10));
+    Output out(10, kNameBytes);
+    harness::coreAnswer(route->papers, DC_PAPERNAMES, out.data());
+    DWORD result = 10;
+    EXPECT_EQ(S_OK, plugin->DeviceCapabilities(core->uiObject(), other.handle(),
+                                               const_cast<PWSTR>(other.name().c_str()), DC_PAPERNAMES, out.data(),
+                                               nullptr, nullptr, 10, &result));
+    EXPECT_EQ(10u, result);
+    EXPECT_TRUE(out.guardIntact());
+}
+
+TEST_F(DeviceCapsDataFile, TheFetchHoldsWhatTheNestedQueryWritesWhenTheFileGrowsMeanwhile)
+{
+    // The custom-paper file grows to 20 papers between the fetch's count and its names.
+    route->onQuery = [this](WORD capability, bool output) {
+        if (capability == DC_PAPERNAMES && output) {
+            EXPECT_TRUE(file.write(CustomPapers(20)));
+        }
+    };
+    DWORD answer = 0;
+    Ask(DC_PAPERS, &answer);
+    std::vector<harness::SpoolerRoute::Call> calls = route->calls();
+    ASSERT_EQ(2u, calls.size());
+    EXPECT_TRUE(calls[1].output);
+    EXPECT_FALSE(calls[1].refused) << "the scratch output is smaller than what the nested query may write";
+    EXPECT_EQ(L"Letter ", TableName(0));
+}
+
+TEST_F(DeviceCapsDataFile, TheFetchLeavesTheCountACallerWasGiven)
+{
+    // The application sizes its names, a custom paper is saved, and a paper
+    // query fetches the core driver's names (asking for a count of its own).
+    DWORD count = Query(DC_PAPERNAMES, nullptr, 10);
+    ASSERT_EQ(13u, count);
+    ASSERT_TRUE(file.write(CustomPapers(4)));
+    DWORD answer = 0;
+    Ask(DC_PAPERS, &answer);
+    ASSERT_EQ(2u, route->calls().size());
+    // The names go into the output sized from the application's count.
+    Output names(count, kNameBytes);
+    harness::coreAnswer(route->papers, DC_PAPERNAMES, names.data());
+    EXPECT_EQ(13u, Query(DC_PAPERNAMES, names.data(), 10));
+    EXPECT_TRUE(names.guardIntact());
+}
+

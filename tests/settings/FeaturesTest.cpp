@@ -333,6 +333,23 @@ TEST_F(FeatureModel, SkippingSelectionsReadsOnlyThePluginsOwn)
     EXPECT_EQ((std::set<std::string>{"%JobTimeout", "%OutputPSLevel", "%PSMemory", "%WaitTimeout"}), read);
 }
 
+TEST_F(FeatureModel, AnOddSizedTextIsEndedInsideItsBlock)
+{
+    // 65 bytes of UTF-16 without its NUL: the last character is half there.
+    harness::AttributeValue odd;
+    odd.type = kADT_UNICODE;
+    odd.bytes = std::string(65, 'A');
+    const std::string option = core->optionKeywords("JCLMediaType")[2];
+    core->setOptionAttribute("JCLMediaType", option, "DisplayName", odd);
+    ASSERT_EQ(S_OK, acquire());
+    const WCHAR* name = options("JCLMediaType").GetDisplayName(2);
+    ASSERT_TRUE(name);
+    SIZE_T bytes = HeapSize(heap.get(), 0, name);
+    ASSERT_NE((SIZE_T)-1, bytes);
+    const size_t chars = bytes / sizeof(WCHAR);
+    EXPECT_LT(wcsnlen(name, chars), chars) << "no NUL inside the block of " << bytes << " bytes";
+}
+
 TEST_F(FeatureModel, ShortBuffersGrowOnceToTheNeededSize)
 {
     core->setFeatureAttribute("Duplex", "DisplayName",

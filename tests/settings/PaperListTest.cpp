@@ -9,6 +9,7 @@
 #include "sheets/DataFiles.h"
 
 #include <locale.h>
+#include <math.h>
 #include <optional>
 
 using namespace settings_test;
@@ -110,15 +111,20 @@ public:
     PaperFile() : KeptDataFile(CUSTOM_PAPER_FILE_NAME) { ResetDataFileCalls(); }
     ~PaperFile() { ResetDataFileCalls(); }
 
-    // Files of the folder other than the two data files.
+    // Files of the folder other than the two data files and these backups.
     int strayFiles() const
     {
         int n = 0;
         for (const std::wstring& name : harness::filesIn(harness::dataFolder()))
-            if (name != harness::widen(CUSTOM_PAPER_FILE_NAME) && name != harness::widen(QUICK_SETTINGS_FILE_NAME))
+            if (name != harness::widen(CUSTOM_PAPER_FILE_NAME) && name != harness::widen(QUICK_SETTINGS_FILE_NAME) &&
+                name != backup.path().substr(backup.path().rfind(L'\\') + 1) &&
+                name != secondBackup.path().substr(secondBackup.path().rfind(L'\\') + 1))
                 ++n;
         return n;
     }
+
+    KeptDataFile backup{ CUSTOM_PAPER_FILE_NAME ".bak" };
+    KeptDataFile secondBackup{ CUSTOM_PAPER_FILE_NAME ".bak2" };
 };
 
 std::vector<PAPER_INFO> records(int n)
@@ -694,13 +700,10 @@ TEST(CustomPaperDataFile, AFailedSaveKeepsThePreviousFile)
     expectKept("a write that comes short", list.SaveCustomPapers());
     EXPECT_EQ(2, writes) << "nothing is written after a short write";
 
-    g_DataFileCalls.GetTempFileNameA = [](LPCSTR, LPCSTR, UINT, LPSTR) -> UINT {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return 0;
-    };
+    g_DataFileCalls.CreateFileW = &NoNewFiles;
     expectKept("a folder that cannot be written", list.SaveCustomPapers());
 
-    g_DataFileCalls.MoveFileExA = [](LPCSTR, LPCSTR, DWORD) -> BOOL {
+    g_DataFileCalls.MoveFileExW = [](LPCWSTR, LPCWSTR, DWORD) -> BOOL {
         SetLastError(ERROR_SHARING_VIOLATION);
         return FALSE;
     };
@@ -710,3 +713,132 @@ TEST(CustomPaperDataFile, AFailedSaveKeepsThePreviousFile)
     ASSERT_TRUE(list.SaveCustomPapers());
     EXPECT_EQ(336u, file.read()->size());
 }
+
+// --- files that cannot be read, damaged and linked ------------------------------------
+
+namespace {
+
+std::string recordBytesOf(const std::vector<PAPER_INFO>& papers)
+{
+    return std::string(reinterpret_cast<const char*>(papers.data()), papers.size() * sizeof(PAPER_INFO));
+}
+
+} // namespace
+
+TEST(CustomPaperDataFile, AMomentaryLockIsWaitedOut)
+{
+    PaperFile file;
+    ASSERT_TRUE(file.write(records(3)));
+    FileLock::reset();
+    FileLock::releaseAtFirstWait(true);
+    g_DataFileCalls.Sleep = &FileLock::Wait;
+    FileLock lock(file.path());
+    ASSERT_TRUE(lock.held());
+    LoadedList loaded;
+    EXPECT_TRUE(loaded.result);
+    EXPECT_EQ(3, loaded.list.GetCustomCount());
+    EXPECT_EQ(1, FileLock::waits());
+}
+
+TEST(CustomPaperDataFile, AFileThatStaysLockedIsNeverReplacedByWhatDidNotLoad)
+{
+    PaperFile file;
+    const std::string stored = recordBytesOf(records(3));
+    ASSERT_TRUE(file.write(stored));
+    FileLock::reset();
+    g_DataFileCalls.Sleep = &FileLock::Wait;
+    CPaperList list;
+    {
+        FileLock lock(file.path());
+        ASSERT_TRUE(lock.held());
+        EXPECT_FALSE(list.LoadCustomPapers()) << "a file that is there but cannot be read is no empty list";
+        EXPECT_EQ(0, list.GetCustomCount());
+    }
+    // A few short waits, then the load gives up.
+    EXPECT_GE(FileLock::waits(), 1);
+    EXPECT_LE(FileLock::waits(), 5);
+    EXPECT_LE(FileLock::waitedMs(), 250u);
+
+    // The user adds a paper to the list that did not load, then closes the dialog.
+    PAPER_INFO p = customPaper(L"New", 100, 150);
+    list.AddCustomPaper(&p);
+    EXPECT_FALSE(list.SaveCustomPapers());
+    EXPECT_EQ(stored, file.read().value_or(""));
+    EXPECT_EQ(0, file.strayFiles());
+}
+
+TEST(CustomPaperDataFile, ADamagedFileIsKeptAsABackupBeforeItIsReplaced)
+{
+    PaperFile file;
+    const std::string first = recordBytesOf(records(2)).substr(0, 150);
+    ASSERT_TRUE(file.write(first));
+    CPaperList list;
+    EXPECT_FALSE(list.LoadCustomPapers());
+    PAPER_INFO p = customPaper(L"New", 100, 150);
+    list.AddCustomPaper(&p);
+    ASSERT_TRUE(list.SaveCustomPapers());
+    EXPECT_EQ(first, file.backup.read().value_or("")) << "the damaged file is kept";
+    EXPECT_EQ(112u, file.read().value_or("").size());
+
+    // A later damaged file gets a backup of its own; the first stays.
+    const std::string second = recordBytesOf(records(1)) + "xyz";
+    ASSERT_TRUE(file.write(second));
+    ASSERT_TRUE(list.SaveCustomPapers());
+    EXPECT_EQ(first, file.backup.read().value_or(""));
+    EXPECT_EQ(second, file.secondBackup.read().value_or(""));
+}
+
+TEST(CustomPaperDataFile, NumbersThatAreNoSizesAreRecomputedFromTheDots)
+{
+    PaperFile file;
+    std::vector<PAPER_INFO> stored = { customPaper(L"Nan", 100, 150), customPaper(L"Inf", 100, 150),
+                                       customPaper(L"Huge", 100, 150, PAPER_UNIT_INCH),
+                                       customPaper(L"Good", 200, 300) };
+    stored[0].widthMm = NAN;
+    stored[0].heightInch = -NAN;
+    stored[1].heightMm = INFINITY;
+    stored[1].widthInch = -INFINITY;
+    stored[2].heightInch = -3.0f;  // and every other size far out of bounds
+    ASSERT_TRUE(file.write(stored));
+    LoadedList loaded;
+    ASSERT_TRUE(loaded.result);
+    ASSERT_EQ(4, loaded.list.GetCustomCount());
+    const PAPER_INFO* p = loaded.list.CustomPapers().GetData();
+    auto mm = [](INT32 dots) { return (float)dots * 25.4f / 72.0f; };
+    auto inch = [](INT32 dots) { return (float)dots / 72.0f; };
+
+    EXPECT_FLOAT_EQ(mm(p[0].width), p[0].widthMm);
+    EXPECT_FLOAT_EQ(inch(p[0].height), p[0].heightInch);
+    EXPECT_FLOAT_EQ(mm(p[1].height), p[1].heightMm);
+    EXPECT_FLOAT_EQ(inch(p[1].width), p[1].widthInch);
+    // Dots beyond their bounds are held to them first.
+    EXPECT_EQ(612, p[2].width);
+    EXPECT_EQ(1008, p[2].height);
+    EXPECT_FLOAT_EQ(mm(612), p[2].widthMm);
+    EXPECT_FLOAT_EQ(mm(1008), p[2].heightMm);
+    EXPECT_FLOAT_EQ(8.5f, p[2].widthInch);
+    EXPECT_FLOAT_EQ(14.0f, p[2].heightInch);
+    // What was good stays as stored.
+    EXPECT_EQ(stored[0].heightMm, p[0].heightMm);
+    EXPECT_EQ(stored[0].widthInch, p[0].widthInch);
+    EXPECT_EQ(0, memcmp(&stored[3].width, &p[3].width, offsetof(PAPER_INFO, flag) - offsetof(PAPER_INFO, width)));
+}
+
+TEST(CustomPaperDataFile, ALinkedDataFolderIsNeitherReadNorWritten)
+{
+    harness::LinkedDataFolder linked;
+    ASSERT_TRUE(linked.ok()) << "no folder link can be made here";
+    const std::wstring elsewhere = linked.target() + L"\\" + harness::widen(CUSTOM_PAPER_FILE_NAME);
+    const std::string stored = recordBytesOf(records(2));
+    ASSERT_TRUE(harness::writeFile(elsewhere, stored));
+
+    CPaperList list;
+    EXPECT_FALSE(list.LoadCustomPapers());
+    EXPECT_EQ(0, list.GetCustomCount());
+    PAPER_INFO p = customPaper(L"New", 100, 150);
+    list.AddCustomPaper(&p);
+    EXPECT_FALSE(list.SaveCustomPapers());
+    EXPECT_EQ(stored, harness::readFile(elsewhere).value_or(""));
+    EXPECT_EQ(1u, harness::filesIn(linked.target()).size());
+}
+

@@ -182,7 +182,8 @@ protected:
         std::vector<std::wstring> out;
         for (const std::wstring& name : harness::filesIn(harness::dataFolder()))
             if (!m_before.count(name) && name != harness::widen(QUICK_SETTINGS_FILE_NAME) &&
-                name != harness::widen(QUICK_SETTINGS_FILE_NAME ".bak"))
+                name != harness::widen(QUICK_SETTINGS_FILE_NAME ".bak") &&
+                name != harness::widen(QUICK_SETTINGS_FILE_NAME ".bak2"))
                 out.push_back(name);
         return out;
     }
@@ -212,6 +213,7 @@ protected:
     std::unique_ptr<CFeatureSettings> settings;
     KeptDataFile file{ QUICK_SETTINGS_FILE_NAME };
     KeptDataFile backup{ QUICK_SETTINGS_FILE_NAME ".bak" };
+    KeptDataFile secondBackup{ QUICK_SETTINGS_FILE_NAME ".bak2" };
 
 private:
     std::set<std::wstring> m_before;
@@ -291,10 +293,7 @@ TEST_F(QuickSettingDataFile, ReopeningKeepsTheSetAndLaterSavesWriteTheShortDecla
 
 TEST_F(QuickSettingDataFile, AMissingFileThatCannotBeWrittenStillGivesTheDefaultSet)
 {
-    g_DataFileCalls.GetTempFileNameA = [](LPCSTR, LPCSTR, UINT, LPSTR) -> UINT {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return 0;
-    };
+    g_DataFileCalls.CreateFileW = &NoNewFiles;
     auto store = open();
     EXPECT_FALSE(file.read());
     ASSERT_EQ(1, store->GetCount());
@@ -560,34 +559,147 @@ TEST_F(QuickSettingDataFile, AFileOfSeveralMegabytesLoadsWhole)
     EXPECT_EQ(text.size() - itemText(sample(17)).size(), content().size());
 }
 
-TEST_F(QuickSettingDataFile, AFileThatCannotBeReadIsNeitherReplacedNorLost)
+TEST_F(QuickSettingDataFile, AGoodFileThatWasBrieflyUnreadableKeepsItsSets)
 {
     const std::string previous = fileText({ sample(0), sample(1) });
     ASSERT_TRUE(file.write(previous));
-    HANDLE lock = CreateFileW(file.path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+    FileLock::reset();
+    g_DataFileCalls.Sleep = &FileLock::Wait;
+    std::unique_ptr<CQuickSetting> store;
+    {
+        FileLock lock(file.path());
+        ASSERT_TRUE(lock.held());
+        store = open();
+        EXPECT_EQ(0, store->GetCount());
+        EXPECT_EQ(E_FAIL, store->AddItem(sample(5))) << "not replaced while it cannot be read";
+    }
+    EXPECT_EQ(previous, content()) << "no default file over it";
+    EXPECT_FALSE(backup.read()) << "a file that could not be opened is no damaged file";
+
+    // Readable again: the file is read once more before the save, so its sets stay.
+    ASSERT_EQ(S_OK, store->AddItem(sample(6)));
+    EXPECT_EQ(fileText({ sample(0), sample(1), sample(6) }), content());
+    EXPECT_EQ(textOf({ sample(0), sample(1), sample(6) }), textOf(recordsOf(*store)));
+    EXPECT_FALSE(backup.read());
+}
+
+TEST_F(QuickSettingDataFile, AMomentaryLockIsWaitedOut)
+{
+    ASSERT_TRUE(file.write(fileText({ sample(0), sample(1) })));
+    FileLock::reset();
+    FileLock::releaseAtFirstWait(true);
+    g_DataFileCalls.Sleep = &FileLock::Wait;
+    FileLock lock(file.path());
+    ASSERT_TRUE(lock.held());
+    auto store = open();
+    EXPECT_EQ(textOf({ sample(0), sample(1) }), textOf(recordsOf(*store)));
+    EXPECT_EQ(1, FileLock::waits());
+}
+
+TEST_F(QuickSettingDataFile, BackupsAreNumberedAndNeverOverwritten)
+{
+    const std::string first = "<Root><QuickSetting><Item";
+    ASSERT_TRUE(file.write(first));
+    open();
+    EXPECT_EQ(first, backup.read().value_or(""));
+    open();
+    EXPECT_FALSE(secondBackup.read()) << "the same damaged file is kept once";
+
+    const std::string second = "no XML";
+    ASSERT_TRUE(file.write(second));
+    auto store = open();
+    EXPECT_EQ(first, backup.read().value_or(""));
+    EXPECT_EQ(second, secondBackup.read().value_or(""));
+    ASSERT_EQ(S_OK, store->AddItem(sample(0)));
+    EXPECT_EQ(first, backup.read().value_or(""));
+    EXPECT_EQ(second, secondBackup.read().value_or(""));
+}
+
+namespace {
+
+// A set that is whole but for one extra element nested that many levels deep.
+std::string deepItemText(int id, int levels)
+{
+    std::string item = itemText(sample(id));
+    std::string chain;
+    chain.reserve((size_t)levels * 7);
+    for (int i = 0; i < levels; ++i)
+        chain += "<X>";
+    for (int i = 0; i < levels; ++i)
+        chain += "</X>";
+    item.insert(item.find("\t\t</Item>"), "\t\t\t" + chain + "\n");
+    return item;
+}
+
+} // namespace
+
+TEST_F(QuickSettingDataFile, ADeepSetIsSkippedAndNeverFreedLevelByLevel)
+{
+    const std::string text = wrapped(itemText(sample(0)) + deepItemText(3, 200000) + itemText(sample(1)));
+    ASSERT_TRUE(file.write(text));
+    auto store = open();
+    EXPECT_EQ(textOf({ sample(0), sample(1) }), textOf(recordsOf(*store)));
+    EXPECT_EQ(E_FAIL, store->DeleteItem(3));
+    EXPECT_EQ(E_FAIL, store->AddItem(sample(3))) << "the skipped set's id stays taken";
+    ASSERT_EQ(S_OK, store->DeleteItem(1));
+    ASSERT_EQ(S_OK, store->AddItem(sample(2)));
+    EXPECT_EQ(fileText({ sample(0), sample(2) }), content());
+    EXPECT_EQ(text, backup.read().value_or("")) << "the file with the deep set is kept";
+}
+
+TEST_F(QuickSettingDataFile, NoSaveGrowsTheFileBeyondItsContent)
+{
+    const std::string text = wrapped(itemText(sample(0)) + deepItemText(3, 3000));
+    ASSERT_TRUE(file.write(text));
+    auto store = open();
+    ASSERT_EQ(S_OK, store->AddItem(sample(1)));
+    EXPECT_LE(content().size(), text.size() + itemText(sample(1)).size());
+}
+
+TEST_F(QuickSettingDataFile, AFileFarBeyondAThousandSetsIsDamaged)
+{
+    _QS_STRUCK huge = sample(0);
+    huge.name = CString(L'x', 17 << 20);
+    const std::string text = fileText({ huge });
+    ASSERT_TRUE(file.write(text));
     auto store = open();
     EXPECT_EQ(0, store->GetCount());
-    EXPECT_EQ(E_FAIL, store->AddItem(sample(5))) << "not replaced while it cannot be kept aside";
-    CloseHandle(lock);
-    EXPECT_EQ(previous, content()) << "no default file over it";
+    EXPECT_EQ(text.size(), backup.read().value_or("").size());
+    ASSERT_EQ(S_OK, store->AddItem(sample(1)));
+    EXPECT_EQ(fileText({ sample(1) }), content());
+}
 
-    ASSERT_EQ(S_OK, store->AddItem(sample(6)));
-    EXPECT_EQ(previous, backup.read().value_or(""));
-    EXPECT_EQ(fileText({ sample(5), sample(6) }), content());
+TEST_F(QuickSettingDataFile, ALinkedDataFolderIsNeitherReadNorWritten)
+{
+    harness::LinkedDataFolder linked;
+    ASSERT_TRUE(linked.ok()) << "no folder link can be made here";
+    const std::wstring elsewhere = linked.target() + L"\\" + harness::widen(QUICK_SETTINGS_FILE_NAME);
+    const std::string stored = fileText({ sample(0), sample(1) });
+    ASSERT_TRUE(harness::writeFile(elsewhere, stored));
+
+    auto store = open();
+    EXPECT_EQ(0, store->GetCount());
+    EXPECT_EQ(E_FAIL, store->AddItem(sample(2)));
+    EXPECT_EQ(stored, harness::readFile(elsewhere).value_or(""));
+    EXPECT_EQ(1u, harness::filesIn(linked.target()).size());
 }
 
 TEST_F(QuickSettingDataFile, NoSaveReplacesADamagedFileThatCouldNotBeKeptAside)
 {
     const std::string damaged = "<Root><QuickSetting><Item";
     ASSERT_TRUE(file.write(damaged));
-    ASSERT_TRUE(CreateDirectoryW(backup.path().c_str(), nullptr));
+    g_DataFileCalls.CreateFileW = &NoNewFiles;
     auto store = open();
+    EXPECT_FALSE(backup.read());
     EXPECT_EQ(E_FAIL, store->AddItem(sample(0)));
     EXPECT_EQ(damaged, content());
-    ASSERT_TRUE(RemoveDirectoryW(backup.path().c_str()));
+
+    // A folder where the first backup would go: the next number takes it.
+    ResetDataFileCalls();
+    ASSERT_TRUE(CreateDirectoryW(backup.path().c_str(), nullptr));
     ASSERT_EQ(S_OK, store->AddItem(sample(1)));
-    EXPECT_EQ(damaged, backup.read().value_or(""));
+    EXPECT_EQ(damaged, secondBackup.read().value_or(""));
+    EXPECT_TRUE(RemoveDirectoryW(backup.path().c_str()));
 }
 
 // --- failed saves -----------------------------------------------------------------------
@@ -632,13 +744,10 @@ TEST_F(QuickSettingDataFile, AFailedSaveLeavesThePreviousFile)
     };
     expectKept("a write that fails", store->AddItem(sample(5)));
 
-    g_DataFileCalls.GetTempFileNameA = [](LPCSTR, LPCSTR, UINT, LPSTR) -> UINT {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return 0;
-    };
+    g_DataFileCalls.CreateFileW = &NoNewFiles;
     expectKept("a folder that cannot be written", store->AddItem(sample(6)));
 
-    g_DataFileCalls.MoveFileExA = [](LPCSTR, LPCSTR, DWORD) -> BOOL {
+    g_DataFileCalls.MoveFileExW = [](LPCWSTR, LPCWSTR, DWORD) -> BOOL {
         SetLastError(ERROR_SHARING_VIOLATION);
         return FALSE;
     };
@@ -655,4 +764,51 @@ TEST_F(QuickSettingDataFile, AFailedSaveLeavesThePreviousFile)
     auto reopened = open();
     EXPECT_EQ(7, reopened->GetCount());
     EXPECT_EQ(textOf({ sample(2) }), textOf({ reopened->GetItem(1) }));
+}
+
+// --- a deleted custom paper ----------------------------------------------------------------
+
+namespace {
+int g_moves = 0;
+BOOL WINAPI CountedMove(LPCWSTR from, LPCWSTR to, DWORD flags)
+{
+    ++g_moves;
+    return MoveFileExW(from, to, flags);
+}
+_QS_STRUCK onPaper(int id, const wchar_t* paper, int paperId)
+{
+    _QS_STRUCK r = sample(id);
+    r.paper.sizeName = paper;
+    r.paper.sizeIndex = paperId;
+    return r;
+}
+} // namespace
+
+TEST_F(QuickSettingDataFile, ADeletedCustomPaperMovesItsSetsToTheEndAndRenumbersTheLaterOnesInOneWrite)
+{
+    // Custom papers before the deletion: 257 Poster, 258 Card, 259 Slip.
+    {
+        auto store = open();
+        ASSERT_EQ(S_OK, store->AddItem(onPaper(1, L"Poster", 257)));
+        ASSERT_EQ(S_OK, store->AddItem(onPaper(2, L"Poster", 257)));
+        ASSERT_EQ(S_OK, store->AddItem(onPaper(3, L"Card", 258)));
+        ASSERT_EQ(S_OK, store->AddItem(onPaper(4, L"Old name", 257)));   // Poster before a rename
+        ASSERT_EQ(S_OK, store->AddItem(onPaper(5, L"Slip", 259)));
+    }
+    auto store = open();
+    g_moves = 0;
+    g_DataFileCalls.MoveFileExW = &CountedMove;
+    ASSERT_EQ(S_OK, store->FollowCustomPaperDeletion(257, L"Poster", L"A4", 1));
+    EXPECT_EQ(1, g_moves);
+
+    const std::vector<_QS_STRUCK> expected = { expectedDefault(),    onPaper(3, L"Card", 257),
+                                               onPaper(5, L"Slip", 258), onPaper(1, L"A4", 1),
+                                               onPaper(2, L"A4", 1), onPaper(4, L"A4", 1) };
+    EXPECT_EQ(textOf(expected), textOf(recordsOf(*store)));
+    EXPECT_EQ(fileText(expected), content());
+
+    // Nothing names the last custom paper: no write.
+    EXPECT_EQ(S_FALSE, store->FollowCustomPaperDeletion(259, L"Gone", L"A4", 1));
+    EXPECT_EQ(E_INVALIDARG, store->FollowCustomPaperDeletion(1, L"A4", L"Letter", 0)) << "a standard paper";
+    EXPECT_EQ(1, g_moves);
 }

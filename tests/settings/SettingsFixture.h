@@ -93,6 +93,66 @@ public:
     }
 };
 
+// Holds the file open without sharing it, as another sheet's save or a lock
+// does, until released; the data files' wait between two tries can release it.
+class FileLock {
+public:
+    explicit FileLock(const std::wstring& path)
+        : m_handle(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
+    {
+        s_current = this;
+    }
+    ~FileLock()
+    {
+        release();
+        s_current = nullptr;
+    }
+    bool held() const { return m_handle != INVALID_HANDLE_VALUE; }
+    void release()
+    {
+        if (held())
+            CloseHandle(m_handle);
+        m_handle = INVALID_HANDLE_VALUE;
+    }
+
+    // Waits the data files ask for: counted; the first releases the lock when asked to.
+    static void releaseAtFirstWait(bool release) { s_release = release; }
+    static int waits() { return s_waits; }
+    static DWORD waitedMs() { return s_waitedMs; }
+    static void WINAPI Wait(DWORD ms)
+    {
+        ++s_waits;
+        s_waitedMs += ms;
+        if (s_release && s_current)
+            s_current->release();
+    }
+    static void reset()
+    {
+        s_waits = 0;
+        s_waitedMs = 0;
+        s_release = false;
+    }
+
+private:
+    HANDLE m_handle;
+    static inline FileLock* s_current = nullptr;
+    static inline bool s_release = false;
+    static inline int s_waits = 0;
+    static inline DWORD s_waitedMs = 0;
+};
+
+// The data files' creation of files, refusing every new one (temporary
+// files and backups) as a folder that cannot be written does.
+inline HANDLE WINAPI NoNewFiles(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                DWORD disposition, DWORD flags, HANDLE templateFile)
+{
+    if (disposition == CREATE_NEW) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return ::CreateFileW(path, access, share, security, disposition, flags, templateFile);
+}
+
 inline WCHAR* stringId(WORD id) { return reinterpret_cast<WCHAR*>(static_cast<ULONG_PTR>(id)); }
 
 // A string of the common property-sheet UI's module, empty when it lacks it.

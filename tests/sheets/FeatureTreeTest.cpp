@@ -63,7 +63,8 @@ struct LanguageStrings {
 };
 
 const HWND kOwner = reinterpret_cast<HWND>(0x1234);
-const std::string kTray2True("OptionalTray2\0True\0", 20);
+// The list SetOptions gets: 2 + (13 + 4 + 2) bytes.
+const std::string kTray2True("OptionalTray2\0True\0\0", 21);
 
 // The model over the double and the printer sheet's items, made as the sheet makes them.
 class FeatureTree : public ::testing::Test {
@@ -202,7 +203,9 @@ TEST_F(FeatureTree, AChangedUpDownItemIsSentAsItsNumber)
     EXPECT_EQ(S_OK, apply());
     auto calls = sets();
     ASSERT_EQ(1u, calls.size());
-    EXPECT_EQ(std::string("%JobTimeout\0" "30\0\0", 16), calls[0].input);
+    // 2 + the keyword, its NUL, the number, its NUL.
+    EXPECT_EQ(std::string("%JobTimeout\0" "30\0\0\0", 17), calls[0].input);
+    EXPECT_EQ(17u, calls[0].cbIn);
     EXPECT_EQ((DWORD)SETOPTIONS_FLAG_KEEP_CONFLICT, calls[0].flags);
     EXPECT_EQ("30", core->selection("%JobTimeout"));
     EXPECT_TRUE(g_boxes.empty());
@@ -230,7 +233,8 @@ TEST_F(FeatureTree, ChangedItemsGoInItemOrderAndForeignItemsNever)
     EXPECT_EQ(S_OK, SaveFeatureOptItems(heap.get(), &helper, core->uiObject(), kOwner, all.data(), (WORD)all.size()));
     auto calls = sets();
     ASSERT_EQ(1u, calls.size());
-    EXPECT_EQ(std::string("OptionalTray1\0True\0InstalledMemory\0" "256MB\0\0", 42), calls[0].input);
+    EXPECT_EQ(std::string("OptionalTray1\0True\0InstalledMemory\0" "256MB\0\0\0", 43), calls[0].input);
+    EXPECT_EQ(2u + (13 + 4 + 2) + (15 + 5 + 2), calls[0].cbIn);
     EXPECT_EQ("False", core->selection("OptionalTray2"));
 }
 
@@ -351,7 +355,11 @@ TEST_F(FeatureTree, UnusableStringsAndFailedQueriesGiveTheirErrorWithoutABox)
     choose("OptionalTray2", "True");
     core->failCall(CoreMethod::WhyConstrained, E_FAIL);
     EXPECT_EQ(E_FAIL, apply());
-    const WCHAR* refused[] = { L"%1 %2 %3 %4 %5", L"%10", L"%1!*s! %2", L"%1!s" };
+    // More inserts than four, a width from the arguments, an open format, and
+    // every form of a conversion that writes through its argument.
+    const WCHAR* refused[] = { L"%1 %2 %3 %4 %5", L"%10", L"%1!*s! %2", L"%1!s",
+                               L"%1!n!",          L"%2!hn!", L"%3!lln!", L"%1!I64n!",
+                               L"%4!5n!",         L"%1!s%n!", L"%1!-08.3ln! %2" };
     for (const WCHAR* question : refused) {
         LanguageStrings strings(L"Conflict", question);
         ASSERT_TRUE(strings.ok());

@@ -7,6 +7,7 @@
 
 #include <htmlhelp.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -97,4 +98,40 @@ TEST(LanguageCodes, EmptyCellsAndIdsBeyondTheTableHaveNone)
     EXPECT_EQ(nullptr, GetLanguageCode(MAKELANGID(0x02, 2)));
     EXPECT_EQ(nullptr, GetLanguageCode(MAKELANGID(0x30, 1)));
     EXPECT_EQ(nullptr, GetLanguageCode(MAKELANGID(0x00, 6)));
+}
+
+namespace {
+
+std::vector<std::wstring> g_viewerLoads;
+int g_viewerLoadFailures = 0;
+
+HMODULE WINAPI RecordViewerLoad(LPCWSTR path, HANDLE file, DWORD flags)
+{
+    g_viewerLoads.push_back(path ? path : L"");
+    if (g_viewerLoadFailures > 0) {
+        --g_viewerLoadFailures;
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    return LoadLibraryExW(path, file, flags);
+}
+
+} // namespace
+
+TEST(HelpViewerModule, ComesFromTheSystemFolderAndAFailedLoadIsTriedAgain)
+{
+    g_viewerLoads.clear();
+    g_viewerLoadFailures = 1;
+    g_LoadHelpViewer = &RecordViewerLoad;
+    // HH_CLOSE_ALL shows nothing.
+    EXPECT_EQ(nullptr, SystemHtmlHelpW(nullptr, nullptr, HH_CLOSE_ALL, 0));
+    SystemHtmlHelpW(nullptr, nullptr, HH_CLOSE_ALL, 0);
+    SystemHtmlHelpW(nullptr, nullptr, HH_CLOSE_ALL, 0);
+    g_LoadHelpViewer = &LoadLibraryExW;
+
+    WCHAR system[MAX_PATH] = {};
+    ASSERT_NE(0u, GetSystemDirectoryW(system, MAX_PATH));
+    ASSERT_EQ(2u, g_viewerLoads.size()) << "a failed load is tried again, a module loaded is kept";
+    for (const std::wstring& path : g_viewerLoads)
+        EXPECT_EQ(0, _wcsicmp((std::wstring(system) + L"\\hhctrl.ocx").c_str(), path.c_str())) << path;
 }

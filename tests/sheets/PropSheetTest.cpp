@@ -12,6 +12,8 @@
 #include "plugin/OemUI2.h"
 #include "plugin/SystemSeams.h"
 #include "plugin/TessivonApp.h"
+#include "plugin/UIHelper.h"
+#include "settings/Features.h"
 #include "settings/ConstraintState.h"
 #include "settings/FeatureSettings.h"
 #include "settings/PrivateDevMode.h"
@@ -21,7 +23,10 @@
 #include "sheets/ResourceModule.h"
 #include "ui/PageLink.h"
 
+#include <atomic>
 #include <memory>
+#include <thread>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -514,6 +519,124 @@ TEST_F(PrinterSheetDataFile, APrinterWithoutInstallableOptionsGetsAnEmptyTree)
     info.Reason = PROPSHEETUI_REASON_DESTROY;
     other->DevicePropertySheets(&info, 0);
     other->Release();
+}
+
+namespace {
+
+int BusyBlocks(HANDLE heap)
+{
+    int n = 0;
+    PROCESS_HEAP_ENTRY entry = {};
+    HeapLock(heap);
+    while (HeapWalk(heap, &entry))
+        if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+            ++n;
+    HeapUnlock(heap);
+    return n;
+}
+
+} // namespace
+
+TEST_F(SheetCallbackDataFile, AFailedAllocationAtTheStartFailsItAndFreesWhatWasMade)
+{
+    // Document sheet: settings, context, its language module, the DEVMODE
+    // pair, the quick-settings store, the page link and its constraint
+    // state. Printer sheet: settings, context, language module, device-dialog holder.
+    CUIHelper helper;
+    void* unknown = nullptr;
+    ASSERT_EQ(S_OK, core->QueryInterface(IID_IPrintCoreUI2, &unknown));
+    helper.Attach(static_cast<IUnknown*>(unknown), IID_IPrintCoreUI2);
+    CFeatures features;
+    auto init = [&](SheetKind kind, PROPSHEETUI_INFO* info) {
+        *info = sheet.info(reinterpret_cast<LPARAM>(&param));
+        if (kind == SheetKind::Document)
+            return DocPropSheet().Init(info, &helper, &features);
+        return DevPropSheet(TRUE).Init(info, &helper, &features);
+    };
+    for (auto [kind, allocations] : { std::pair{ SheetKind::Document, 7 }, std::pair{ SheetKind::Printer, 4 } }) {
+        SCOPED_TRACE(kind == SheetKind::Document ? "document sheet" : "printer sheet");
+        // The model, filled on the driver's heap by the first start, stays.
+        PROPSHEETUI_INFO first;
+        ASSERT_EQ(S_OK, init(kind, &first));
+        DestroySheetContext(Context(first));
+        int failures = 0;
+        for (int nth = 1; nth <= 20; ++nth) {
+            SCOPED_TRACE(nth);
+            const int blocks = BusyBlocks(heap);
+            const LONG parts = SheetPartsAlive();
+            FailSheetAllocation(nth);
+            PROPSHEETUI_INFO info;
+            HRESULT hr = init(kind, &info);
+            if (SheetAllocationArmed()) {
+                // Past the last allocation: the start goes through.
+                FailSheetAllocation(0);
+                EXPECT_EQ(S_OK, hr);
+                DestroySheetContext(Context(info));
+                EXPECT_EQ(parts, SheetPartsAlive());
+                break;
+            }
+            ++failures;
+            EXPECT_EQ(E_POINTER, hr) << "a start that could not make all its parts";
+            EXPECT_EQ(0u, info.UserData);
+            if (Context(info))
+                DestroySheetContext(Context(info));
+            EXPECT_EQ(blocks, BusyBlocks(heap)) << "blocks left on the driver's heap";
+            EXPECT_EQ(parts, SheetPartsAlive()) << "parts left";
+        }
+        EXPECT_EQ(allocations, failures);
+    }
+    // The printer sheet's tree stays on the driver's heap, as the sheet keeps it.
+    features.Clear();
+    helper.Release();
+}
+
+TEST_F(PrinterSheetDataFile, ALanguageSwappedByAnotherThreadNeverFailsASheetStart)
+{
+    // A second printer with a language module of its own, which a capability
+    // query on another thread keeps loading into the process-wide record.
+    PatchedLanguageModule otherLanguage({ { 3, L"Other caller" }, { 4, L"Other tab" } });
+    ASSERT_TRUE(otherLanguage.ok());
+    TestPrinter second(TestPrinter::Mode::Unique);
+    ASSERT_TRUE(second.ok()) << second.failureText();
+    ASSERT_EQ((DWORD)ERROR_SUCCESS, nameLanguageModule(second.handle(), otherLanguage.fileName()));
+
+    plugin->HideStandardUI(OEMCUIP_PRNPROP);
+    PROPSHEETUI_INFO info;
+    ASSERT_EQ(S_OK, Init(SheetKind::Printer, &info));
+    const std::wstring tab = LanguageString(4);
+    ASSERT_FALSE(tab.empty());
+    Destroy(SheetKind::Printer, &info);
+
+    // What a capability query for the second printer does first, once
+    // during each sheet start, at whatever moment that thread gets to it.
+    std::atomic<bool> done{ false };
+    std::atomic<int> swaps{ 0 };
+    HANDLE go = CreateSemaphoreW(nullptr, 0, 1 << 20, nullptr);
+    std::thread query([&] {
+        while (WaitForSingleObject(go, INFINITE) == WAIT_OBJECT_0 && !done) {
+            CProcessLanguage language(second.handle());
+            if (language.Module())
+                ++swaps;
+        }
+    });
+    int failed = 0, otherStrings = 0, starts = 0;
+    for (; starts < 120; ++starts) {
+        ReleaseSemaphore(go, 1, nullptr);
+        size_t before = sheet.calls().size();
+        HRESULT hr = Init(SheetKind::Printer, &info);
+        if (hr != S_OK || info.Result != 1 || sheet.calls().size() != before + 2)
+            ++failed;
+        else if (tab != sheet.calls()[before].tree.pDlgPage->pTabName)
+            ++otherStrings;
+        Destroy(SheetKind::Printer, &info);
+    }
+    done = true;
+    ReleaseSemaphore(go, 1, nullptr);
+    query.join();
+    CloseHandle(go);
+    EXPECT_GT(swaps.load(), 0);
+    EXPECT_EQ(0, failed) << "of " << starts << " sheet starts";
+    EXPECT_EQ(0, otherStrings) << "sheet starts that took another printer's strings";
 }
 
 // --- through the DLL and the system's common property-sheet UI --------------

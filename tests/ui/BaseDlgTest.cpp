@@ -671,7 +671,7 @@ TEST_F(BasicPageDataFileGui, AFailedSaveIsToldAndKeepsTheOldSet)
     const int id = block.quickSetId;
     // The replacing file cannot be put in the old one's place.
     const std::string before = QuickSetFile();
-    g_DataFileCalls.MoveFileExA = [](LPCSTR, LPCSTR, DWORD) -> BOOL {
+    g_DataFileCalls.MoveFileExW = [](LPCWSTR, LPCWSTR, DWORD) -> BOOL {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     };

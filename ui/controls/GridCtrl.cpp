@@ -496,6 +496,12 @@ void CGridCtrl::OnCustomDraw(NMHDR* header, LRESULT* result)
     }
 }
 
+namespace {
+// How a cell without data is drawn; made when the module is loaded (a guarded
+// local static would keep a TLS slot after each unload of the module).
+const GRID_CELL kDefaultCell;
+} // namespace
+
 void CGridCtrl::DrawCell(HDC dc, int row, int column, const CRect& cell)
 {
     CString text = GetItemText(row, column);
@@ -504,7 +510,6 @@ void CGridCtrl::DrawCell(HDC dc, int row, int column, const CRect& cell)
     m_crBack = ::GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
     m_crGrey = selected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : kUnselectedGrey;
 
-    static const GRID_CELL kDefaultCell;
     const GRID_CELL* found = GetCell(row, column);
     const GRID_CELL& data = found ? *found : kDefaultCell;
     const COLORREF textColour = data.enabled ? m_crText : m_crGrey;

@@ -13,11 +13,11 @@ typedef std::tuple<HMODULE, UINT, UINT> PictureKey;
 SRWLOCK g_lock = SRWLOCK_INIT;
 LONG g_decodes = 0;
 
-std::map<PictureKey, CPictureCache::PicturePtr>& Pictures()
-{
-    static std::map<PictureKey, CPictureCache::PicturePtr> pictures;
-    return pictures;
-}
+// Made when the module is loaded (a guarded local static would keep a TLS
+// slot of the thread runtime after each unload of the module).
+std::map<PictureKey, CPictureCache::PicturePtr> g_pictures;
+
+std::map<PictureKey, CPictureCache::PicturePtr>& Pictures() { return g_pictures; }
 
 class CExclusive {
 public:
