@@ -3,7 +3,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all setup configure build test demo bench fuzz clean
+.PHONY: all setup configure build test demo docs-pictures bench fuzz clean
 
 all: build
 
@@ -19,10 +19,23 @@ build: configure
 test: build
 	@scripts/run-tests.sh $(BUILD)
 
-demo: build
+# The demo and the benchmark build only their programs and what the Wine
+# session's boot installs (the plug-in, its language module, the test printer).
+demo: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target bq_demo bq_install -- --no-print-directory
 	@scripts/demo.sh $(BUILD)
 
-bench: build
+# The README's pictures: the demo on the virtual X server, its pictures copied to docs/.
+DOCS_PICTURES = demo-basic.png demo-advanced.png demo-device.png demo-custom-paper.png
+docs-pictures: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target bq_demo bq_install -- --no-print-directory
+	@DEMO_HEADLESS=1 scripts/demo.sh $(BUILD)
+	@mkdir -p docs && for p in $(DOCS_PICTURES); do \
+	    if [ -f $(BUILD)/$$p ]; then cp $(BUILD)/$$p docs/$$p && echo "docs-pictures: docs/$$p"; \
+	    else echo "docs-pictures: no $$p (that window is not pictured yet)"; fi; done
+
+bench: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target bq_bench bq_install -- --no-print-directory
 	@scripts/bench.sh $(BUILD)
 
 # make fuzz [CASES=n | SECONDS=s] [SEED=x] [KIND=devmode,quicksettings,...]

@@ -11,6 +11,12 @@ std::vector<BenchCase>& BenchCases()
     return cases;
 }
 
+std::vector<BenchReport>& BenchReports()
+{
+    static std::vector<BenchReport> reports;
+    return reports;
+}
+
 namespace {
 
 double Now()
@@ -51,6 +57,12 @@ int main(int argc, char** argv)
             std::printf("%-44s %8d %9.1f us\n", c.name.c_str(), c.runs, median * 1e6);
         else
             std::printf("%-44s %8d %9.2f ms\n", c.name.c_str(), c.runs, median * 1e3);
+    }
+    for (BenchReport& r : BenchReports()) {
+        if (only && r.name.find(only) == std::string::npos)
+            continue;
+        std::printf("\n");
+        r.run();
     }
     AfxWinTerm(FALSE);
     return 0;

@@ -23,6 +23,27 @@ struct BenchRegistration {
     }
 };
 
+// A report that measures and prints its own table, after the cases; it runs
+// when the program's argument (if any) is part of its name.
+struct BenchReport {
+    std::string name;
+    std::function<void()> run;
+};
+
+std::vector<BenchReport>& BenchReports();
+
+struct BenchReportRegistration {
+    BenchReportRegistration(const char* name, std::function<void()> run)
+    {
+        BenchReports().push_back({ name, std::move(run) });
+    }
+};
+
+#define BENCH_REPORT(id, name) \
+    static void id##_run(); \
+    static BenchReportRegistration id##_registration(name, &id##_run); \
+    static void id##_run()
+
 #define BENCH_CASE(id, name, runs) \
     static std::function<void()> id##_setup(); \
     static BenchRegistration id##_registration(name, runs, &id##_setup); \

@@ -1,21 +1,30 @@
-// The demo host: loads the plug-in as the core driver does, shows what it
-// answers, writes a screenshot and, with --close, ends by itself.
-//   bq_demo.exe [--screenshot <png path>] [--close]
-#include "CoreDriver.h"
-#include "PluginHost.h"
+// The demo host: loads the plug-in as the core driver does and opens its
+// windows over the test printer.
+//   bq_demo.exe [--pictures <folder>] [--close]
+// Without --close the printing preferences stay until the user closes them
+// (a picture of the Basic page is still written). With --close every window
+// is shown in turn, pictured once painted and closed:
+//   demo-basic.png, demo-custom-paper.png, demo-advanced.png, demo-device.png.
+// The custom-paper dialog opens with two custom papers in its data file; the
+// file is put back as it was at the end.
+#include "DriverSession.h"
+#include "PaintWatch.h"
+#include "SavedDataFile.h"
 #include "Screenshot.h"
-#include "SheetHost.h"
-#include "TestPrinter.h"
+#include "res/resource.h"
+#include "settings/PaperInfo.h"
 
 using namespace harness;
 
 #include <shellapi.h>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
 struct Options {
-    std::wstring screenshot;
+    std::wstring pictures;
     bool close = false;
 };
 
@@ -26,8 +35,8 @@ Options ParseArguments()
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     for (int i = 1; argv && i < argc; ++i) {
         std::wstring a = argv[i];
-        if (a == L"--screenshot" && i + 1 < argc)
-            o.screenshot = argv[++i];
+        if (a == L"--pictures" && i + 1 < argc)
+            o.pictures = argv[++i];
         else if (a == L"--close")
             o.close = true;
     }
@@ -35,136 +44,149 @@ Options ParseArguments()
     return o;
 }
 
-std::wstring HResultText(HRESULT hr)
-{
-    wchar_t buf[32];
-    wsprintfW(buf, L"0x%08X", (unsigned)hr);
-    return buf;
-}
-
-// What the plug-in answers to the core driver's first calls.
-std::wstring BuildReport(const PluginModule& module)
-{
-    std::wstring r = L"Brixom Q2100 Series PS - plug-in report\r\n\r\n";
-    if (!module.handle())
-        return r + L"bq2100PSui.dll could not be loaded.\r\n";
-    ComPtr<IPrintOemUI2> plugin = module.createPlugin();
-    if (!plugin)
-        return r + L"The class factory made no plug-in object.\r\n";
-
-    DWORD value = 0, needed = 0;
-    HRESULT hr = plugin->GetInfo(OEMGI_GETSIGNATURE, &value, sizeof value, &needed);
-    char sig[5] = { (char)(value & 0xff), (char)((value >> 8) & 0xff), (char)((value >> 16) & 0xff),
-                    (char)(value >> 24), 0 };
-    r += L"GetInfo(signature): " + HResultText(hr) + L", bytes \"" + std::wstring(sig, sig + 4) + L"\"\r\n";
-    hr = plugin->GetInfo(OEMGI_GETVERSION, &value, sizeof value, &needed);
-    r += L"GetInfo(version): " + HResultText(hr) + L", " + std::to_wstring(value) + L"\r\n";
-    r += L"HideStandardUI(document): " + HResultText(plugin->HideStandardUI(OEMCUIP_DOCPROP)) + L"\r\n";
-    r += L"HideStandardUI(printer): " + HResultText(plugin->HideStandardUI(OEMCUIP_PRNPROP)) + L"\r\n";
-    OEMDMPARAM dm = {};
-    dm.cbSize = sizeof dm;
-    hr = plugin->DevMode(OEMDM_SIZE, &dm);
-    r += L"DevMode(size): " + HResultText(hr) + L", " + std::to_wstring(dm.cbBufSize) + L" bytes\r\n";
-    plugin.reset();
-    r += L"DllCanUnloadNow after the last Release: " + HResultText(module.canUnloadNow()) + L"\r\n";
-    return r;
-}
-
 Options g_options;
-HWND g_edit = nullptr;
-constexpr UINT_PTR kShotTimer = 1;
+int g_failures = 0;
 
-LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+void Log(const std::wstring& line)
 {
-    switch (msg) {
-    case WM_SIZE:
-        if (g_edit)
-            MoveWindow(g_edit, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-        return 0;
-    case WM_TIMER:
-        if (wParam == kShotTimer) {
-            KillTimer(hwnd, kShotTimer);
-            if (!g_options.screenshot.empty())
-                saveWindowPng(hwnd, g_options.screenshot);
-            if (g_options.close)
-                DestroyWindow(hwnd);
-        }
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+    std::fwprintf(stdout, L"%ls\n", line.c_str());
+    std::fflush(stdout);
+}
+
+void Picture(HWND window, const wchar_t* name)
+{
+    if (g_options.pictures.empty())
+        return;
+    std::wstring path = g_options.pictures + L"\\" + name;
+    if (window && saveWindowPng(window, path)) {
+        Log(L"picture: " + std::wstring(name));
+    } else {
+        Log(L"no picture: " + std::wstring(name));
+        ++g_failures;
     }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// A custom paper as the custom-paper dialog stores it: sizes in points,
+// flags {0, 1, 0, 1}.
+PAPER_INFO CustomPaper(int position, const wchar_t* name, float widthMm, float heightMm)
+{
+    PAPER_INFO p = {};
+    p.id = FIRST_CUSTOM_PAPER_ID + position;
+    p.unit = PAPER_UNIT_MM;
+    p.width = (INT32)(widthMm / 25.4f * 72.0f + 0.5f);
+    p.height = (INT32)(heightMm / 25.4f * 72.0f + 0.5f);
+    lstrcpynW(p.name, name, PAPER_NAME_CHARS);
+    p.widthMm = widthMm;
+    p.heightMm = heightMm;
+    p.widthInch = widthMm / 25.4f;
+    p.heightInch = heightMm / 25.4f;
+    p.flag[PAPER_FLAG_INPUT_SLOT] = 1;
+    p.flag[PAPER_FLAG_OPTIONAL_TRAY] = 1;
+    return p;
+}
+
+void CloseSheet(HWND sheet)
+{
+    if (sheet || (sheet = findSheet()) != nullptr)
+        PropSheet_PressButton(sheet, PSBTN_CANCEL);
+}
+
+// The custom-paper dialog, opened by the Basic page's button as a click does;
+// pictured once painted, then cancelled. Returns once it is closed.
+void ShowCustomPaper(PaintWatch& watch, HWND sheet)
+{
+    HWND button = findVisibleControl(sheet, IDC_CUSTOM_PAPER);
+    if (!button) {
+        Log(L"no picture: demo-custom-paper.png (the Basic page has no custom-paper button yet)");
+        return;
+    }
+    bool opened = false;
+    watch.start([&opened, sheet](HWND dialog) {
+        opened = true;
+        if (!dialog) {
+            Log(L"the custom-paper dialog did not paint");
+            ++g_failures;
+        } else {
+            Picture(dialog, L"demo-custom-paper.png");
+        }
+        cancelDialog(dialog, IDC_CUSTOM_CANCEL, sheet);
+    }, sheet);
+    clickControl(button);
+    watch.cancel();
+    if (!opened)
+        Log(L"no picture: demo-custom-paper.png (the Basic page's button opened no dialog)");
+}
+
+// Basic page, custom-paper dialog, Advanced page, then the sheet is closed.
+void TourDocumentSheet(PaintWatch& watch, HWND sheet)
+{
+    if (!sheet) {
+        Log(L"the printing preferences did not paint");
+        ++g_failures;
+        CloseSheet(nullptr);
+        return;
+    }
+    Picture(sheet, L"demo-basic.png");
+    if (!g_options.close)
+        return;
+    ShowCustomPaper(watch, sheet);
+    watch.start([](HWND sheet) {
+        if (!sheet) {
+            Log(L"the Advanced page did not paint");
+            ++g_failures;
+        }
+        Picture(sheet, L"demo-advanced.png");
+        CloseSheet(sheet);
+    });
+    PropSheet_SetCurSel(sheet, nullptr, 1);
 }
 
 } // namespace
 
-// The printing preferences as the driver opens them: the plug-in's document
-// sheet over the test printer and the core-driver double. False when the
-// sheet could not be shown.
-bool ShowPrintingPreferences(const PluginModule& module)
-{
-    if (!module.handle())
-        return false;
-    PrinterHandle printer = openPrinter(kPrinterName, PRINTER_ACCESS_USE);
-    auto core = CoreDriver::fromDefaultPpd();
-    ComPtr<IPrintOemUI2> plugin = module.createPlugin();
-    if (!printer || !core || !plugin)
-        return false;
-    plugin->PublishDriverInterface(core->unknown());
-    plugin->HideStandardUI(OEMCUIP_DOCPROP);
-    SheetHost host(plugin.get(), printer.get(), kPrinterName, core.get());
-    OEMDMPARAM dm = {};
-    dm.cbSize = sizeof dm;
-    dm.hPrinter = printer.get();
-    dm.pPublicDMIn = host.publicDevMode();
-    dm.pOEMDMOut = host.privateDevMode();
-    dm.cbBufSize = host.publicDevMode()->dmDriverExtra;
-    plugin->DevMode(OEMDM_DEFAULT, &dm);
-    SheetRun run = host.show(
-        SheetKind::Document,
-        [](HWND sheet) {
-            UpdateWindow(sheet);
-            RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-            if (!g_options.screenshot.empty())
-                saveWindowPng(sheet, g_options.screenshot);
-        },
-        g_options.close ? SheetButton::Cancel : SheetButton::None);
-    // The model's buffers come from the sheet's heap: the plug-in object goes first.
-    plugin.reset();
-    return run.shown;
-}
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     g_options = ParseArguments();
     PluginModule module;
-    if (ShowPrintingPreferences(module))
-        return 0;
-    // Without the sheet, show what the plug-in answers.
-    std::wstring report = BuildReport(module);
-
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    wc.lpszClassName = L"Bq2100DemoHost";
-    RegisterClassW(&wc);
-    HWND hwnd = CreateWindowW(wc.lpszClassName, L"Brixom Q2100 Series PS - demo host", WS_OVERLAPPEDWINDOW,
-                              40, 40, 560, 300, nullptr, nullptr, instance, nullptr);
-    if (!hwnd)
+    DriverSession session(module);
+    if (!session.ok()) {
+        Log(L"demo: " + session.failure());
         return 1;
-    g_edit = CreateWindowW(L"EDIT", report.c_str(), WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY, 0, 0,
-                           560, 300, hwnd, nullptr, instance, nullptr);
-    ShowWindow(hwnd, show);
-    UpdateWindow(hwnd);
-    SetTimer(hwnd, kShotTimer, 700, nullptr);
-
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
     }
-    return 0;
+    SavedDataFile customPapers{ "bq2100PS_cp.cfg" };
+    std::vector<PAPER_INFO> papers = { CustomPaper(0, L"Postcard 100 x 148", 100.0f, 148.0f),
+                                       CustomPaper(1, L"Label sheet 210 x 99", 210.0f, 99.0f) };
+    if (!customPapers.ok() || !customPapers.write(papers))
+        Log(L"demo: the custom papers could not be written");
+
+    PaintWatch watch;
+    SheetRun run = session.show(SheetKind::Document, [&] {
+        watch.start([&](HWND sheet) { TourDocumentSheet(watch, sheet); }, nullptr,
+                    g_options.close ? 10000 : INFINITE);
+    });
+    if (run.rc < 0) {
+        Log(L"demo: the printing preferences did not open");
+        return 1;
+    }
+    watch.cancel();
+    if (g_options.close) {
+        run = session.show(SheetKind::Printer, [&] {
+            watch.start([](HWND sheet) {
+                if (!sheet) {
+                    Log(L"the printer properties did not paint");
+                    ++g_failures;
+                }
+                Picture(sheet, L"demo-device.png");
+                CloseSheet(sheet);
+            });
+        });
+        if (watch.running()) {
+            watch.cancel();
+            wchar_t text[96];
+            wsprintfW(text, L"the printer properties did not open (%d, INIT 0x%08X, result %d)", (int)run.rc,
+                      (unsigned)run.initHr, (int)run.initResult);
+            Log(text);
+            ++g_failures;
+        }
+    }
+    return g_failures ? 2 : 0;
 }

@@ -122,8 +122,11 @@ SheetRun SheetHost::show(SheetKind kind, const std::function<void(HWND)>& onShow
     m_close = close;
     m_ticks = 0;
     g_running = this;
-    g_timer = SetTimer(nullptr, 0, kTimerMs, &TimerProc);
+    if (onShown || close != SheetButton::None)
+        g_timer = SetTimer(nullptr, 0, kTimerMs, &TimerProc);
     DWORD result = 0;
+    if (beforeOpen)
+        beforeOpen();
     m_run.rc = CommonPropertySheetUIW(nullptr, &SheetProc, reinterpret_cast<LPARAM>(&m_param), &result);
     m_run.result = result;
     if (g_timer) {

@@ -56,8 +56,11 @@ public:
     DEVMODEW* publicDevMode() { return m_public; }
     BYTE* privateDevMode() { return m_private; }
     HANDLE heap() const { return m_heap; }
+    // Runs right before the call that opens the sheet (a benchmark's start).
+    std::function<void()> beforeOpen;
 
     // Shows the sheet modally; onShown sees it once, then the button is pressed.
+    // With neither, nothing looks for the sheet: whoever opened it closes it.
     SheetRun show(SheetKind kind, const std::function<void(HWND)>& onShown = {},
                   SheetButton close = SheetButton::Cancel);
 
