@@ -96,6 +96,7 @@ public:
     void Invalidate(BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, erase); }
     void InvalidateRect(LPCRECT rect, BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, rect, erase); }
     void UpdateWindow() { ::UpdateWindow(m_hWnd); }
+    void SetRedraw(BOOL redraw = TRUE) { ::SendMessageW(m_hWnd, WM_SETREDRAW, redraw, 0); }
     void GetClientRect(LPRECT rect) const { ::GetClientRect(m_hWnd, rect); }
     void GetWindowRect(LPRECT rect) const { ::GetWindowRect(m_hWnd, rect); }
     void ScreenToClient(LPPOINT point) const { ::ScreenToClient(m_hWnd, point); }

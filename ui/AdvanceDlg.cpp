@@ -75,6 +75,56 @@ private:
     HICON m_icon;
 };
 
+// The two pages-per-sheet image lists, built on first use and kept until the
+// module goes; callers get copies of their own.
+class CIconLists {
+public:
+    CIconLists() = default;
+    ~CIconLists()
+    {
+        for (HIMAGELIST list : { m_portrait, m_landscape })
+            if (list)
+                ImageList_Destroy(list);
+    }
+    CIconLists(const CIconLists&) = delete;
+    CIconLists& operator=(const CIconLists&) = delete;
+
+    // A copy of the list of icons firstId .. firstId + kIconsPerList - 1;
+    // null when the list cannot be made.
+    HIMAGELIST Copy(UINT firstId)
+    {
+        AcquireSRWLockExclusive(&m_lock);
+        HIMAGELIST& list = firstId == IDI_NUP1_LANDSCAPE ? m_landscape : m_portrait;
+        if (!list)
+            list = Build(firstId);
+        HIMAGELIST copy = list ? ImageList_Duplicate(list) : nullptr;
+        ReleaseSRWLockExclusive(&m_lock);
+        return copy;
+    }
+
+private:
+    static HIMAGELIST Build(UINT firstId)
+    {
+        HIMAGELIST list = ImageList_Create(kIconSize, kIconSize, ILC_COLOR32, kIconsPerList, kIconsPerList);
+        if (!list)
+            return nullptr;
+        // Loaded at the list's own size: a 32 x 32 icon would be stretched.
+        for (int i = 0; i < kIconsPerList; ++i) {
+            CSizedIcon icon(firstId + i);
+            ImageList_ReplaceIcon(list, -1, icon.get());
+        }
+        return list;
+    }
+
+    SRWLOCK m_lock = SRWLOCK_INIT;
+    HIMAGELIST m_portrait = nullptr;
+    HIMAGELIST m_landscape = nullptr;
+};
+
+// Made when the module is loaded (a guarded local static would keep a TLS
+// slot of the thread runtime after each unload of the module).
+CIconLists g_iconLists;
+
 UINT SwitchTip(BYTE on) { return on ? IDS_SWITCH_ON_TIP : IDS_SWITCH_OFF_TIP; }
 
 } // namespace
@@ -256,15 +306,10 @@ HRESULT CAdvanceDlg::InitPagesPerSheet()
     m_pLandscapeIcons = new (std::nothrow) CImageList;
     if (!m_pPortraitIcons || !m_pLandscapeIcons)
         return E_POINTER;
-    m_pPortraitIcons->Create(kIconSize, kIconSize, ILC_COLOR32, kIconsPerList, kIconsPerList);
-    m_pLandscapeIcons->Create(kIconSize, kIconSize, ILC_COLOR32, kIconsPerList, kIconsPerList);
-    // Loaded at the lists' own size: a 32 x 32 icon would be stretched.
-    for (int i = 0; i < kIconsPerList; ++i) {
-        CSizedIcon portrait(IDI_NUP1_PORTRAIT + i);
-        CSizedIcon landscape(IDI_NUP1_LANDSCAPE + i);
-        m_pPortraitIcons->Add(portrait.get());
-        m_pLandscapeIcons->Add(landscape.get());
-    }
+    // Copies of the lists built once per process (loading the icons is
+    // what takes the time); each page owns and destroys its copies.
+    m_pPortraitIcons->m_hImageList = g_iconLists.Copy(IDI_NUP1_PORTRAIT);
+    m_pLandscapeIcons->m_hImageList = g_iconLists.Copy(IDI_NUP1_LANDSCAPE);
     m_pagesPerSheet.SetImageList(Block()->orientation == 1 ? *m_pLandscapeIcons : *m_pPortraitIcons);
 
     // The last option (the booklet) is not offered.

@@ -236,6 +236,7 @@ void CBaseDlg::FillPaperList()
     if (m_paperSize.m_hWnd)
         m_paperSize.ResetContent();
     m_pPaperPopup->m_list.DeleteAllItems();
+    m_pPaperPopup->BeginFill();
 
     const CPaperList& papers = m_context->settings->PaperList();
     for (int i = 0;; ++i) {
@@ -248,6 +249,8 @@ void CBaseDlg::FillPaperList()
         swprintf(height, 32, inches ? L"%.2f" : L"%.1f", inches ? paper->heightInch : paper->heightMm);
         m_pPaperPopup->AddItem(i, paper->name, width, height, g_strUnitName[inches ? 1 : 0]);
     }
+
+    m_pPaperPopup->EndFill();
 
     int index = papers.FindPaperById(block->paperId);
     if (index == -1) {

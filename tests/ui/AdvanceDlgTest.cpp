@@ -324,6 +324,27 @@ TEST_F(AdvancedPageDataFileGui, TheNUpIconsAreLoadedAtTheListSize)
               SendMessageW(item(IDC_PAGES_PER_SHEET), CBEM_GETIMAGELIST, 0, 0));
 }
 
+TEST_F(AdvancedPageDataFileGui, EachOpenOwnsItsIconListsAndTheNextOpenDrawsTheSameIcons)
+{
+    // Closing the first sheet destroys its page's lists; the lists the
+    // next page gets are whole copies, not the ones destroyed.
+    Open();
+    ASSERT_EQ(6, page->m_pPortraitIcons->GetImageCount());
+    close();
+    ASSERT_NO_FATAL_FAILURE(prepare());
+    Open();
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(6, page->m_pPortraitIcons->GetImageCount());
+        ASSERT_EQ(6, page->m_pLandscapeIcons->GetImageCount());
+        EXPECT_EQ(0, Unlike(DrawnOnWhite(nullptr, 0, IDI_NUP1_PORTRAIT + i), DrawnOnWhite(*page->m_pPortraitIcons, i, 0)));
+        EXPECT_EQ(0, Unlike(DrawnOnWhite(nullptr, 0, IDI_NUP1_LANDSCAPE + i), DrawnOnWhite(*page->m_pLandscapeIcons, i, 0)));
+    }
+    EXPECT_NE(page->m_pPortraitIcons->GetSafeHandle(), page->m_pLandscapeIcons->GetSafeHandle());
+    EXPECT_EQ((LRESULT)page->m_pPortraitIcons->GetSafeHandle(),
+              SendMessageW(item(IDC_PAGES_PER_SHEET), CBEM_GETIMAGELIST, 0, 0));
+}
+
 TEST_F(AdvancedPageDataFileGui, ValuesOutOfRangeOpenAsTheDefaults)
 {
     wanted.density = 7;

@@ -77,6 +77,26 @@ int CComboDlg::AddItem(int row, const WCHAR* name, const WCHAR* t1, const WCHAR*
     return index;
 }
 
+void CComboDlg::BeginFill()
+{
+    if (m_list.m_hWnd)
+        m_list.SetRedraw(FALSE);
+    if (HWND combo = ComboWindow())
+        ::SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
+}
+
+void CComboDlg::EndFill()
+{
+    if (m_list.m_hWnd) {
+        m_list.SetRedraw(TRUE);
+        m_list.Invalidate();
+    }
+    if (HWND combo = ComboWindow()) {
+        ::SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(combo, nullptr, TRUE);
+    }
+}
+
 int CComboDlg::SelectItem(int row)
 {
     if (row < 0)

@@ -28,6 +28,10 @@ public:
     // A row with the name and the three texts, and the name at the same index
     // in the combo box; answers the list row's index (-1 when it failed).
     int AddItem(int row, const WCHAR* name, const WCHAR* t1, const WCHAR* t2, const WCHAR* t3);
+    // Between BeginFill and EndFill the list and the combo box neither redraw
+    // nor re-measure per row; EndFill lays both out and redraws them once.
+    void BeginFill();
+    void EndFill();
     // Selects the row (a negative row counts as 0) in the list and in the
     // combo box; answers the row used.
     int SelectItem(int row);

@@ -36,8 +36,11 @@ void CPicButton::SizeToImage(UINT width, UINT height)
 {
     if (!m_hWnd)
         return;
-    CRect rect = RectInParent();
-    MoveWindow(rect.left, rect.top, (int)width, (int)height, TRUE);
+    CRect rect;
+    ::GetWindowRect(m_hWnd, &rect);
+    if (rect.Width() == (int)width && rect.Height() == (int)height)
+        return;
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, (int)width, (int)height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CPicButton::InvalidateBackground()
@@ -55,7 +58,8 @@ void CPicButton::InvalidateBackground()
 
 void CPicButton::DrawImage(UINT id)
 {
-    if (!m_hWnd || !id)
+    // A hidden control shows nothing: its WM_PAINT draws it once it is shown.
+    if (!m_hWnd || !id || !::IsWindowVisible(m_hWnd))
         return;
     CPictureCache::PicturePtr picture = CPictureCache::Get(g_hModuleInstance, m_nImageType, id);
     if (!picture)
