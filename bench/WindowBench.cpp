@@ -95,23 +95,6 @@ std::string Ratio(double ours, double anchor)
     return text;
 }
 
-PAPER_INFO CustomPaper(int position, const wchar_t* name, float widthMm, float heightMm)
-{
-    PAPER_INFO p = {};
-    p.id = FIRST_CUSTOM_PAPER_ID + position;
-    p.unit = PAPER_UNIT_MM;
-    p.width = (INT32)(widthMm / 25.4f * 72.0f + 0.5f);
-    p.height = (INT32)(heightMm / 25.4f * 72.0f + 0.5f);
-    lstrcpynW(p.name, name, PAPER_NAME_CHARS);
-    p.widthMm = widthMm;
-    p.heightMm = heightMm;
-    p.widthInch = widthMm / 25.4f;
-    p.heightInch = heightMm / 25.4f;
-    p.flag[PAPER_FLAG_INPUT_SLOT] = 1;
-    p.flag[PAPER_FLAG_OPTIONAL_TRAY] = 1;
-    return p;
-}
-
 void Close(HWND root)
 {
     if (!root && !(root = findSheet()))
@@ -248,8 +231,7 @@ BENCH_REPORT(Windows, "windows")
     // The user's data files stay as they were; the dialog opens over two papers.
     SavedDataFile quickSettings{ "bq2100PS_qs.xml" };
     SavedDataFile customPapers{ "bq2100PS_cp.cfg" };
-    std::vector<PAPER_INFO> papers = { CustomPaper(0, L"Postcard 100 x 148", 100.0f, 148.0f),
-                                       CustomPaper(1, L"Label sheet 210 x 99", 210.0f, 99.0f) };
+    std::vector<PAPER_INFO> papers = sampleCustomPapers();
     if (!customPapers.ok() || !customPapers.write(papers))
         std::printf("windows: the custom papers could not be written\n");
     Bench bench;

@@ -66,25 +66,6 @@ void Picture(HWND window, const wchar_t* name)
     }
 }
 
-// A custom paper as the custom-paper dialog stores it: sizes in points,
-// flags {0, 1, 0, 1}.
-PAPER_INFO CustomPaper(int position, const wchar_t* name, float widthMm, float heightMm)
-{
-    PAPER_INFO p = {};
-    p.id = FIRST_CUSTOM_PAPER_ID + position;
-    p.unit = PAPER_UNIT_MM;
-    p.width = (INT32)(widthMm / 25.4f * 72.0f + 0.5f);
-    p.height = (INT32)(heightMm / 25.4f * 72.0f + 0.5f);
-    lstrcpynW(p.name, name, PAPER_NAME_CHARS);
-    p.widthMm = widthMm;
-    p.heightMm = heightMm;
-    p.widthInch = widthMm / 25.4f;
-    p.heightInch = heightMm / 25.4f;
-    p.flag[PAPER_FLAG_INPUT_SLOT] = 1;
-    p.flag[PAPER_FLAG_OPTIONAL_TRAY] = 1;
-    return p;
-}
-
 void CloseSheet(HWND sheet)
 {
     if (sheet || (sheet = findSheet()) != nullptr)
@@ -153,8 +134,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         return 1;
     }
     SavedDataFile customPapers{ "bq2100PS_cp.cfg" };
-    std::vector<PAPER_INFO> papers = { CustomPaper(0, L"Postcard 100 x 148", 100.0f, 148.0f),
-                                       CustomPaper(1, L"Label sheet 210 x 99", 210.0f, 99.0f) };
+    std::vector<PAPER_INFO> papers = sampleCustomPapers();
     if (!customPapers.ok() || !customPapers.write(papers))
         Log(L"demo: the custom papers could not be written");
 

@@ -7,6 +7,33 @@
 
 namespace harness {
 
+namespace {
+
+PAPER_INFO CustomPaper(int position, const wchar_t* name, float widthMm, float heightMm)
+{
+    PAPER_INFO p = {};
+    p.id = FIRST_CUSTOM_PAPER_ID + position;
+    p.unit = PAPER_UNIT_MM;
+    p.width = (INT32)(widthMm / 25.4f * 72.0f + 0.5f);
+    p.height = (INT32)(heightMm / 25.4f * 72.0f + 0.5f);
+    lstrcpynW(p.name, name, PAPER_NAME_CHARS);
+    p.widthMm = widthMm;
+    p.heightMm = heightMm;
+    p.widthInch = widthMm / 25.4f;
+    p.heightInch = heightMm / 25.4f;
+    p.flag[PAPER_FLAG_INPUT_SLOT] = 1;
+    p.flag[PAPER_FLAG_OPTIONAL_TRAY] = 1;
+    return p;
+}
+
+} // namespace
+
+std::vector<PAPER_INFO> sampleCustomPapers()
+{
+    return { CustomPaper(0, L"Postcard 100 x 148", 100.0f, 148.0f),
+             CustomPaper(1, L"Label sheet 210 x 148", 210.0f, 148.0f) };
+}
+
 DriverSession::DriverSession(const PluginModule& module) : m_module(module)
 {
     if (!module.handle()) {

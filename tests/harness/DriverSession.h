@@ -9,12 +9,14 @@
 #pragma once
 
 #include "PluginHost.h"
+#include "settings/PaperInfo.h"
 #include "SheetHost.h"
 #include "TestPrinter.h"
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace harness {
 
@@ -49,6 +51,11 @@ private:
     std::unique_ptr<CoreDriver> m_core;
     std::wstring m_failure;
 };
+
+// The two custom papers the demo and the window benchmarks open the
+// custom-paper dialog over, within the bounds of a custom paper and stored as
+// the dialog stores them: sizes in points, flags {0, 1, 0, 1}.
+std::vector<PAPER_INFO> sampleCustomPapers();
 
 // The visible property sheet of this thread; null when there is none.
 HWND findSheet();
