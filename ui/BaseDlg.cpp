@@ -569,6 +569,8 @@ void CBaseDlg::OnCustomPaper()
     if (!dialog)
         return;
     dialog->m_context = m_context;
+    const PRIVATE_DEVMODE* block = Block();
+    const INT16 paperBefore = block ? block->paperId : 0;
     {
         // The dialog's template lives in the language module.
         CAfxResourceScope scope(LanguageModule() ? LanguageModule() : AfxGetResourceHandle());
@@ -576,6 +578,10 @@ void CBaseDlg::OnCustomPaper()
     }
     FillPaperList();
     delete dialog;
+    // A paper chosen (or given back after a deletion) in the dialog is a
+    // change of the document that Apply has to write.
+    if (block && block->paperId != paperBefore)
+        NotifyPageChanged(this);
 }
 
 void CBaseDlg::OnDefault()

@@ -381,6 +381,12 @@ protected:
 
 typedef CustomPaper CustomPaperDataFileGui;
 
+// The sheet's Apply button, below the Basic page's sheet.
+HWND ApplyButton(PROPSHEET_CONTEXT* c)
+{
+    return GetDlgItem(GetAncestor(c->pageLink->basicPage->m_hWnd, GA_ROOT), 0x3021);
+}
+
 } // namespace
 
 TEST_F(CustomPaperDataFileGui, ShowsTheCustomPapersInTheirUnitsWithTheDocumentsPaperSelected)
@@ -744,6 +750,7 @@ TEST_F(CustomPaperDataFileGui, TheBasicPagesButtonOpensTheDialogAndShowsTheNewPa
     int papersBefore = 0;
     std::wstring chosen;
     int papersAfter = 0;
+    bool applyBefore = true, applyAfter = false;
     Steps steps;
     steps << [&](Dialog& d) {
         EXPECT_EQ(1, d.rows());
@@ -760,10 +767,14 @@ TEST_F(CustomPaperDataFileGui, TheBasicPagesButtonOpensTheDialogAndShowsTheNewPa
         if (selected >= 0 && SendMessageW(combo, CB_GETLBTEXTLEN, selected, 0) < 64)
             SendMessageW(combo, CB_GETLBTEXT, selected, (LPARAM)text);
         chosen = text;
+        applyAfter = IsWindowEnabled(ApplyButton(c));
     };
     Run(steps, [&](PROPSHEET_CONTEXT* c) {
         papersBefore = (int)SendMessageW(GetDlgItem(c->pageLink->basicPage->m_hWnd, IDC_PAPER_SIZE), CB_GETCOUNT, 0, 0);
+        applyBefore = IsWindowEnabled(ApplyButton(c));
     }, true);
+    EXPECT_FALSE(applyBefore);
+    EXPECT_TRUE(applyAfter) << "the paper chosen in the dialog is a change to apply";
     EXPECT_EQ(258, privateAfter.paperId);
     EXPECT_EQ(papersBefore + 1, papersAfter);
     EXPECT_EQ(added, chosen);
