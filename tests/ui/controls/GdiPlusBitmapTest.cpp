@@ -27,19 +27,11 @@ enum : UINT {
     IDP_NOT_A_PICTURE = 9622,
 };
 
-class PictureHolders : public ::testing::Test {
+class PictureHolders : public picturetest::GdiPlusSuite {
 protected:
-    static void SetUpTestSuite() { s_gdiplus = new GdiPlusSession; }
-    static void TearDownTestSuite()
-    {
-        delete s_gdiplus;
-        s_gdiplus = nullptr;
-    }
     void SetUp() override { ASSERT_TRUE(s_gdiplus && s_gdiplus->ok); }
     static HMODULE module() { return g_hModuleInstance; }
-    static GdiPlusSession* s_gdiplus;
 };
-GdiPlusSession* PictureHolders::s_gdiplus = nullptr;
 
 typedef PictureHolders PictureCache;
 

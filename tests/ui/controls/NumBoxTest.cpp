@@ -49,14 +49,8 @@ int ThreadCount()
     return count;
 }
 
-class NumBox : public ::testing::Test {
+class NumBox : public picturetest::GdiPlusSuite {
 protected:
-    static void SetUpTestSuite() { s_gdiplus = new GdiPlusSession; }
-    static void TearDownTestSuite()
-    {
-        delete s_gdiplus;
-        s_gdiplus = nullptr;
-    }
     void SetUp() override
     {
         ASSERT_TRUE(s_gdiplus->ok);
@@ -154,13 +148,11 @@ protected:
     // TRUE when the arrow had that timer running (it is stopped by asking).
     static bool timerWasRunning(CPicNumButton& arrow, UINT_PTR id) { return KillTimer(arrow.m_hWnd, id) != FALSE; }
 
-    static GdiPlusSession* s_gdiplus;
     static CPicNumDlg* s_current;
     CAfxTempMapLock lock;
     TestFrame frame{ 640, 480, L"Number box" };
     CDialogEx page{ IDD_NUM_HOST };
 };
-GdiPlusSession* NumBox::s_gdiplus = nullptr;
 CPicNumDlg* NumBox::s_current = nullptr;
 
 typedef NumBox NumBoxGui;

@@ -83,14 +83,8 @@ BEGIN_MESSAGE_MAP(CHostDlg, CDialogEx)
     ON_MESSAGE(WM_PICTURE_LEFT, &CHostDlg::OnPictureLeft)
 END_MESSAGE_MAP()
 
-class PicButtons : public ::testing::Test {
+class PicButtons : public picturetest::GdiPlusSuite {
 protected:
-    static void SetUpTestSuite() { s_gdiplus = new GdiPlusSession; }
-    static void TearDownTestSuite()
-    {
-        delete s_gdiplus;
-        s_gdiplus = nullptr;
-    }
     void SetUp() override
     {
         ASSERT_TRUE(s_gdiplus->ok);
@@ -135,12 +129,10 @@ protected:
     }
     COLORREF shown(const CWnd& control, int x = 5, int y = 5) { return screenPixel(control.m_hWnd, x, y); }
 
-    static GdiPlusSession* s_gdiplus;
     CAfxTempMapLock lock;
     TestFrame frame{ 640, 480, L"Picture controls" };
     CHostDlg host;
 };
-GdiPlusSession* PicButtons::s_gdiplus = nullptr;
 
 typedef PicButtons PicButtonsGui;
 

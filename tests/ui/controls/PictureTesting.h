@@ -7,6 +7,8 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <gtest/gtest.h>
+
 #include "harness/TestWindow.h"
 #include "plugin/TessivonApp.h"
 #include "ui/controls/GdiPlusBitmap.h"
@@ -31,6 +33,18 @@ public:
     GdiPlusSession& operator=(const GdiPlusSession&) = delete;
     ULONG_PTR token = 0;
     bool ok = false;
+};
+
+// A test suite with one GDI+ start-up for all of its cases.
+class GdiPlusSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_gdiplus = new GdiPlusSession; }
+    static void TearDownTestSuite()
+    {
+        delete s_gdiplus;
+        s_gdiplus = nullptr;
+    }
+    static inline GdiPlusSession* s_gdiplus = nullptr;
 };
 
 // A 32-bit DIB filled with one colour, drawn into with GDI+ and read back.
