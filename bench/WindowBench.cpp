@@ -1,7 +1,8 @@
 // The windows a user waits for, opened through the loaded DLL as the driver
 // opens them, each until it is painted through (harness::PaintWatch), beside
 // the printer driver's own document properties of the same printer, all in
-// one Wine session. Opens of the kinds alternate so that they share the
+// one Wine session, and beside the floor: the pages' templates alone in a
+// plain property sheet. Opens of the kinds alternate so that they share the
 // machine's state; each row's median leaves out the first open, shown apart.
 #include "Bench.h"
 #include "harness/DriverSession.h"
@@ -22,6 +23,8 @@ using namespace harness;
 namespace {
 
 constexpr int kOpens = 15;
+// Opens of each kind for the phase table, whose watch slows every window.
+constexpr int kDetailOpens = 6;
 
 // One open: what PaintWatch measured, in seconds (-1 where it saw nothing).
 struct Sample {
@@ -105,7 +108,18 @@ void Close(HWND root)
         PostMessageW(root, WM_COMMAND, IDCANCEL, 0);
 }
 
+// A page of the floor sheet: the template and nothing else.
+INT_PTR CALLBACK BarePageProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
 struct Bench {
+    explicit Bench(PaintWatch::Detail detail)
+        : watch(detail)
+    {
+    }
+
     PluginModule module;
     DriverSession session{ module };
     PaintWatch watch;
@@ -113,7 +127,12 @@ struct Bench {
     Row advanced{ "Advanced page: tab switch to painted", true };
     Row device{ "printer sheet: open to device page painted", true };
     Row customPaper{ "custom-paper dialog: click to painted", true };
+    Row basicAgain{ "Basic page again: tab switch back to painted", true };
     Row anchor{ "anchor: driver's own sheet: open to painted", false };
+    // The floor: the two pages' templates in a bare sheet, no plug-in code.
+    Row floorBasic{ "floor: Basic template alone: open to painted", false };
+    Row floorAdvanced{ "floor: Advanced template: tab switch to painted", false };
+    Row floorAgain{ "floor: back to the Basic template: to painted", false };
     bool customPaperShown = false;
 
     // The Basic page, then the Advanced page or the custom-paper dialog.
@@ -135,13 +154,53 @@ struct Bench {
         watch.cancel();
     }
 
-    void SwitchToAdvanced(HWND sheet)
+    // Page 1, then back to page 0 (made already), each until painted.
+    void SwitchPages(HWND sheet, Row& second, Row& again)
     {
-        watch.start([this](HWND root) {
-            advanced.add(watch, root != nullptr);
-            Close(root);
+        watch.start([&](HWND root) {
+            second.add(watch, root != nullptr);
+            if (!root)
+                return Close(nullptr);
+            watch.start([&](HWND last) {
+                again.add(watch, last != nullptr);
+                Close(last);
+            });
+            PropSheet_SetCurSel(root, nullptr, 0);
         });
         PropSheet_SetCurSel(sheet, nullptr, 1);
+    }
+
+    void SwitchToAdvanced(HWND sheet) { SwitchPages(sheet, advanced, basicAgain); }
+
+    // The Basic and Advanced templates from the plug-in's own resources as
+    // the pages of a plain property sheet: what the window system alone takes
+    // to make and paint the controls the pages are built from.
+    void OpenFloorSheet()
+    {
+        INITCOMMONCONTROLSEX classes = { sizeof classes, ICC_WIN95_CLASSES | ICC_USEREX_CLASSES };
+        InitCommonControlsEx(&classes);
+        PROPSHEETPAGEW pages[2] = {};
+        const WORD templates[2] = { IDD_BASIC_PAGE, IDD_ADVANCED_PAGE };
+        for (int i = 0; i < 2; ++i) {
+            pages[i].dwSize = sizeof pages[i];
+            pages[i].hInstance = module.handle();
+            pages[i].pszTemplate = MAKEINTRESOURCEW(templates[i]);
+            pages[i].pfnDlgProc = &BarePageProc;
+        }
+        PROPSHEETHEADERW header = {};
+        header.dwSize = sizeof header;
+        header.dwFlags = PSH_PROPSHEETPAGE | PSH_HASHELP;
+        header.pszCaption = L"Floor";
+        header.nPages = 2;
+        header.ppsp = pages;
+        watch.start([&](HWND sheet) {
+            floorBasic.add(watch, sheet != nullptr);
+            if (!sheet)
+                return Close(nullptr);
+            SwitchPages(sheet, floorAdvanced, floorAgain);
+        });
+        PropertySheetW(&header);
+        watch.cancel();
     }
 
     void ClickCustomPaper(HWND sheet)
@@ -185,32 +244,37 @@ struct Bench {
         watch.cancel();
     }
 
-    void Print()
+    void PrintTotals()
     {
         double anchorMedian = Median(anchor.values(&Sample::total));
-        std::printf("%-48s %5s %8s %8s %8s %8s\n", "window: ms, median of the opens after the first", "opens",
-                    "first", "median", "in paint", "x anchor");
-        for (Row* row : { &basic, &advanced, &device, &customPaper, &anchor }) {
+        std::printf("%-48s %5s %8s %8s %8s\n", "window: ms, median of the opens after the first", "opens", "first",
+                    "median", "x anchor");
+        for (Row* row : { &basic, &advanced, &basicAgain, &device, &customPaper, &anchor, &floorBasic, &floorAdvanced,
+                          &floorAgain }) {
             if (row == &customPaper && !customPaperShown) {
                 std::printf("%-48s %5s  (the Basic page opens no custom-paper dialog yet)\n", row->name, "-");
                 continue;
             }
             std::vector<double> total = row->values(&Sample::total);
             double median = Median(total);
-            std::printf("%-48s %5d %8s %8s %8s %8s", row->name, (int)total.size(),
+            std::printf("%-48s %5d %8s %8s %8s", row->name, (int)total.size(),
                         Ms(total.empty() ? -1 : total[0]).c_str(), Ms(median).c_str(),
-                        Ms(Median(row->values(&Sample::painting))).c_str(),
-                        row->ours ? Ratio(median, anchorMedian).c_str() : "1");
+                        row == &anchor ? "1" : Ratio(median, anchorMedian).c_str());
             if (row->failed)
                 std::printf("  (%d not painted)", row->failed);
             std::printf("\n");
         }
-        std::printf("in paint: inside WM_PAINT and WM_ERASEBKGND; x anchor: the median over the anchor's.\n\n");
+        std::printf("x anchor: the median over the anchor's. floor: the pages' dialog templates in a plain\n"
+                    "property sheet with no code, what making and painting their controls takes here.\n\n");
+    }
 
-        // Where an open's time goes.
-        std::printf("%-48s %8s %8s %8s %8s %8s %8s\n", "phases of an open: ms, medians", "active", "1st wnd",
-                    "windows", "initdlg", "painting", "in paint");
-        for (Row* row : { &basic, &device, &anchor }) {
+    // Where an open's time goes, from opens whose watch times the dialog
+    // initialisations and paint handlers (and so makes each window slower).
+    void PrintPhases()
+    {
+        std::printf("%-48s %8s %8s %8s %8s %8s %8s\n", "phases of an open: ms, medians, timed opens", "active",
+                    "1st wnd", "windows", "initdlg", "painting", "in paint");
+        for (Row* row : { &basic, &device, &anchor, &floorBasic }) {
             std::printf("%-48s %8s %8s %8s %8s %8s %8s\n", row->name, Ms(Median(row->values(&Sample::active))).c_str(),
                         Ms(Median(row->values(&Sample::created))).c_str(),
                         Ms(Median(row->spans(&Sample::firstPaint, &Sample::created))).c_str(),
@@ -220,7 +284,17 @@ struct Bench {
         }
         std::printf("active: until a window was activated; 1st wnd: until the first window was made (the\n"
                     "sheet's INIT and pages added); windows: from there to the first paint (windows made, of\n"
-                    "which initdlg inside WM_INITDIALOG); painting: first paint to painted through.\n");
+                    "which initdlg inside WM_INITDIALOG); painting: first paint to painted through, of which\n"
+                    "in paint inside WM_PAINT and WM_ERASEBKGND.\n");
+    }
+
+    void OpenAll()
+    {
+        OpenDriverSheet();
+        OpenDocumentSheet(false);
+        OpenDocumentSheet(true);
+        OpenPrinterSheet();
+        OpenFloorSheet();
     }
 };
 
@@ -234,16 +308,18 @@ BENCH_REPORT(Windows, "windows")
     std::vector<PAPER_INFO> papers = sampleCustomPapers();
     if (!customPapers.ok() || !customPapers.write(papers))
         std::printf("windows: the custom papers could not be written\n");
-    Bench bench;
-    if (!bench.session.ok()) {
-        std::printf("windows: %ls\n", bench.session.failure().c_str());
-        return;
+    {
+        Bench bench(PaintWatch::Detail::Light);
+        if (!bench.session.ok()) {
+            std::printf("windows: %ls\n", bench.session.failure().c_str());
+            return;
+        }
+        for (int i = 0; i <= kOpens; ++i)
+            bench.OpenAll();
+        bench.PrintTotals();
     }
-    for (int i = 0; i <= kOpens; ++i) {
-        bench.OpenDriverSheet();
-        bench.OpenDocumentSheet(false);
-        bench.OpenDocumentSheet(true);
-        bench.OpenPrinterSheet();
-    }
-    bench.Print();
+    Bench timed(PaintWatch::Detail::Full);
+    for (int i = 0; i <= kDetailOpens && timed.session.ok(); ++i)
+        timed.OpenAll();
+    timed.PrintPhases();
 }

@@ -11,6 +11,7 @@ PaintWatch* g_watch = nullptr;
 constexpr UINT_PTR kSubclassId = 0x5057;   // "PW"
 constexpr UINT_PTR kTimeoutTimer = 1;
 constexpr UINT kFireMessage = WM_APP + 1;
+constexpr UINT kCheckMessage = WM_APP + 2;
 constexpr wchar_t kNotifyClass[] = L"BqPaintWatchNotify";
 
 BOOL CALLBACK FindPending(HWND hwnd, LPARAM lParam)
@@ -60,7 +61,16 @@ bool PaintWatch::HasPendingPaint(HWND root)
     return pending;
 }
 
-PaintWatch::PaintWatch()
+bool PaintWatch::ThreadHasPendingPaint()
+{
+    // The window manager makes a WM_PAINT only for a visible window with
+    // something to paint; looking leaves it where it is.
+    MSG msg;
+    return PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE | PM_NOYIELD) != FALSE;
+}
+
+PaintWatch::PaintWatch(Detail detail)
+    : m_light(detail == Detail::Light)
 {
     g_watch = this;
     WNDCLASSW wc = {};
@@ -70,12 +80,16 @@ PaintWatch::PaintWatch()
     RegisterClassW(&wc);   // fails harmlessly when a watch registered it before
     m_notify = CreateWindowW(kNotifyClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
     m_hook = SetWindowsHookExW(WH_CBT, &CbtHook, nullptr, GetCurrentThreadId());
+    if (m_light)
+        m_messageHook = SetWindowsHookExW(WH_GETMESSAGE, &GetMessageHook, nullptr, GetCurrentThreadId());
 }
 
 PaintWatch::~PaintWatch()
 {
     if (m_hook)
         UnhookWindowsHookEx(m_hook);
+    if (m_messageHook)
+        UnhookWindowsHookEx(m_messageHook);
     if (m_notify)
         DestroyWindow(m_notify);
     // Windows that outlive the watch lose its subclass.
@@ -94,6 +108,7 @@ void PaintWatch::start(std::function<void(HWND root)> then, HWND ignore, UINT ti
     m_firstPaint = -1;
     m_painting = 0;
     m_initDialog = 0;
+    m_candidate = nullptr;
     m_running = true;
     if (m_notify)
         SetTimer(m_notify, kTimeoutTimer, timeoutMs, nullptr);
@@ -121,6 +136,8 @@ void PaintWatch::watch(HWND root)
 
 void PaintWatch::Attach(HWND hwnd)
 {
+    if (m_light)
+        return;
     // Subclassing again with the same procedure and id changes nothing.
     SetWindowSubclass(hwnd, &Subclass, kSubclassId, 0);
 }
@@ -138,6 +155,28 @@ LRESULT CALLBACK PaintWatch::CbtHook(int code, WPARAM wParam, LPARAM lParam)
         else if (code == HCBT_ACTIVATE && self->m_running && self->m_active < 0 &&
                  GetAncestor(hwnd, GA_ROOT) != self->m_ignore)
             self->m_active = Now() - self->m_start;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Detail::Light: a paint taken from the queue names the candidate root, and
+// any message taken while the watch runs asks for one check, which comes
+// after that message has been handled (a posted message goes before the next
+// WM_PAINT), so a paint made inside a handler is seen too.
+LRESULT CALLBACK PaintWatch::GetMessageHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    PaintWatch* self = g_watch;
+    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+    if (self && code == HC_ACTION && wParam == PM_REMOVE && self->m_running && msg->hwnd != self->m_notify) {
+        if (msg->message == WM_PAINT) {
+            if (self->m_firstPaint < 0)
+                self->m_firstPaint = Now() - self->m_start;
+            HWND root = GetAncestor(msg->hwnd, GA_ROOT);
+            if (root && root != self->m_ignore)
+                self->m_candidate = root;
+        }
+        if (!self->m_checkPosted && PostMessageW(self->m_notify, kCheckMessage, 0, 0))
+            self->m_checkPosted = true;
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -178,8 +217,19 @@ void PaintWatch::Painted(HWND hwnd)
     if (!m_running || !IsWindow(hwnd))
         return;
     HWND root = GetAncestor(hwnd, GA_ROOT);
-    if (!root || root == m_ignore || !IsWindowVisible(root) || HasPendingPaint(root))
+    if (root && root != m_ignore)
+        m_candidate = root;
+    Check();
+}
+
+// Fires for the candidate once it is shown and nothing of the thread waits
+// to be painted: one look at the queue, not one per window.
+void PaintWatch::Check()
+{
+    if (!m_running || !m_candidate || !IsWindow(m_candidate) || !IsWindowVisible(m_candidate) ||
+        ThreadHasPendingPaint())
         return;
+    HWND root = m_candidate;
     m_painted = Now() - m_start;
     m_running = false;
     KillTimer(m_notify, kTimeoutTimer);
@@ -198,6 +248,11 @@ LRESULT CALLBACK PaintWatch::NotifyProc(HWND hwnd, UINT message, WPARAM wParam, 
 {
     PaintWatch* self = g_watch;
     if (self && hwnd == self->m_notify) {
+        if (message == kCheckMessage) {
+            self->m_checkPosted = false;
+            self->Check();
+            return 0;
+        }
         if (message == kFireMessage) {
             self->Fire(reinterpret_cast<HWND>(lParam));
             return 0;
