@@ -162,7 +162,8 @@ LRESULT CALLBACK PaintWatch::CbtHook(int code, WPARAM wParam, LPARAM lParam)
 // Detail::Light: a paint taken from the queue names the candidate root, and
 // any message taken while the watch runs asks for one check, which comes
 // after that message has been handled (a posted message goes before the next
-// WM_PAINT), so a paint made inside a handler is seen too.
+// WM_PAINT), so painting that a handler finishes itself, after the candidate
+// was named, still ends the watch.
 LRESULT CALLBACK PaintWatch::GetMessageHook(int code, WPARAM wParam, LPARAM lParam)
 {
     PaintWatch* self = g_watch;
