@@ -98,7 +98,7 @@ void CPicButton::Redraw() { DrawImage(StateImage()); }
 void CPicButton::TrackLeave()
 {
     TRACKMOUSEEVENT track = { sizeof track, TME_LEAVE, m_hWnd, 0 };
-    TrackMouseEvent(&track);
+    m_bLeaveTracked = TrackMouseEvent(&track);
 }
 
 void CPicButton::OnMouseMove(UINT, CPoint)
@@ -107,13 +107,16 @@ void CPicButton::OnMouseMove(UINT, CPoint)
         m_bHover = TRUE;
         if (!m_bSelected)
             DrawImage(m_bPressed ? m_nPressedID : m_nHoverID);
-        TrackLeave();
     }
+    // Also when the focus gave the hover look: the pointer's leave ends it.
+    if (!m_bLeaveTracked)
+        TrackLeave();
     Default();
 }
 
 void CPicButton::OnMouseLeave()
 {
+    m_bLeaveTracked = FALSE;
     m_bHover = FALSE;
     if (!m_bSelected)
         InvalidateBackground();

@@ -76,5 +76,9 @@ protected:
     // The control's window rectangle in its parent's client coordinates.
     CRect RectInParent() const;
 
+    // WM_MOUSELEAVE has been asked for and not come yet. (The hover flag is
+    // no such sign: the focus sets it too.)
+    BOOL m_bLeaveTracked = FALSE;
+
     DECLARE_MESSAGE_MAP()
 };

@@ -128,6 +128,13 @@ protected:
         return std::make_pair(rect.Width(), rect.Height());
     }
     COLORREF shown(const CWnd& control, int x = 5, int y = 5) { return screenPixel(control.m_hWnd, x, y); }
+    // The keyboard focus to the control, its frame the active window first.
+    void focusOn(CWnd& control)
+    {
+        SetFocus(frame.hwnd());
+        pumpMessages();
+        control.SetFocus();
+    }
 
     CAfxTempMapLock lock;
     TestFrame frame{ 640, 480, L"Picture controls" };
@@ -274,6 +281,25 @@ TEST_F(PicButtonsGui, ThePointerLeavingEndsTheHover)
     EXPECT_FALSE(button.m_bHover);
     EXPECT_EQ(RGB(160, 40, 40), shown(button));
     EXPECT_EQ(1, host.leaves);
+}
+
+// The focus gives the hover look before the pointer comes: the pointer's
+// arrival still asks for its leave, which ends the look.
+TEST_F(PicButtonsGui, AFocusedPictureLosesItsHoverLookWhenThePointerLeaves)
+{
+    CPicButton button;
+    bindPicture(button);
+    focusOn(button);
+    ASSERT_TRUE(button.m_bHover);
+    pointerTo(button.m_hWnd, 5, 5);
+    TRACKMOUSEEVENT asked = { sizeof asked, TME_QUERY };
+    ASSERT_TRUE(TrackMouseEvent(&asked));
+    EXPECT_EQ(button.m_hWnd, asked.hwndTrack);
+    EXPECT_TRUE(asked.dwFlags & TME_LEAVE);
+    pointerAway(button.m_hWnd);
+    EXPECT_FALSE(button.m_bHover);
+    EXPECT_EQ(button.m_hWnd, GetFocus());
+    EXPECT_EQ(RGB(160, 40, 40), shown(button));
 }
 
 TEST_F(PicButtonsGui, SizingKeepsThePlaceInACaptionedParent)
