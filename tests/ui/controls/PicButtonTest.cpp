@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "PictureTesting.h"
+#include "harness/Keys.h"
 #include "harness/TestWindow.h"
 #include "plugin/SystemSeams.h"
 #include "res/resource.h"
@@ -302,6 +303,32 @@ TEST_F(PicButtonsGui, AFocusedPictureLosesItsHoverLookWhenThePointerLeaves)
     EXPECT_EQ(RGB(160, 40, 40), shown(button));
 }
 
+// Space acts on the focused picture as on a push button: pressed while held,
+// clicked on its release.
+TEST_F(PicButtonsGui, SpaceClicksTheFocusedPicture)
+{
+    CPicButton button;
+    bindPicture(button);
+    focusOn(button);
+    SendMessageW(button.m_hWnd, WM_KEYDOWN, VK_SPACE, 1);
+    SendMessageW(button.m_hWnd, WM_KEYDOWN, VK_SPACE, 1 | (KF_REPEAT << 16));
+    EXPECT_TRUE(button.m_bPressed);
+    EXPECT_EQ(RGB(40, 40, 160), shown(button));
+    EXPECT_TRUE(host.clicks.empty());
+    SendMessageW(button.m_hWnd, WM_KEYUP, VK_SPACE, 0xC0000001);
+    EXPECT_FALSE(button.m_bPressed);
+    EXPECT_EQ(Ids({ IDC_PICTURE }), host.clicks);
+    // Through the dialog manager, as a user's key comes.
+    pressKey(dialogLoop(host.m_hWnd), VK_SPACE);
+    EXPECT_EQ(Ids({ IDC_PICTURE, IDC_PICTURE }), host.clicks);
+    // The focus gone before the release: no click.
+    SendMessageW(button.m_hWnd, WM_KEYDOWN, VK_SPACE, 1);
+    SetFocus(frame.hwnd());
+    SendMessageW(button.m_hWnd, WM_KEYUP, VK_SPACE, 0xC0000001);
+    EXPECT_FALSE(button.m_bPressed);
+    EXPECT_EQ(2u, host.clicks.size());
+}
+
 TEST_F(PicButtonsGui, SizingKeepsThePlaceInACaptionedParent)
 {
     CHostDlg popup(IDD_CAPTIONED);
@@ -561,6 +588,29 @@ TEST_F(PicFramesGui, ADragWithoutTheDevmodePairWritesNothing)
     EXPECT_EQ(7, block.density);
 }
 
+// The keys move the slider as a slider's keys do; each move writes the value
+// and clicks the page as the end of a drag does, without a step.
+TEST_F(PicFramesGui, TheKeysMoveTheSliderOneFrameOrToAnEnd)
+{
+    clickAt(30);   // a click in the step-forward zone: the zone stays behind
+    ASSERT_EQ(1, slider.m_nCurFrame);
+    host.clicks.clear();
+    const KeyLoop keys = dialogLoop(host.m_hWnd);
+    focusOn(slider);
+    const std::pair<UINT, int> moves[] = { { VK_RIGHT, 2 }, { VK_RIGHT, 2 }, { VK_HOME, 0 }, { VK_UP, 0 },
+                                           { VK_DOWN, 1 },  { VK_END, 2 },   { VK_LEFT, 1 } };
+    for (const auto& move : moves) {
+        pressKey(keys, move.first);
+        EXPECT_EQ(move.second, slider.m_nCurFrame) << move.first;
+        EXPECT_EQ(move.second, block.density) << move.first;
+    }
+    // A move that moves nothing clicks nothing; Space is no slider's key.
+    EXPECT_EQ(5u, host.clicks.size());
+    pressKey(keys, VK_SPACE);
+    EXPECT_EQ(5u, host.clicks.size());
+    EXPECT_EQ(1, slider.m_nCurFrame);
+}
+
 namespace {
 
 struct ShellCall {
@@ -613,6 +663,10 @@ TEST_F(PicButtonsGui, TheLogoOpensItsAddressThroughTheShell)
     // The logo handles its own click: the page hears nothing.
     EXPECT_TRUE(host.clicks.empty());
     saveScreenshot(host.m_hWnd, L"picture-logo");
+    // Space on the focused logo opens it as well.
+    focusOn(logo);
+    pressKey(dialogLoop(host.m_hWnd), VK_SPACE);
+    EXPECT_EQ(2u, g_shellCalls.size());
 }
 
 TEST_F(PicButtonsGui, TheHandIsTheLogosOwnCursor)

@@ -5,6 +5,7 @@
 
 #include "PictureTesting.h"
 #include "TipTesting.h"
+#include "harness/Keys.h"
 #include "harness/TestWindow.h"
 #include "res/resource.h"
 #include "ui/controls/PicRadioDlg.h"
@@ -27,12 +28,16 @@ struct CallbackLog {
     CPicRadioDlg* group = nullptr;
 };
 CallbackLog g_log;
+// Where the owner puts the focus when told, as the pages do (null: nowhere).
+HWND g_focusOnChoice = nullptr;
 
 void RecordChoice(CWnd* owner)
 {
     ++g_log.calls;
     g_log.owner = owner ? owner->m_hWnd : nullptr;
     g_log.checkAtCall = g_log.group ? g_log.group->GetCheck() : -2;
+    if (g_focusOnChoice)
+        SetFocus(g_focusOnChoice);
 }
 
 const UINT kPictures[3] = { IDC_DUPLEX_NONE, IDC_DUPLEX_LONG, IDC_DUPLEX_SHORT };
@@ -43,6 +48,7 @@ protected:
     {
         ASSERT_TRUE(gdiplus.ok);
         g_log = CallbackLog();
+        g_focusOnChoice = nullptr;
         group = new CPicRadioDlg(IDD_DUPLEX_PICKER, CWnd::FromHandle(frame.hwnd()));
         ASSERT_NE(nullptr, group);
         group->m_entries.Add({ IDC_DUPLEX_NONE, IDR_DUPLEX_NONE_PORTRAIT, IDR_DUPLEX_NONE_PORTRAIT_SELECTED,
@@ -275,4 +281,50 @@ TEST_F(PicRadioDlgGui, AClickOnThePictureUnderTheTipHidesIt)
     for (UINT i = 0; i < CTipTools::FADE_STEPS && tip.IsFading(); ++i)
         SendMessageW(tip.m_hWnd, WM_TIMER, CTipTools::TIMER_FADE, 0);
     EXPECT_FALSE(IsWindowVisible(tip.m_hWnd));
+}
+
+// As a group of radio buttons: one tab stop, on the choice (the first while
+// there is none); the arrows move the choice round the row with the focus,
+// which stays on the choice whatever the owner did with it; Space chooses the
+// focused picture.
+TEST_F(PicRadioDlgGui, TheKeysMoveTheChoiceAsInARadioGroup)
+{
+    auto tabStops = [&] {
+        std::vector<int> stops;
+        for (int i = 0; i < 3; ++i)
+            if (GetWindowLongPtrW(picture(i), GWL_STYLE) & WS_TABSTOP)
+                stops.push_back(i);
+        return stops;
+    };
+    EXPECT_EQ(std::vector<int>({ 0 }), tabStops());
+    group->SetCheck(2);
+    EXPECT_EQ(std::vector<int>({ 2 }), tabStops());
+
+    g_focusOnChoice = frame.hwnd();
+    const KeyLoop keys = dialogLoop(group->m_hWnd);
+    SetFocus(frame.hwnd());
+    pumpMessages();
+    SetFocus(picture(2));
+    const std::pair<UINT, int> moves[] = { { VK_RIGHT, 0 }, { VK_LEFT, 2 }, { VK_UP, 1 }, { VK_DOWN, 2 } };
+    for (const auto& move : moves) {
+        pressKey(keys, move.first);
+        EXPECT_EQ(move.second, group->GetCheck()) << move.first;
+        EXPECT_EQ(picture(move.second), GetFocus()) << move.first;
+        EXPECT_EQ(std::vector<int>({ move.second }), tabStops()) << move.first;
+    }
+    EXPECT_EQ(4, g_log.calls);
+
+    group->SetCheck(-1);
+    EXPECT_EQ(std::vector<int>({ 0 }), tabStops());
+    SetFocus(picture(1));
+    pressKey(keys, VK_SPACE);
+    EXPECT_EQ(1, group->GetCheck());
+    EXPECT_EQ(5, g_log.calls);
+    EXPECT_EQ(picture(1), GetFocus());
+
+    // A click with the focus elsewhere leaves the focus to the owner.
+    SetFocus(frame.hwnd());
+    click(0);
+    EXPECT_EQ(0, group->GetCheck());
+    EXPECT_EQ(frame.hwnd(), GetFocus());
 }
