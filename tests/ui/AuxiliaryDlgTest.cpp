@@ -9,6 +9,7 @@
 #include "harness/MessageBoxes.h"
 #include "harness/CoreDriver.h"
 #include "harness/Files.h"
+#include "harness/Keys.h"
 #include "harness/PpdModel.h"
 #include "harness/SavedDataFile.h"
 #include "harness/SheetHost.h"
@@ -638,6 +639,42 @@ TEST_F(DevicePageDataFileGui, OptionNamesThatAreStringIdsShowAsText)
         EXPECT_EQ(2, page.selected(IDC_SLEEP_TIME));
     });
     EXPECT_EQ(30u, ReadDword(handle(), L"SleepTime"));
+}
+
+// Every setting of the page reached with Tab and Shift+Tab and set with the
+// keys; Enter presses the sheet's OK, which sends both to the printer.
+TEST_F(DevicePageDataFileGui, EverySettingIsReachedAndSetWithTheKeys)
+{
+    UseUsbPrinter();
+    sim.setSleepTime(15);
+    sim.setMuteValue(0);
+    Show([&](Page& page) {
+        const KeyLoop keys = sheetLoop(page.sheet);
+        SetFocus(page.item(IDC_SLEEP_TIME));
+        EXPECT_EQ(std::vector<int>({ IDC_SLEEP_TIME, IDC_MUTE_SWITCH, IDC_SUPPORT_LINK }), tabStops(keys, page.dialog));
+        EXPECT_EQ(std::vector<int>({ IDC_SLEEP_TIME, IDC_SUPPORT_LINK, IDC_MUTE_SWITCH }),
+                  tabStops(keys, page.dialog, true));
+        sim.clearLog();
+        pressKey(keys, VK_DOWN);
+        EXPECT_EQ(2, page.selected(IDC_SLEEP_TIME));
+        pressKey(keys, VK_TAB);
+        pressKey(keys, VK_SPACE);
+        EXPECT_EQ(1u, page.object()->MuteChanged());
+        std::vector<std::pair<UINT, HWND>> expected = { { PSM_CHANGED, page.page }, { PSM_CHANGED, page.page } };
+        EXPECT_EQ(expected, page.reports());
+        pressKey(keys, VK_TAB);
+        pressKey(keys, VK_SPACE);
+        EXPECT_EQ(1u, g_shell.size());
+        EXPECT_TRUE(sim.events().empty());
+
+        pressKey(keys, VK_TAB, KEY_SHIFT);
+        pressKey(keys, VK_RETURN);
+        EXPECT_EQ(30u, ReadDword(handle(), L"SleepTime"));
+        EXPECT_EQ(1u, ReadDword(handle(), L"MuteVal"));
+    }, SheetButton::None);
+    EXPECT_EQ(30, sim.sleepTime());
+    EXPECT_EQ(1, sim.muteValue());
+    EXPECT_TRUE(sim.idle()) << sim.report();
 }
 
 TEST_F(DevicePageDataFileGui, TheAboutBoxOpensTheMakersPageAndHelpShowsThePageTopic)

@@ -10,6 +10,7 @@
 #include "harness/CoreDriver.h"
 #include "harness/DocumentSheet.h"
 #include "harness/Files.h"
+#include "harness/Keys.h"
 #include "harness/PpdModel.h"
 #include "harness/SavedDataFile.h"
 #include "harness/SheetHost.h"
@@ -28,6 +29,7 @@
 #include "sheets/ResourceModule.h"
 #include "ui/AdvanceDlg.h"
 #include "ui/BaseDlg.h"
+#include "ui/CustomPaperDlg.h"
 #include "ui/PageLink.h"
 
 #include <string>
@@ -767,4 +769,136 @@ TEST_F(BasicPageDataFileGui, ThePointerOverAPictureTracksItsTipUntilItLeaves)
     SendMessageW(page->m_hWnd, WM_PICTURE_LEFT, 0, 0);
     EXPECT_EQ(nullptr, page->m_tip.GetTrackedControl());
     pumpMessages();
+}
+
+// --- keyboard ----------------------------------------------------------------------
+
+namespace {
+
+// Closes the custom-paper dialog with its Cancel button once it shows.
+bool g_customPaperShown = false;
+VOID CALLBACK CancelCustomPaper(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM timer) -> BOOL {
+        if (!dynamic_cast<CCustomPaperDlg*>(CWnd::FromHandlePermanent(window)))
+            return TRUE;
+        g_customPaperShown = true;
+        KillTimer(nullptr, (UINT_PTR)timer);
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_CUSTOM_CANCEL, BN_CLICKED),
+                     (LPARAM)GetDlgItem(window, IDC_CUSTOM_CANCEL));
+        return FALSE;
+    }, (LPARAM)timer);
+}
+
+} // namespace
+
+TEST_F(BasicPageDataFileGui, EverySettingIsReachedInReadingOrderAndSetWithTheKeys)
+{
+    ShowSheet();
+    const KeyLoop keys = sheetLoop(sheetWindow);
+    SetFocus(Item(IDC_QUICKSET_COMBO));
+    // Group by group; the copies box and the feed-edge group where their
+    // placeholders stand. The quick-set buttons wait for a name and a saved set.
+    const std::vector<int> order = { IDC_QUICKSET_COMBO, IDC_COPIES_EDIT, IDC_COLLATE,      IDC_PAPER_SIZE,
+                                     IDC_CUSTOM_PAPER,   IDC_MEDIA_TYPE,  IDC_INPUT_SLOT,   IDC_FEEDEDGE_LONG,
+                                     IDC_BASIC_DEFAULT };
+    EXPECT_EQ(order, tabStops(keys, page->m_hWnd));
+    std::vector<int> back(order.rbegin(), order.rend() - 1);
+    back.insert(back.begin(), order.front());
+    EXPECT_EQ(back, tabStops(keys, page->m_hWnd, true));
+
+    // A quick set named and saved.
+    pressKey(keys, VK_END);
+    pressKey(keys, VK_HOME, KEY_SHIFT);
+    typeText(keys, L"Keys");
+    pressKey(keys, VK_TAB);
+    EXPECT_EQ(Item(IDC_QUICKSET_SAVE), GetFocus());
+    pressKey(keys, VK_SPACE);
+    EXPECT_EQ(1u, Count(QuickSetFile(), "<Item name=\"Keys\""));
+    EXPECT_GE(block.quickSetId, 1);
+    // The saved set may be deleted: its button joins the tab order.
+    SetFocus(Item(IDC_QUICKSET_COMBO));
+    pressKey(keys, VK_TAB);
+    EXPECT_EQ(Item(IDC_QUICKSET_DELETE), GetFocus());
+
+    // Copies typed over, collate switched.
+    pressKey(keys, VK_TAB);
+    typeText(keys, L"7");
+    EXPECT_EQ(7u, block.copies);
+    pressKey(keys, VK_TAB);
+    const BYTE collate = block.collate;
+    pressKey(keys, VK_SPACE);
+    EXPECT_NE(collate, block.collate);
+    EXPECT_EQ(block.collate, page->m_collate.m_bOn);
+
+    // The paper from the popup: F4 opens it, Down and Enter choose; Alt+Down
+    // opens it again and Escape closes it without a choice.
+    pressKey(keys, VK_TAB);
+    ASSERT_EQ(kLetter, block.paperId);
+    pressKey(keys, VK_F4);
+    ASSERT_TRUE(page->m_pPaperPopup->IsWindowVisible());
+    EXPECT_EQ(page->m_pPaperPopup->m_list.m_hWnd, GetFocus());
+    pressKey(keys, VK_DOWN);
+    pressKey(keys, VK_RETURN);
+    EXPECT_FALSE(page->m_pPaperPopup->IsWindowVisible());
+    EXPECT_EQ(kA4, block.paperId);
+    EXPECT_EQ(Item(IDC_PAPER_SIZE), GetFocus());
+    pressKey(keys, VK_DOWN, KEY_ALT);
+    EXPECT_TRUE(page->m_pPaperPopup->IsWindowVisible());
+    pressKey(keys, VK_END);
+    pressKey(keys, VK_ESCAPE);
+    EXPECT_FALSE(page->m_pPaperPopup->IsWindowVisible());
+    EXPECT_EQ(kA4, block.paperId);
+    EXPECT_EQ(Item(IDC_PAPER_SIZE), GetFocus());
+
+    // Space on the custom-paper button runs its dialog.
+    pressKey(keys, VK_TAB);
+    g_customPaperShown = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, &CancelCustomPaper);
+    pressKey(keys, VK_SPACE);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(g_customPaperShown);
+
+    // Media type to its last item (plain paper again, the input slot free),
+    // input slot one item down.
+    pressKey(keys, VK_TAB);
+    pressKey(keys, VK_END);
+    EXPECT_EQ(6, block.mediaType);
+    pressKey(keys, VK_TAB);
+    pressKey(keys, VK_DOWN);
+    EXPECT_EQ(1, block.inputSlot);
+
+    // The feed edge moves with the arrows, round the row, the focus with it.
+    pressKey(keys, VK_TAB);
+    HWND longEdge = GetDlgItem(page->m_pFeedEdge->m_hWnd, IDC_FEEDEDGE_LONG);
+    HWND shortEdge = GetDlgItem(page->m_pFeedEdge->m_hWnd, IDC_FEEDEDGE_SHORT);
+    EXPECT_EQ(longEdge, GetFocus());
+    pressKey(keys, VK_RIGHT);
+    EXPECT_EQ(1, block.feedEdge);
+    EXPECT_EQ(shortEdge, GetFocus());
+    pressKey(keys, VK_RIGHT);
+    EXPECT_EQ(0, block.feedEdge);
+    pressKey(keys, VK_UP);
+    EXPECT_EQ(1, block.feedEdge);
+    EXPECT_EQ(shortEdge, GetFocus());
+    // The group's one tab stop is the chosen picture.
+    pressKey(keys, VK_TAB, KEY_SHIFT);
+    pressKey(keys, VK_TAB);
+    EXPECT_EQ(shortEdge, GetFocus());
+
+    // Space on Default resets the page.
+    pressKey(keys, VK_TAB);
+    EXPECT_EQ(Item(IDC_BASIC_DEFAULT), GetFocus());
+    pressKey(keys, VK_SPACE);
+    EXPECT_EQ(0, block.feedEdge);
+    EXPECT_EQ(0, block.mediaType);
+    EXPECT_EQ(1u, block.copies);
+
+    // Enter on a setting presses the sheet's OK, not the setting.
+    SetFocus(Item(IDC_COLLATE));
+    const BYTE collateNow = block.collate;
+    core->clearCalls();
+    pressKey(keys, VK_RETURN);
+    EXPECT_EQ(collateNow, block.collate);
+    EXPECT_FALSE(written().empty());
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "harness/CoreDriver.h"
+#include "harness/Keys.h"
 #include "harness/SavedDataFile.h"
 #include "harness/SheetHost.h"
 #include "harness/TestPrinter.h"
@@ -726,6 +727,52 @@ TEST_F(CustomPaperDataFileGui, EnterEscapeAndTheCloseBoxActAsTheButtons)
     };
     EXPECT_EQ(IDCANCEL, Run(closeBox));
     EXPECT_EQ(4u, StoredPapers(papersFile).size());
+}
+
+// Every control reached with Tab and Shift+Tab in reading order; papers
+// added, chosen and deleted with the keys alone (the keys go through the
+// dialog manager, as the dialog's modal loop hands them on).
+TEST_F(CustomPaperDataFileGui, TheKeysReachEveryControlAndAddChooseAndDeletePapers)
+{
+    Store({ Paper(L"P1", 100, 150), Paper(L"P2", 110, 160) });
+    const std::wstring added = Text(IDS_QUICKSET_UNSAVED) + L"1";
+    Steps steps;
+    steps << [&](Dialog& d) {
+        const KeyLoop keys = dialogLoop(d.hwnd);
+        SetFocus(d.item(IDC_CUSTOM_ADD));
+        const std::vector<int> order = { IDC_CUSTOM_ADD, IDC_CUSTOM_DELETE, IDC_CUSTOM_GRID, IDC_CUSTOM_OK,
+                                         IDC_CUSTOM_CANCEL };
+        EXPECT_EQ(order, tabStops(keys, d.hwnd));
+        EXPECT_EQ(std::vector<int>({ IDC_CUSTOM_ADD, IDC_CUSTOM_CANCEL, IDC_CUSTOM_OK, IDC_CUSTOM_GRID,
+                                     IDC_CUSTOM_DELETE }),
+                  tabStops(keys, d.hwnd, true));
+
+        pressKey(keys, VK_SPACE);
+        ASSERT_EQ(3, d.rows());
+        EXPECT_EQ(added, d.text(2, CUSTOM_COLUMN_NAME));
+        // P2 chosen in the grid, then deleted.
+        pressKey(keys, VK_TAB);
+        pressKey(keys, VK_TAB);
+        EXPECT_EQ(d.grid, GetFocus());
+        pressKey(keys, VK_HOME);
+        pressKey(keys, VK_DOWN);
+        EXPECT_EQ(1, d.mark());
+        pressKey(keys, VK_TAB, KEY_SHIFT);
+        EXPECT_EQ(d.item(IDC_CUSTOM_DELETE), GetFocus());
+        pressKey(keys, VK_SPACE);
+        ASSERT_EQ(2, d.rows());
+        EXPECT_EQ(added, d.text(1, CUSTOM_COLUMN_NAME));
+        // The new paper chosen, then OK.
+        pressKey(keys, VK_TAB);
+        pressKey(keys, VK_END);
+        EXPECT_EQ(1, d.mark());
+        pressKey(keys, VK_TAB);
+        EXPECT_EQ(d.item(IDC_CUSTOM_OK), GetFocus());
+        pressKey(keys, VK_SPACE);
+    };
+    EXPECT_EQ(IDOK, Run(steps));
+    EXPECT_EQ(std::vector<std::wstring>({ L"P1", added }), Names(StoredPapers(papersFile)));
+    EXPECT_EQ(258, privateAfter.paperId);
 }
 
 TEST_F(CustomPaperDataFileGui, HelpIsShownOncePerRequest)
