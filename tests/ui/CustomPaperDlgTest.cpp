@@ -780,3 +780,15 @@ TEST_F(CustomPaperDataFileGui, TheBasicPagesButtonOpensTheDialogAndShowsTheNewPa
     EXPECT_EQ(added, chosen);
     EXPECT_EQ(std::vector<std::wstring>({ L"P1", added }), Names(StoredPapers(papersFile)));
 }
+
+TEST_F(CustomPaperDataFileGui, ResizingTheDocumentsPaperIsAChangeToApply)
+{
+    Store({ Paper(L"P1", 100, 150) });
+    bool applyAfter = false;
+    Steps steps;
+    steps << Edit(0, CUSTOM_COLUMN_WIDTH, L"120") << [](Dialog& d) { d.press(IDC_CUSTOM_OK); };
+    afterDialog = [&](PROPSHEET_CONTEXT* c) { applyAfter = IsWindowEnabled(ApplyButton(c)); };
+    Run(steps, [](PROPSHEET_CONTEXT* c) { c->devmode->pPrivate->paperId = 257; }, true);
+    EXPECT_EQ(257, privateAfter.paperId);
+    EXPECT_TRUE(applyAfter);
+}
