@@ -497,6 +497,21 @@ TEST_F(CustomPaperDataFileGui, SizesOutsideTheLimitsOrNotNumbersAreRefusedAndOkW
     EXPECT_EQ(6.0f, stored[1].heightInch);
 }
 
+TEST_F(CustomPaperDataFileGui, ConfirmingTheShownRoundedSizeKeepsTheStoredSize)
+{
+    PAPER_INFO a4 = Paper(L"Poster", 210, 297);
+    a4.unit = PAPER_UNIT_INCH;
+    Store({ a4 });
+    Steps steps;
+    steps << Edit(0, CUSTOM_COLUMN_WIDTH, L"8.27") << Edit(0, CUSTOM_COLUMN_HEIGHT, L"11.69")
+          << [&](Dialog& d) { d.press(IDC_CUSTOM_OK); };
+    EXPECT_EQ(IDOK, Run(steps));
+    std::vector<PAPER_INFO> stored = StoredPapers(papersFile);
+    ASSERT_EQ(1u, stored.size());
+    EXPECT_EQ(210.0f, stored[0].widthMm);
+    EXPECT_EQ(297.0f, stored[0].heightMm);
+}
+
 TEST_F(CustomPaperDataFileGui, NamesMustBeUniqueOnTheirStoredCharacters)
 {
     Store({ Paper(L"Poster", 210, 297), Paper(L"Card", 100, 150) });
