@@ -405,7 +405,12 @@ void CCustomPaperDlg::OnClickOk()
     EndDialog(IDOK);
 }
 
-void CCustomPaperDlg::OnClickCancel() { Close(IDCANCEL); }
+void CCustomPaperDlg::OnClickCancel()
+{
+    // A name or size still being typed is kept, as every other edit is.
+    m_grid.CommitEdit();
+    Close(IDCANCEL);
+}
 
 void CCustomPaperDlg::OnOK() { OnClickOk(); }
 

@@ -743,6 +743,24 @@ TEST_F(CustomPaperDataFileGui, EnterEscapeAndTheCloseBoxActAsTheButtons)
     EXPECT_EQ(4u, StoredPapers(papersFile).size());
 }
 
+TEST_F(CustomPaperDataFileGui, ANameStillBeingTypedIsKeptHoweverTheDialogEnds)
+{
+    Store({ Paper(L"P1", 100, 150) });
+    const std::vector<std::pair<std::wstring, Step>> ends = {
+        { L"By OK", [](Dialog& d) { d.press(IDC_CUSTOM_OK); } },
+        { L"By Cancel", [](Dialog& d) { d.press(IDC_CUSTOM_CANCEL); } },
+        { L"By close box", [](Dialog& d) { PostMessageW(d.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); } },
+        // Escape that reaches the dialog, not the editor.
+        { L"By Escape", [](Dialog& d) { PostMessageW(d.hwnd, WM_KEYDOWN, VK_ESCAPE, 1); } },
+    };
+    for (const auto& end : ends) {
+        Steps steps;
+        steps << [&](Dialog& d) { d.retype(0, CUSTOM_COLUMN_NAME, end.first); } << end.second;
+        Run(steps);
+        EXPECT_EQ(std::vector<std::wstring>({ end.first }), Names(StoredPapers(papersFile)));
+    }
+}
+
 TEST_F(CustomPaperDataFileGui, HelpIsShownOncePerRequest)
 {
     Steps steps;
