@@ -563,6 +563,29 @@ LRESULT CBaseDlg::OnPaperChosen(WPARAM, LPARAM lParam)
     return 0;
 }
 
+namespace {
+
+// The sizes of the paper the block names, as the paper list holds them
+// (all zero for a paper the list lacks).
+PAPER_INFO DocumentPaper(const PROPSHEET_CONTEXT* context, const PRIVATE_DEVMODE* block)
+{
+    PAPER_INFO paper = {};
+    if (block && context && context->settings) {
+        const CPaperList& papers = context->settings->PaperList();
+        if (const PAPER_INFO* found = papers.GetPaper(papers.FindPaperById(block->paperId)))
+            paper = *found;
+    }
+    return paper;
+}
+
+bool SameSize(const PAPER_INFO& a, const PAPER_INFO& b)
+{
+    return a.width == b.width && a.height == b.height && a.widthMm == b.widthMm && a.heightMm == b.heightMm &&
+           a.widthInch == b.widthInch && a.heightInch == b.heightInch;
+}
+
+} // namespace
+
 void CBaseDlg::OnCustomPaper()
 {
     CCustomPaperDlg* dialog = new CCustomPaperDlg(this);
@@ -571,6 +594,7 @@ void CBaseDlg::OnCustomPaper()
     dialog->m_context = m_context;
     const PRIVATE_DEVMODE* block = Block();
     const INT16 paperBefore = block ? block->paperId : 0;
+    const PAPER_INFO sizeBefore = DocumentPaper(m_context, block);
     {
         // The dialog's template lives in the language module.
         CAfxResourceScope scope(LanguageModule() ? LanguageModule() : AfxGetResourceHandle());
@@ -578,9 +602,9 @@ void CBaseDlg::OnCustomPaper()
     }
     FillPaperList();
     delete dialog;
-    // A paper chosen (or given back after a deletion) in the dialog is a
-    // change of the document that Apply has to write.
-    if (block && block->paperId != paperBefore)
+    // A paper chosen (or given back after a deletion) in the dialog, or the
+    // document's own paper resized, is a change that Apply has to write.
+    if (block && (block->paperId != paperBefore || !SameSize(DocumentPaper(m_context, block), sizeBefore)))
         NotifyPageChanged(this);
 }
 

@@ -272,7 +272,10 @@ BOOL CCustomPaperDlg::Validate(int row, int column)
         if (!(value >= least && value <= greatest))
             return FALSE;
         const float shownWidth = ShownWidth(paper), shownHeight = ShownHeight(paper);
-        if (value != (width ? shownWidth : shownHeight))
+        // The cell shows the size rounded: the number it shows, confirmed,
+        // keeps the size the paper holds.
+        const CString shown = FormatSize(width ? shownWidth : shownHeight, paper.unit);
+        if (value != (float)ReadLeadingNumber(shown))
             SetPaperSize(&paper, width ? value : shownWidth, width ? shownHeight : value, InInches(paper.unit),
                          kCustomDpi);
         break;
@@ -402,7 +405,12 @@ void CCustomPaperDlg::OnClickOk()
     EndDialog(IDOK);
 }
 
-void CCustomPaperDlg::OnClickCancel() { Close(IDCANCEL); }
+void CCustomPaperDlg::OnClickCancel()
+{
+    // A name or size still being typed is kept, as every other edit is.
+    m_grid.CommitEdit();
+    Close(IDCANCEL);
+}
 
 void CCustomPaperDlg::OnOK() { OnClickOk(); }
 

@@ -57,7 +57,9 @@ public:
 protected:
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
-    // Enter, Escape and the close box: as the OK and Cancel buttons.
+    // Enter, Escape and the close box: as the OK and Cancel buttons. Both
+    // keep an edit still open; in a cell's editor the two keys end that
+    // edit only (Escape drops it).
     void OnOK() override;
     void OnCancel() override;
 

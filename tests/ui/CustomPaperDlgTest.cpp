@@ -497,6 +497,21 @@ TEST_F(CustomPaperDataFileGui, SizesOutsideTheLimitsOrNotNumbersAreRefusedAndOkW
     EXPECT_EQ(6.0f, stored[1].heightInch);
 }
 
+TEST_F(CustomPaperDataFileGui, ConfirmingTheShownRoundedSizeKeepsTheStoredSize)
+{
+    PAPER_INFO a4 = Paper(L"Poster", 210, 297);
+    a4.unit = PAPER_UNIT_INCH;
+    Store({ a4 });
+    Steps steps;
+    steps << Edit(0, CUSTOM_COLUMN_WIDTH, L"8.27") << Edit(0, CUSTOM_COLUMN_HEIGHT, L"11.69")
+          << [&](Dialog& d) { d.press(IDC_CUSTOM_OK); };
+    EXPECT_EQ(IDOK, Run(steps));
+    std::vector<PAPER_INFO> stored = StoredPapers(papersFile);
+    ASSERT_EQ(1u, stored.size());
+    EXPECT_EQ(210.0f, stored[0].widthMm);
+    EXPECT_EQ(297.0f, stored[0].heightMm);
+}
+
 TEST_F(CustomPaperDataFileGui, NamesMustBeUniqueOnTheirStoredCharacters)
 {
     Store({ Paper(L"Poster", 210, 297), Paper(L"Card", 100, 150) });
@@ -728,6 +743,24 @@ TEST_F(CustomPaperDataFileGui, EnterEscapeAndTheCloseBoxActAsTheButtons)
     EXPECT_EQ(4u, StoredPapers(papersFile).size());
 }
 
+TEST_F(CustomPaperDataFileGui, ANameStillBeingTypedIsKeptHoweverTheDialogEnds)
+{
+    Store({ Paper(L"P1", 100, 150) });
+    const std::vector<std::pair<std::wstring, Step>> ends = {
+        { L"By OK", [](Dialog& d) { d.press(IDC_CUSTOM_OK); } },
+        { L"By Cancel", [](Dialog& d) { d.press(IDC_CUSTOM_CANCEL); } },
+        { L"By close box", [](Dialog& d) { PostMessageW(d.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); } },
+        // Escape that reaches the dialog, not the editor.
+        { L"By Escape", [](Dialog& d) { PostMessageW(d.hwnd, WM_KEYDOWN, VK_ESCAPE, 1); } },
+    };
+    for (const auto& end : ends) {
+        Steps steps;
+        steps << [&](Dialog& d) { d.retype(0, CUSTOM_COLUMN_NAME, end.first); } << end.second;
+        Run(steps);
+        EXPECT_EQ(std::vector<std::wstring>({ end.first }), Names(StoredPapers(papersFile)));
+    }
+}
+
 TEST_F(CustomPaperDataFileGui, HelpIsShownOncePerRequest)
 {
     Steps steps;
@@ -779,4 +812,16 @@ TEST_F(CustomPaperDataFileGui, TheBasicPagesButtonOpensTheDialogAndShowsTheNewPa
     EXPECT_EQ(papersBefore + 1, papersAfter);
     EXPECT_EQ(added, chosen);
     EXPECT_EQ(std::vector<std::wstring>({ L"P1", added }), Names(StoredPapers(papersFile)));
+}
+
+TEST_F(CustomPaperDataFileGui, ResizingTheDocumentsPaperIsAChangeToApply)
+{
+    Store({ Paper(L"P1", 100, 150) });
+    bool applyAfter = false;
+    Steps steps;
+    steps << Edit(0, CUSTOM_COLUMN_WIDTH, L"120") << [](Dialog& d) { d.press(IDC_CUSTOM_OK); };
+    afterDialog = [&](PROPSHEET_CONTEXT* c) { applyAfter = IsWindowEnabled(ApplyButton(c)); };
+    Run(steps, [](PROPSHEET_CONTEXT* c) { c->devmode->pPrivate->paperId = 257; }, true);
+    EXPECT_EQ(257, privateAfter.paperId);
+    EXPECT_TRUE(applyAfter);
 }
