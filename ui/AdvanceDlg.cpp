@@ -336,6 +336,13 @@ void CAdvanceDlg::InitSwitch(CPicSwitchButton& button, int labelId, UINT labelSt
     button.m_nOnHoverID = IDB_SWITCH_ON_HOVER;
     button.m_nOffHoverID = IDB_SWITCH_OFF_HOVER;
     button.m_nSwitchImageType = 1;
+    ShowSwitch(button, on);
+}
+
+void CAdvanceDlg::ShowSwitch(CPicSwitchButton& button, BOOL on)
+{
+    if (!button.m_hWnd)
+        return;
     button.m_bOn = on ? 1 : 0;
     button.UpdateSwitch();
     WCHAR tip[kTextChars];
@@ -564,8 +571,7 @@ void CAdvanceDlg::TakePagesPerSheet(int selection)
     PRIVATE_DEVMODE* block = Block();
     block->pagesPerSheet = (INT16)selection;
     if (selection == 0) {
-        m_border.m_bOn = 0;
-        m_border.UpdateSwitch();
+        ShowSwitch(m_border, FALSE);
         block->pageBorder = 0;
     }
     CONSTRAINT_STATE* state = m_context->pageLink->constraints;
@@ -579,13 +585,7 @@ void CAdvanceDlg::TakePagesPerSheet(int selection)
 BYTE CAdvanceDlg::FlipSwitch(CPicSwitchButton& button)
 {
     button.SetFocus();
-    button.m_bOn = button.m_bOn ? 0 : 1;
-    button.UpdateSwitch();
-    if (m_tip.FindTool(button.m_hWnd)) {
-        WCHAR tip[kTextChars];
-        LoadText(SwitchTip(button.m_bOn), tip);
-        m_tip.AddTool(button.m_hWnd, tip);
-    }
+    ShowSwitch(button, !button.m_bOn);
     return button.m_bOn;
 }
 

@@ -34,6 +34,8 @@ public:
     // The duplex pictures and the N-up icons of that orientation (0 portrait,
     // 1 landscape; any other changes nothing). The choices stay.
     void ShowOrientationPictures(int orientation);
+    // A switch on or off: its state, its pictures and its tip together.
+    void ShowSwitch(CPicSwitchButton& button, BOOL on);
 
     // Owner callbacks of the sub-dialogs; the argument is the page.
     static void OnDuplexChanged(CWnd* page);

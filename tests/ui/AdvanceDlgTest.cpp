@@ -444,6 +444,18 @@ TEST_F(AdvancedPageDataFileGui, EachSwitchInvertsItsOwnFieldAndTip)
     }
 }
 
+TEST_F(AdvancedPageDataFileGui, ASwitchTurnedByAnotherControlShowsItsStateInItsTip)
+{
+    wanted.pagesPerSheet = 2;
+    wanted.pageBorder = wanted.rotate180 = 1;
+    Open();
+    choosePagesPerSheet(0);   // the border goes off
+    SendMessageW(item(IDC_ADVANCED_DEFAULT), BM_CLICK, 0, 0);   // and the rotation
+    pumpMessages();
+    for (CPicSwitchButton* button : { &page->m_border, &page->m_rotate })
+        EXPECT_EQ(languageString(IDS_SWITCH_OFF_TIP), tipOf(page->m_tip, button->m_hWnd));
+}
+
 TEST_F(AdvancedPageDataFileGui, TheFirstPagesPerSheetItemTurnsTheBorderOffAndLocksIt)
 {
     wanted.pagesPerSheet = 2;
