@@ -355,11 +355,21 @@ void CAdvanceDlg::InitBorderSwitch()
     InitSwitch(m_border, IDC_PAGE_BORDER_LABEL, IDS_PAGE_BORDER_LABEL, Block()->pageBorder);
 }
 
+int CAdvanceDlg::ShownScale()
+{
+    PRIVATE_DEVMODE* block = Block();
+    const int stored = (INT16)LOWORD(block->scale);
+    if (stored >= kScaleMin && stored <= kScaleMax)
+        return stored;
+    const int shown = (int)DefaultItem(DEFAULT_SCALE).publicValue;
+    block->scale = (DWORD)(INT32)(INT16)shown;
+    return shown;
+}
+
 HRESULT CAdvanceDlg::InitScaleBox()
 {
     SetItemText(IDC_SCALE_LABEL, IDS_SCALE_LABEL);
-    const int stored = (INT16)LOWORD(Block()->scale);
-    const int initial = stored >= kScaleMin && stored <= kScaleMax ? stored : (int)DefaultItem(DEFAULT_SCALE).publicValue;
+    const int initial = ShownScale();
 
     m_pScale = new CPicNumDlg(IDD_SCALE_BOX);   // zero-filled; null without memory
     if (!m_pScale)

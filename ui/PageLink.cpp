@@ -217,7 +217,7 @@ void ApplyToAdvancedPage(CAdvanceDlg* page, const PRIVATE_DEVMODE* block)
         page->m_pagesPerSheet.SetCurSel(block->pagesPerSheet);
     SetSwitch(page, page->m_border, block->pageBorder != 0);
     if (HasWindow(page->m_pScale))
-        page->m_pScale->SetDlgItemInt((int)page->m_pScale->m_nEditID, (UINT)(int)(INT16)LOWORD(block->scale), TRUE);
+        page->m_pScale->SetDlgItemInt((int)page->m_pScale->m_nEditID, (UINT)page->ShownScale(), TRUE);
     if (HasWindow(page->m_pOrientation) && page->m_pOrientation->GetCheck() != block->orientation) {
         page->m_pOrientation->SetCheck(block->orientation);
         // The duplex pictures and the N-up icons follow the orientation.

@@ -353,7 +353,7 @@ TEST_F(AdvancedPageDataFileGui, ValuesOutOfRangeOpenAsTheDefaults)
     EXPECT_EQ(1, page->m_density.m_nCurFrame);
     EXPECT_EQ(1, block.density) << "an unknown density is replaced";
     EXPECT_EQ(L"100", scaleText());
-    EXPECT_EQ(0u, block.scale) << "the block keeps its scale";
+    EXPECT_EQ(100u, block.scale) << "the block takes the scale the box shows";
     EXPECT_EQ(0, changes());
 }
 
@@ -814,6 +814,17 @@ TEST_F(BothPagesDataFileGui, ASetSavedWithBothPagesChangedIsRecalledOnBoth)
                                          "JCLDensity=Light", "JCLGraphFine=Off", "JCLPrintQuality=1200dpi" }),
               std::vector<std::string>(written.end() - 7, written.end()));
     EXPECT_EQ(3, publicDm.dmCopies);
+}
+
+TEST_F(BothPagesDataFileGui, AStoredScaleOutOfRangeIsTheShownHundredUpToTheApply)
+{
+    wanted.scale = 500;
+    OpenBoth();
+    EXPECT_EQ(100u, block.scale);
+    pressDefault(basic, IDC_BASIC_DEFAULT);
+    EXPECT_EQ(L"100", scaleText());
+    apply();
+    EXPECT_EQ(100, publicDm.dmScale);
 }
 
 TEST_F(BothPagesDataFileGui, EachDefaultButtonResetsOnlyItsOwnPage)
