@@ -56,6 +56,13 @@ void BeforeApply(PROPSHEET_CONTEXT* context)
         context->pageLink->basicPage->SelectTrayByInstallableInfo();
 }
 
+// A number still being typed into a box counts as the box will show it.
+void SettleNumber(CPicNumDlg* box)
+{
+    if (box && box->m_hWnd && box->m_pEdit && box->m_pEdit->m_hWnd)
+        box->m_pEdit->Settle();
+}
+
 void ReportApplied(PROPSHEET_CONTEXT* context)
 {
     if (context->pfnComPropSheet)
@@ -88,6 +95,8 @@ void ApplyBasicPage(HWND page)
     PROPSHEET_CONTEXT* context = ContextOf(page);
     if (!CanApply(context))
         return;
+    if (context->pageLink && context->pageLink->basicPage)
+        SettleNumber(context->pageLink->basicPage->m_pCopies);
     BeforeApply(context);
     DEVMODEW* publicDm = context->devmode->pPublic;
     const PRIVATE_DEVMODE* block = context->devmode->pPrivate;
@@ -109,6 +118,8 @@ void ApplyAdvancedPage(HWND page)
     PROPSHEET_CONTEXT* context = ContextOf(page);
     if (!CanApply(context))
         return;
+    if (context->pageLink && context->pageLink->advancedPage)
+        SettleNumber(context->pageLink->advancedPage->m_pScale);
     BeforeApply(context);
     const PRIVATE_DEVMODE* block = context->devmode->pPrivate;
     context->devmode->pPublic->dmScale = (short)LOWORD(block->scale);

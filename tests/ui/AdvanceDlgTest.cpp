@@ -827,6 +827,19 @@ TEST_F(BothPagesDataFileGui, AStoredScaleOutOfRangeIsTheShownHundredUpToTheApply
     EXPECT_EQ(100, publicDm.dmScale);
 }
 
+TEST_F(BothPagesDataFileGui, AnApplyWhileNumbersAreTypedTakesThemAsTheBoxesWillShowThem)
+{
+    OpenBoth();
+    typeCopies(L"12");
+    typeCopies(L"0");
+    typeScale(L"5");
+    apply();   // OK by the keyboard: no box loses the focus
+    EXPECT_EQ(1, publicDm.dmCopies);
+    EXPECT_EQ(25, publicDm.dmScale);
+    EXPECT_EQ(1u, copiesShown());
+    EXPECT_EQ(L"25", scaleText());
+}
+
 TEST_F(BothPagesDataFileGui, EachDefaultButtonResetsOnlyItsOwnPage)
 {
     OpenBoth();
