@@ -362,6 +362,7 @@ void ApplyQuickSetting(PAGE_LINK* link, _QS_STRUCK record)
     block->pageBorder = record.pageBorder ? 1 : 0;
     block->rotate180 = record.rotate180 ? 1 : 0;
     block->tonerSaving = record.tonerEconomy ? 1 : 0;
+    link->quickSetChosen = 1;
 }
 
 void UpdateConstraintState(PAGE_LINK* link)

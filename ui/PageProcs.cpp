@@ -63,6 +63,28 @@ void SettleNumber(CPicNumDlg* box)
         box->m_pEdit->Settle();
 }
 
+// A quick set chosen while the Advanced page was never made: that page's
+// settings of the set reach the driver with the Basic page's.
+bool AppliesQuickSetAlone(const PROPSHEET_CONTEXT* context)
+{
+    const PAGE_LINK* link = context->pageLink;
+    return link && link->quickSetChosen && !link->advancedPage;
+}
+
+// The Advanced page's features from the block, in the driver's order; fine
+// graphics, which no quick set holds, only when asked for.
+void WriteAdvancedFeatures(CFeatureSettings* settings, const PRIVATE_DEVMODE* block, bool fineGraphics)
+{
+    settings->SetFeatureOption("Duplex", (WORD)block->duplex);
+    settings->SetFeatureOption("%PagePerSheet", (WORD)block->pagesPerSheet);
+    settings->SetFeatureOption("%Orientation", (WORD)block->orientation);
+    settings->SetFeatureOption("JCLTonerMode", block->tonerSaving);
+    settings->SetFeatureOption("JCLDensity", block->density);
+    if (fineGraphics)
+        settings->SetFeatureOption("JCLGraphFine", block->fineGraphics);
+    settings->SetFeatureOption("JCLPrintQuality", (WORD)block->printQuality);
+}
+
 void ReportApplied(PROPSHEET_CONTEXT* context)
 {
     if (context->pfnComPropSheet)
@@ -102,6 +124,9 @@ void ApplyBasicPage(HWND page)
     const PRIVATE_DEVMODE* block = context->devmode->pPrivate;
     publicDm->dmCopies = (short)LOWORD(block->copies);
     publicDm->dmCollate = (short)block->collate;
+    const bool quickSetAlone = AppliesQuickSetAlone(context);
+    if (quickSetAlone)
+        publicDm->dmScale = (short)LOWORD(block->scale);
     if (!context->hComPropSheet)
         return;
     // Each write stands on its own: a refused one does not stop the others.
@@ -110,6 +135,8 @@ void ApplyBasicPage(HWND page)
     settings->SetFeatureOption("JCLMediaType", (WORD)block->mediaType);
     settings->SetFeatureOption("JCLInputSlot", (WORD)block->inputSlot);
     settings->SetFeatureOption("JCLFeedEdge", (WORD)block->feedEdge);
+    if (quickSetAlone)
+        WriteAdvancedFeatures(settings, block, false);
     ReportApplied(context);
 }
 
@@ -125,14 +152,7 @@ void ApplyAdvancedPage(HWND page)
     context->devmode->pPublic->dmScale = (short)LOWORD(block->scale);
     if (!context->hComPropSheet)
         return;
-    CFeatureSettings* settings = context->settings;
-    settings->SetFeatureOption("Duplex", (WORD)block->duplex);
-    settings->SetFeatureOption("%PagePerSheet", (WORD)block->pagesPerSheet);
-    settings->SetFeatureOption("%Orientation", (WORD)block->orientation);
-    settings->SetFeatureOption("JCLTonerMode", block->tonerSaving);
-    settings->SetFeatureOption("JCLDensity", block->density);
-    settings->SetFeatureOption("JCLGraphFine", block->fineGraphics);
-    settings->SetFeatureOption("JCLPrintQuality", (WORD)block->printQuality);
+    WriteAdvancedFeatures(context->settings, block, true);
     ReportApplied(context);
 }
 
