@@ -97,12 +97,10 @@ BOOL ReadNumber(const CPicNumDlg* box, int* value)
     return TRUE;
 }
 
-void SetSwitch(CPicSwitchButton& button, bool on)
+void SetSwitch(CAdvanceDlg* page, CPicSwitchButton& button, bool on)
 {
-    if (!button.m_hWnd || (button.m_bOn != 0) == on)
-        return;
-    button.m_bOn = on ? 1 : 0;
-    button.UpdateSwitch();
+    if (button.m_hWnd && (button.m_bOn != 0) != on)
+        page->ShowSwitch(button, on);
 }
 
 void ShowPicture(CWnd& picture, bool show)
@@ -217,18 +215,18 @@ void ApplyToAdvancedPage(CAdvanceDlg* page, const PRIVATE_DEVMODE* block)
         page->m_pDuplex->SetCheck(block->duplex);
     if (page->m_pagesPerSheet.m_hWnd && page->m_pagesPerSheet.GetCurSel() != block->pagesPerSheet)
         page->m_pagesPerSheet.SetCurSel(block->pagesPerSheet);
-    SetSwitch(page->m_border, block->pageBorder != 0);
+    SetSwitch(page, page->m_border, block->pageBorder != 0);
     if (HasWindow(page->m_pScale))
-        page->m_pScale->SetDlgItemInt((int)page->m_pScale->m_nEditID, (UINT)(int)(INT16)LOWORD(block->scale), TRUE);
+        page->m_pScale->SetDlgItemInt((int)page->m_pScale->m_nEditID, (UINT)page->ShownScale(), TRUE);
     if (HasWindow(page->m_pOrientation) && page->m_pOrientation->GetCheck() != block->orientation) {
         page->m_pOrientation->SetCheck(block->orientation);
         // The duplex pictures and the N-up icons follow the orientation.
         page->ShowOrientationPictures(block->orientation);
     }
-    SetSwitch(page->m_rotate, block->rotate180 != 0);
+    SetSwitch(page, page->m_rotate, block->rotate180 != 0);
     if (HasWindow(page->m_pPrintQuality) && page->m_pPrintQuality->GetCheck() != block->printQuality)
         page->m_pPrintQuality->SetCheck(block->printQuality);
-    SetSwitch(page->m_tonerSaving, block->tonerSaving != 0);
+    SetSwitch(page, page->m_tonerSaving, block->tonerSaving != 0);
     if (page->m_density.m_hWnd) {
         page->m_density.SetFrameByValue(block->density);
         page->m_density.EnableWindow(block->tonerSaving == 0);
@@ -364,6 +362,7 @@ void ApplyQuickSetting(PAGE_LINK* link, _QS_STRUCK record)
     block->pageBorder = record.pageBorder ? 1 : 0;
     block->rotate180 = record.rotate180 ? 1 : 0;
     block->tonerSaving = record.tonerEconomy ? 1 : 0;
+    link->quickSetChosen = 1;
 }
 
 void UpdateConstraintState(PAGE_LINK* link)

@@ -21,6 +21,7 @@ struct PAGE_LINK {
     DEVMODE_PAIR* devmode;           // the sheet's, or null
     RESOURCE_MODULE* resources;      // the sheet context's language module
     CFeatureSettings* settings;      // the sheet's settings
+    BYTE quickSetChosen;             // a quick set was put into the block in this sheet
 };
 
 // The current settings (private block, then the controls of the pages that

@@ -61,6 +61,8 @@ protected:
     void OnLButtonUp(UINT flags, CPoint point);
 
     void ShowFrame();
+    // The zone of the current frame that holds x.
+    int ZoneAt(int x) const;
     bool HoldsCapture() const { return ::GetCapture() == m_hWnd; }
 
     DECLARE_MESSAGE_MAP()
