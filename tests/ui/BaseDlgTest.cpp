@@ -106,7 +106,7 @@ protected:
     }
     void ClickFeedEdge(int choice)
     {
-        Click(GetDlgItem(page->m_pFeedEdge->m_hWnd, choice == 0 ? IDC_FEEDEDGE_LONG : IDC_FEEDEDGE_SHORT));
+        Click(GetDlgItem(page->m_pFeedEdge->m_hWnd, page->m_pFeedEdge->m_entries[choice].nCtrlID));
     }
     // Typing into an edit field: everything selected, then one character at a time.
     void Type(HWND edit, const wchar_t* keys)
@@ -388,6 +388,37 @@ TEST_F(BasicPageDataFileGui, TheFeedEdgeChoiceSurvivesAnIndicatorRefreshAndReach
     EXPECT_EQ(expected, written());
     EXPECT_EQ(0, block.feedEdge);
     EXPECT_EQ(1, publicDm.dmCopies);
+}
+
+TEST_F(BasicPageDataFileGui, EachFeedEdgeChoiceNamesTheEdgeTheDriverGets)
+{
+    setInstallableInfo(true, 0, false, 0);
+    StartSheet();
+    block.paperId = kA5;
+    ShowSheet();
+    // A text names an option keyword when both read the same without blanks or case.
+    auto squeezed = [](std::wstring text) {
+        std::wstring out;
+        for (wchar_t c : text)
+            if (c != L' ')
+                out += (wchar_t)towlower(c);
+        return out;
+    };
+    std::wstring labels[2];
+    for (int choice : { 0, 1 }) {
+        ClickFeedEdge(choice);
+        apply();
+        labels[choice] = Text(GetDlgItem(page->m_pFeedEdge->m_hWnd, page->m_pFeedEdge->m_entries[choice].nLabelID));
+        std::wstring option;
+        for (const std::string& pair : written())
+            if (pair.rfind("JCLFeedEdge=", 0) == 0)
+                option.assign(pair.begin() + 12, pair.end());
+        EXPECT_EQ(squeezed(option), squeezed(labels[choice])) << choice;
+    }
+    // The optional-tray warning for A5 names the edge of the choice it refuses.
+    Choose(IDC_INPUT_SLOT, 3);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_NE(std::wstring::npos, squeezed(boxes[0].text).find(squeezed(labels[1]))) << boxes[0].text;
 }
 
 TEST_F(BasicPageDataFileGui, TheDefaultButtonResetsThePageButNotTheOtherFields)
