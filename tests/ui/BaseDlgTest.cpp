@@ -642,6 +642,29 @@ TEST_F(BasicPageDataFileGui, ASetWithACustomPaperIsRecalledWithThatPaper)
     EXPECT_EQ(id, block.quickSetId);
 }
 
+TEST_F(BasicPageDataFileGui, ACustomPaperNamedLikeAStandardOneButForCaseStaysItself)
+{
+    StartSheet();
+    PAPER_INFO custom = {};
+    SetPaperName(&custom, L"a4");
+    SetPaperSize(&custom, 210.0f, 297.0f, FALSE, 72);
+    ASSERT_EQ(0, context->settings->PaperList().AddCustomPaper(&custom));
+    ShowSheet();
+    const int row = (int)SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCOUNT, 0, 0) - 1;
+    HWND popup = page->m_pPaperPopup->m_hWnd;
+    // A click on the paper's row of the open popup: the pointer selected it.
+    SendMessageW(popup, WM_PAPER_POPUP_TOGGLE, 0, 0);
+    page->m_pPaperPopup->m_list.SelectRow(row);
+    NMHDR click = { page->m_pPaperPopup->m_list.m_hWnd, IDC_PAPER_LIST, (UINT)NM_CLICK };
+    SendMessageW(popup, WM_NOTIFY, IDC_PAPER_LIST, (LPARAM)&click);
+    pumpMessages();
+    EXPECT_EQ(257, block.paperId);
+    EXPECT_EQ(row, SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(L"a4", Text(Item(IDC_PAPER_SIZE)));
+    SendMessageW(popup, WM_PAPER_POPUP_TOGGLE, 0, 0);
+    EXPECT_EQ(row, page->m_pPaperPopup->m_list.GetNextItem(-1, LVNI_SELECTED));
+}
+
 // --- apply -------------------------------------------------------------------------
 
 TEST_F(BasicPageDataFileGui, BeforeApplyAnAutomaticSlotTakesTheTrayHoldingThePaper)
