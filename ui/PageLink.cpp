@@ -132,6 +132,28 @@ void ExplainPicture(const PAGE_LINK* link, CTipTools& tip, CWnd& picture, UINT c
 // other value as picture 1.
 int FeedEdgePicture(INT16 feedEdge) { return feedEdge == 0 ? 0 : 1; }
 
+// A control that shows no choice (a combo box of a feature the PPD lacks, a
+// group with no picture chosen) leaves the value taken from the block.
+void CaptureRow(CComboBox& combo, bool byItemData, int* index, CString* name)
+{
+    const int row = combo.m_hWnd ? combo.GetCurSel() : -1;
+    if (row < 0)
+        return;
+    *index = byItemData ? (int)(INT_PTR)combo.GetItemData(row) : row;
+    if (name)
+        *name = RowText(combo.m_hWnd, row);
+}
+
+void CaptureChoice(const CPicRadioDlg* group, int* index, CString* name)
+{
+    CString label;
+    const int choice = GroupChoice(group, &label);
+    if (choice < 0)
+        return;
+    *index = choice;
+    *name = label;
+}
+
 void CaptureBasicPage(CBaseDlg* page, CFeatureSettings* settings, _QS_STRUCK* record)
 {
     WCHAR name[kNameChars] = {};
@@ -143,23 +165,15 @@ void CaptureBasicPage(CBaseDlg* page, CFeatureSettings* settings, _QS_STRUCK* re
         CComboList& list = page->m_pPaperPopup->m_list;
         int row = list.m_hWnd ? list.GetNextItem(-1, LVNI_SELECTED) : -1;
         const PAPER_INFO* paper = row >= 0 && settings ? settings->PaperList().GetPaper(row) : nullptr;
-        record->paper.sizeIndex = paper ? paper->id : -1;
+        if (paper)
+            record->paper.sizeIndex = paper->id;
         // The name of the paper the list shows: the row chosen last, or the
         // row a recall or the page's start selected.
         record->paper.sizeName = row >= 0 ? list.GetItemText(row, 0) : list.m_strChosen;
     }
-    if (page->m_mediaType.m_hWnd) {
-        int row = page->m_mediaType.GetCurSel();
-        record->paper.mediaName = RowText(page->m_mediaType.m_hWnd, row);
-        record->paper.mediaIndex = row;
-    }
-    if (page->m_inputSlot.m_hWnd) {
-        int row = page->m_inputSlot.GetCurSel();
-        record->paper.inputSlotName = RowText(page->m_inputSlot.m_hWnd, row);
-        record->paper.inputSlotIndex = row >= 0 ? (int)(INT_PTR)page->m_inputSlot.GetItemData(row) : -1;
-    }
-    if (HasWindow(page->m_pFeedEdge))
-        record->paper.feedEdgeIndex = GroupChoice(page->m_pFeedEdge, &record->paper.feedEdgeName);
+    CaptureRow(page->m_mediaType, false, &record->paper.mediaIndex, &record->paper.mediaName);
+    CaptureRow(page->m_inputSlot, true, &record->paper.inputSlotIndex, &record->paper.inputSlotName);
+    CaptureChoice(page->m_pFeedEdge, &record->paper.feedEdgeIndex, &record->paper.feedEdgeName);
     ReadNumber(page->m_pCopies, &record->copies);
     if (page->m_collate.m_hWnd)
         record->collate = page->m_collate.m_bOn != 0;
@@ -167,19 +181,15 @@ void CaptureBasicPage(CBaseDlg* page, CFeatureSettings* settings, _QS_STRUCK* re
 
 void CaptureAdvancedPage(CAdvanceDlg* page, _QS_STRUCK* record)
 {
-    if (HasWindow(page->m_pDuplex))
-        record->duplexIndex = GroupChoice(page->m_pDuplex, &record->duplexName);
-    if (page->m_pagesPerSheet.m_hWnd)
-        record->pagesPerSheet = page->m_pagesPerSheet.GetCurSel();
+    CaptureChoice(page->m_pDuplex, &record->duplexIndex, &record->duplexName);
+    CaptureRow(page->m_pagesPerSheet, false, &record->pagesPerSheet, nullptr);
     if (page->m_border.m_hWnd)
         record->pageBorder = page->m_border.m_bOn != 0;
     ReadNumber(page->m_pScale, &record->scale);
-    if (HasWindow(page->m_pOrientation))
-        record->orientationIndex = GroupChoice(page->m_pOrientation, &record->orientationName);
+    CaptureChoice(page->m_pOrientation, &record->orientationIndex, &record->orientationName);
     if (page->m_rotate.m_hWnd)
         record->rotate180 = page->m_rotate.m_bOn != 0;
-    if (HasWindow(page->m_pPrintQuality))
-        record->resolutionIndex = GroupChoice(page->m_pPrintQuality, &record->resolutionName);
+    CaptureChoice(page->m_pPrintQuality, &record->resolutionIndex, &record->resolutionName);
     if (page->m_tonerSaving.m_hWnd)
         record->tonerEconomy = page->m_tonerSaving.m_bOn != 0;
     if (page->m_density.m_hWnd)

@@ -781,7 +781,51 @@ protected:
 };
 typedef BasicPageLongerLists BasicPageLongerListsDataFileGui;
 
+// The printer's PPD without "JCLMediaType" (its feature and its constraints).
+class BasicPageWithoutMedia : public BasicPage {
+protected:
+    void SetUp() override
+    {
+        std::optional<std::string> text = readFile(programFile(L"bq2100PS.ppd"));
+        ASSERT_TRUE(text);
+        std::string kept;
+        for (size_t at = 0, end; at < text->size(); at = end + 1) {
+            end = text->find('\n', at);
+            if (end == std::string::npos)
+                end = text->size();
+            const std::string line = text->substr(at, end - at);
+            if (line.find("JCLMediaType") == std::string::npos)
+                kept += line + "\n";
+        }
+        core = std::make_unique<CoreDriver>(PpdModel::parse(kept));
+        BasicPage::SetUp();
+    }
+};
+typedef BasicPageWithoutMedia BasicPageWithoutMediaDataFileGui;
+
 } // namespace
+
+TEST_F(BasicPageWithoutMediaDataFileGui, ASetSavedWithoutTheFeatureKeepsTheInputSlotWhenRecalled)
+{
+    StartSheet();
+    block.inputSlot = 2;
+    ShowSheet();
+    ASSERT_EQ(0, SendMessageW(Item(IDC_MEDIA_TYPE), CB_GETCOUNT, 0, 0));
+    SaveQuickSet(L"No media");
+    EXPECT_EQ(0u, Count(QuickSetFile(), "index=\"-1\"")) << QuickSetFile();
+    Choose(IDC_QUICKSET_COMBO, 0);   // the default set, then this one again
+    Choose(IDC_QUICKSET_COMBO, 1);
+    EXPECT_EQ(2, block.inputSlot);
+    EXPECT_EQ(2, SendMessageW(Item(IDC_INPUT_SLOT), CB_GETCURSEL, 0, 0));
+    apply();
+    const std::vector<std::string> expected = { "JCLInputSlot=Manual" };
+    std::vector<std::string> slots;
+    for (const std::string& pair : written())
+        if (pair.rfind("JCLInputSlot=", 0) == 0)
+            slots.push_back(pair);
+    EXPECT_EQ(expected, slots);
+    EXPECT_EQ(2, block.inputSlot);
+}
 
 TEST_F(BasicPageLongerListsDataFileGui, OptionsPastTheNameTablesShowTheirOwnNames)
 {
