@@ -705,7 +705,9 @@ void CBaseDlg::OnQuickSetSelChange()
         if (records[i].id == id)
             found = i;
     if (found >= 0) {
-        ApplyQuickSetting(link, records[found]);
+        _QS_STRUCK record = records[found];
+        ValidateQuickSetting(link, m_context->hPrinter, &record);
+        ApplyQuickSetting(link, record);
         UpdateConstraintState(link);
         ApplySettingsToPages(link);
         Block()->quickSetId = id;

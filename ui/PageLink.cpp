@@ -1,4 +1,5 @@
 #include "ui/PageLink.h"
+#include "device/PrinterUtils.h"
 #include "framework/Afx.h"
 #include "res/resource.h"
 #include "settings/ConstraintState.h"
@@ -304,6 +305,28 @@ void ShowAdvancedIndicators(const PAGE_LINK* link, CAdvanceDlg* page)
 
 bool IsRefusedChar(WCHAR c) { return c && wcschr(kRefusedChars, c) != nullptr; }
 
+// An option index of the feature, or the defaults' option when the PPD has no such option.
+void ValidateOption(const CFeatureSettings* settings, const char* keyword, const DEFAULT_ITEM& fallback, int* index)
+{
+    if (*index < 0 || *index >= (int)settings->GetOptionCount(keyword))
+        *index = (int)fallback.optionIndex;
+}
+
+void ValidateNumber(int least, int most, const DEFAULT_ITEM& fallback, int* value)
+{
+    if (*value < least || *value > most)
+        *value = (int)fallback.value;
+}
+
+// The input slot's conflict text for the bit in the warning box.
+void WarnInputSlot(const PAGE_LINK* link, UINT bit)
+{
+    WCHAR message[kMessageChars] = {};
+    BuildConflictMessage(link->resources, IDC_INPUT_SLOT, bit, message);
+    CBaseDlg* basic = BasicOf(link);
+    ShowWarningBox(link->resources, basic ? basic->m_hWnd : nullptr, message);
+}
+
 } // namespace
 
 void NotifyPageChanged(CWnd* dialog)
@@ -352,6 +375,76 @@ void CaptureQuickSetting(PAGE_LINK* link, _QS_STRUCK* record)
         CaptureBasicPage(basic, link->settings, record);
     if (CAdvanceDlg* advanced = AdvancedOf(link))
         CaptureAdvancedPage(advanced, record);
+}
+
+void ValidateQuickSetting(PAGE_LINK* link, HANDLE hPrinter, _QS_STRUCK* record)
+{
+    PRIVATE_DEVMODE* block = BlockOf(link);
+    if (!block || !link->settings || !record)
+        return;
+    CFeatureSettings* settings = link->settings;
+    CPaperList& papers = settings->PaperList();
+    DEFAULT_SETTINGS defaults;
+    LoadDefaultSettings(&defaults);
+    const DEFAULT_ITEM* items = defaults.items;
+
+    ValidateNumber(1, 999, items[DEFAULT_COPIES], &record->copies);
+    ValidateNumber(25, 400, items[DEFAULT_SCALE], &record->scale);
+    ValidateNumber(0, 2, items[DEFAULT_DENSITY], &record->density);
+    ValidateOption(settings, "JCLMediaType", items[DEFAULT_MEDIA_TYPE], &record->paper.mediaIndex);
+    ValidateOption(settings, "JCLInputSlot", items[DEFAULT_INPUT_SLOT], &record->paper.inputSlotIndex);
+    ValidateOption(settings, "JCLFeedEdge", items[DEFAULT_FEED_EDGE], &record->paper.feedEdgeIndex);
+    ValidateOption(settings, "Duplex", items[DEFAULT_DUPLEX], &record->duplexIndex);
+    ValidateOption(settings, "%PagePerSheet", items[DEFAULT_PAGES_PER_SHEET], &record->pagesPerSheet);
+    ValidateOption(settings, "%Orientation", items[DEFAULT_ORIENTATION], &record->orientationIndex);
+    ValidateOption(settings, "JCLPrintQuality", items[DEFAULT_RESOLUTION], &record->resolutionIndex);
+    ValidateOption(settings, "JCLDensity", items[DEFAULT_DENSITY], &record->density);
+
+    // A paper gone: the locale's default paper, as the paper list shows it,
+    // else the list's first paper.
+    if (papers.FindPaperById(record->paper.sizeIndex) < 0) {
+        record->paper.sizeIndex = (int)LocaleDefaultPaper(defaults).paperId;
+        if (papers.FindPaperById(record->paper.sizeIndex) < 0 && papers.GetPaper(0))
+            record->paper.sizeIndex = papers.GetPaper(0)->id;
+    }
+    int& slot = record->paper.inputSlotIndex;
+    if (slot == 3 || slot == 4) {
+        INSTALLABLE_INFO trays = {};
+        if (hPrinter)
+            ReadInstallableInfo(hPrinter, &trays);
+        if (!trays.tray[slot - 3].installed)
+            slot = 0;
+    }
+
+    // The paper's rules on a scratch state, with the set's duplex.
+    CBaseDlg* basic = BasicOf(link);
+    HWND owner = basic ? basic->m_hWnd : nullptr;
+    CONSTRAINT_STATE state = {};
+    PRIVATE_DEVMODE trial = *block;
+    trial.duplex = (INT16)record->duplexIndex;
+    DEVMODE_PAIR pair = { link->devmode->pPublic, &trial };
+    if (!CheckPaperConstraints(&state, owner, &papers, &pair, link->resources, record->paper.sizeIndex)) {
+        if (papers.GetPaperField(papers.FindPaperById(block->paperId), PAPER_FLAG_DUPLEX))
+            record->paper.sizeIndex = block->paperId;
+        else
+            record->duplexIndex = (int)items[DEFAULT_DUPLEX].optionIndex;
+        trial.duplex = (INT16)record->duplexIndex;
+        CheckPaperConstraints(&state, owner, &papers, &pair, link->resources, record->paper.sizeIndex);
+    }
+    ApplyControlRules(&state, IDC_MEDIA_TYPE, record->paper.mediaIndex);
+    if (state.word[CONSTRAINT_INPUT_SLOT])
+        slot = 1;
+    if (state.word[CONSTRAINT_TRAY] == 4 && slot > 2) {
+        WarnInputSlot(link, 4);
+        slot = 0;
+    }
+    const PAPER_INFO* paper = papers.GetPaper(papers.FindPaperById(record->paper.sizeIndex));
+    if ((slot == 3 || slot == 4) && record->paper.feedEdgeIndex == 1 && paper && lstrcmpW(paper->name, L"A5") == 0) {
+        WarnInputSlot(link, 8);
+        slot = 0;
+    }
+    if (state.word[CONSTRAINT_FEED_EDGE])
+        record->paper.feedEdgeIndex = 0;
 }
 
 void ApplyQuickSetting(PAGE_LINK* link, _QS_STRUCK record)

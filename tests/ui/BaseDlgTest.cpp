@@ -19,6 +19,7 @@
 #include "plugin/SystemSeams.h"
 #include "res/resource.h"
 #include "settings/ConstraintState.h"
+#include "settings/DefaultSettings.h"
 #include "settings/FeatureSettings.h"
 #include "settings/PaperList.h"
 #include "settings/PrivateDevMode.h"
@@ -30,6 +31,7 @@
 #include "ui/BaseDlg.h"
 #include "ui/PageLink.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -495,6 +497,84 @@ TEST_F(BasicPageDataFileGui, ASavedSetIsStoredSelectedAndRecalledOnBothPages)
     EXPECT_EQ(L"Draft", Text(Item(IDC_QUICKSET_COMBO)));
     pumpMessages();
     EXPECT_EQ(id, block.quickSetId);
+}
+
+TEST_F(BasicPageDataFileGui, ARecalledSetIsFittedToThePrinterSoThePagesTheBlockAndTheDriverAgree)
+{
+    // A set with copies 2, scale 150, orientation 1, quality 1 and density 2,
+    // or with numbers and option indexes the pages refuse.
+    auto set = [](const char* name, int id, int paper, int slot, int feed, int duplex, bool refused = false) {
+        char xml[1024];
+        snprintf(xml, sizeof xml,
+                 "<Item name=\"%s\" id=\"%d\"><Paper><Size name=\"\" index=\"%d\"/><Media name=\"\" index=\"%d\"/>"
+                 "<InputSlot name=\"\" index=\"%d\"/><FeedEdge name=\"\" index=\"%d\"/></Paper><Copies>"
+                 "<Number value=\"%d\"/><Collate value=\"false\"/></Copies><Duplex><AutoDuplex name=\"\" index=\"%d\"/>"
+                 "</Duplex><Layout><Nup index=\"%d\"/><NupBorder value=\"false\"/><Scale value=\"%d\"/></Layout>"
+                 "<Orientation><DocOrientation name=\"\" index=\"%d\"/><Rotate180 value=\"false\"/></Orientation>"
+                 "<Effect><Resolution index=\"%d\" name=\"\"/><Economic value=\"false\"/><Density value=\"%d\"/>"
+                 "</Effect></Item>",
+                 name, id, paper, refused ? 7 : 0, slot, feed, refused ? 1000 : 2, duplex, refused ? 7 : 0,
+                 refused ? 500 : 150, refused ? 3 : 1, refused ? 2 : 1, refused ? 3 : 2);
+        return std::string(xml);
+    };
+    enum : INT16 { kEnv10 = 7 };
+    ASSERT_TRUE(quickSettings.write("<Root><QuickSetting>" + set("Tray gone", 1, kLetter, 4, 1, 0) +
+                                    set("Paper gone", 2, 258, 2, 1, 2) + set("Numbers", 3, kLetter, 5, 2, 3, true) +
+                                    set("Duplex", 4, kEnv10, 0, 0, 1) + set("Barred", 5, kStatement, 3, 0, 0) +
+                                    set("Locked", 6, kB5, 3, 1, 0) + "</QuickSetting></Root>"));
+    setInstallableInfo(true, 0, false, 0);
+    StartSheet();
+    block.paperId = kLetter;
+    ShowSheet();
+    ShowAdvancedPage();
+    CAdvanceDlg* advanced = context->pageLink->advancedPage;
+    DEFAULT_SETTINGS defaults;
+    const INT16 localePaper = (INT16)LocaleDefaultPaper(*LoadDefaultSettings(&defaults)).paperId;
+    WCHAR noDuplex[1024], noTray[1024];
+    BuildConflictMessage(context->resources, IDC_PAPER_SIZE, 1, noDuplex);
+    BuildConflictMessage(context->resources, IDC_INPUT_SLOT, 4, noTray);
+    // Paper, input slot, feed edge, duplex; the warning shown.
+    const std::pair<std::vector<INT16>, const WCHAR*> expected[] = {
+        { { kLetter, 0, 1, 0 }, nullptr },  { { localePaper, 2, 1, 2 }, nullptr }, { { kLetter, 0, 0, 0 }, nullptr },
+        { { kLetter, 0, 0, 1 }, noDuplex }, { { kStatement, 0, 0, 0 }, noTray },  { { kB5, 1, 0, 0 }, nullptr },
+    };
+    for (int row = 0; row < 6; ++row) {
+        boxes.clear();
+        Choose(IDC_QUICKSET_COMBO, row);
+        EXPECT_EQ(row + 1, block.quickSetId);
+        if (expected[row].second) {
+            ASSERT_EQ(1u, boxes.size()) << row;
+            EXPECT_EQ(expected[row].second, boxes[0].text) << row;
+        } else {
+            EXPECT_TRUE(boxes.empty()) << row;
+        }
+        EXPECT_EQ(expected[row].first, std::vector<INT16>({ block.paperId, block.inputSlot, block.feedEdge, block.duplex }))
+            << row;
+        const std::vector<int> others = { block.mediaType,  (int)block.copies, block.pagesPerSheet, (int)block.scale,
+                                          block.orientation, block.printQuality, block.density };
+        const std::vector<int> fitted = { 0, 1, 0, 100, 0, 0, 1 }, kept = { 0, 2, 0, 150, 1, 1, 2 };
+        EXPECT_EQ(row == 2 ? fitted : kept, others) << row;
+        // The pages show the block.
+        EXPECT_EQ(block.paperId, SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCURSEL, 0, 0)) << row;
+        const LRESULT slotRow = SendMessageW(Item(IDC_INPUT_SLOT), CB_GETCURSEL, 0, 0);
+        EXPECT_EQ(block.inputSlot, SendMessageW(Item(IDC_INPUT_SLOT), CB_GETITEMDATA, slotRow, 0)) << row;
+        EXPECT_EQ(block.feedEdge, page->m_pFeedEdge->GetCheck()) << row;
+        EXPECT_EQ(block.mediaType, SendMessageW(Item(IDC_MEDIA_TYPE), CB_GETCURSEL, 0, 0)) << row;
+        EXPECT_EQ(block.copies, page->m_pCopies->GetDlgItemInt(IDC_COPIES_EDIT, nullptr, TRUE)) << row;
+        EXPECT_EQ(block.duplex, advanced->m_pDuplex->GetCheck()) << row;
+        EXPECT_EQ(block.scale, advanced->m_pScale->GetDlgItemInt(advanced->m_pScale->m_nEditID, nullptr, TRUE));
+        EXPECT_EQ(block.density, advanced->m_density.GetFrameValue()) << row;
+        EXPECT_EQ(row == 5, IsWindowVisible(Item(IDC_INPUT_SLOT_WARN)) != FALSE) << row;
+        // The driver gets the block.
+        apply();
+        const std::vector<std::string> w = written();
+        for (const auto& [feature, index] : std::vector<std::pair<std::string, int>>{
+                 { "PageSize", block.paperId }, { "JCLInputSlot", block.inputSlot }, { "JCLFeedEdge", block.feedEdge },
+                 { "Duplex", block.duplex }, { "JCLDensity", block.density } }) {
+            const std::string pair = feature + "=" + core->optionKeywords(feature)[index];
+            EXPECT_NE(w.end(), std::find(w.begin(), w.end(), pair)) << row << " " << pair;
+        }
+    }
 }
 
 TEST_F(BasicPageDataFileGui, SavingUnderATakenNameAsksAndReplacesOnlyOnYes)
