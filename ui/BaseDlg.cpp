@@ -328,17 +328,18 @@ void CBaseDlg::InitInputSlot()
 void CBaseDlg::InitFeedEdge()
 {
     SetLabel(IDC_FEEDEDGE_LABEL, IDS_FEEDEDGE_LABEL);
-    WCHAR longEdge[kTextChars], shortEdge[kTextChars];
-    LoadText(IDS_FEEDEDGE_LONG, longEdge);
+    WCHAR shortEdge[kTextChars], longEdge[kTextChars];
     LoadText(IDS_FEEDEDGE_SHORT, shortEdge);
+    LoadText(IDS_FEEDEDGE_LONG, longEdge);
     CPicRadioDlg* group = new CPicRadioDlg(IDD_FEEDEDGE_PICKER, this);
     if (!group)
         return;
     m_pFeedEdge = group;
-    group->m_entries.Add(_RES_CTL_ID{ IDC_FEEDEDGE_LONG, IDR_FEEDEDGE_LONG, IDR_FEEDEDGE_LONG_SELECTED,
-                                      IDR_FEEDEDGE_LONG_HOVER, IDC_FEEDEDGE_LONG_LABEL, longEdge });
+    // Choice i is option i of "JCLFeedEdge": ShortEdge, then LongEdge.
     group->m_entries.Add(_RES_CTL_ID{ IDC_FEEDEDGE_SHORT, IDR_FEEDEDGE_SHORT, IDR_FEEDEDGE_SHORT_SELECTED,
                                       IDR_FEEDEDGE_SHORT_HOVER, IDC_FEEDEDGE_SHORT_LABEL, shortEdge });
+    group->m_entries.Add(_RES_CTL_ID{ IDC_FEEDEDGE_LONG, IDR_FEEDEDGE_LONG, IDR_FEEDEDGE_LONG_SELECTED,
+                                      IDR_FEEDEDGE_LONG_HOVER, IDC_FEEDEDGE_LONG_LABEL, longEdge });
     group->m_nImageType = 0;
     if (!group->CreateFromModule(IDD_FEEDEDGE_PICKER, this, LanguageModule()))
         return;
@@ -728,7 +729,9 @@ void CBaseDlg::OnQuickSetSelChange()
         if (records[i].id == id)
             found = i;
     if (found >= 0) {
-        ApplyQuickSetting(link, records[found]);
+        _QS_STRUCK record = records[found];
+        ValidateQuickSetting(link, m_context->hPrinter, &record);
+        ApplyQuickSetting(link, record);
         UpdateConstraintState(link);
         ApplySettingsToPages(link);
         Block()->quickSetId = id;
