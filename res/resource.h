@@ -338,6 +338,8 @@
 #define IDS_QUICKSET_SAVE_TIP       5031
 #define IDS_QUICKSET_DELETE_TIP     5032
 #define IDS_QUICKSET_FULL           5203
+#define IDS_QUICKSET_NOT_SAVED      5204
+#define IDS_QUICKSET_NOT_DELETED    5205
 
 // Both document pages
 #define IDS_DEFAULT_BUTTON          4020
