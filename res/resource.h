@@ -383,6 +383,7 @@
 #define IDS_UNIT_MM                 4048
 #define IDS_UNIT_INCH               4049
 #define IDS_CUSTOM_PAPER            5033    // dialog caption; tip of its button
+#define IDS_CUSTOM_PAPER_NOT_DELETED 5206
 
 // Device-settings dialog
 #define IDS_SLEEP_GROUP             4027
