@@ -312,14 +312,13 @@ HRESULT CQuickSetting::Write(Change change)
 
     pugi::xml_document kept;
     kept.reset(m_document);
-    const xml_node brokenList = m_brokenItem.parent();
     const int broken = PositionOf(m_brokenItem);
     HRESULT hr = change();
     if (hr == S_OK)
         hr = Save();
     if (FAILED(hr)) {
         m_document.reset(kept);
-        m_brokenItem = brokenList ? ChildAt(m_document.child(L"Root").child(L"QuickSetting"), broken) : xml_node();
+        m_brokenItem = ChildAt(m_document.child(L"Root").child(L"QuickSetting"), broken);
         LoadItems();
         return E_FAIL;
     }
