@@ -338,6 +338,8 @@
 #define IDS_QUICKSET_SAVE_TIP       5031
 #define IDS_QUICKSET_DELETE_TIP     5032
 #define IDS_QUICKSET_FULL           5203
+#define IDS_QUICKSET_NOT_SAVED      5204
+#define IDS_QUICKSET_NOT_DELETED    5205
 
 // Both document pages
 #define IDS_DEFAULT_BUTTON          4020
@@ -381,6 +383,7 @@
 #define IDS_UNIT_MM                 4048
 #define IDS_UNIT_INCH               4049
 #define IDS_CUSTOM_PAPER            5033    // dialog caption; tip of its button
+#define IDS_CUSTOM_PAPER_NOT_DELETED 5206
 
 // Device-settings dialog
 #define IDS_SLEEP_GROUP             4027

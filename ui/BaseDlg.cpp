@@ -36,8 +36,9 @@ const UINT kInputSlotNames[] = { IDS_INPUT_SLOT_AUTO, IDS_INPUT_SLOT_1, IDS_INPU
 // Input slots 3 and 4 are the optional trays.
 bool IsOptionalTray(int slot) { return slot == 3 || slot == 4; }
 
-// A failed save of a quick set; the language module has no text for it.
-const WCHAR kQuickSetNotSaved[] = L"The quick set could not be saved.";
+// Failed writes of the quick sets, for a language module without their texts.
+const WCHAR kQuickSetNotSaved[] = L"The quick setting could not be saved.";
+const WCHAR kQuickSetNotDeleted[] = L"The quick setting could not be deleted.";
 
 } // namespace
 
@@ -602,6 +603,8 @@ void CBaseDlg::OnCustomPaper()
         dialog->DoModal();
     }
     FillPaperList();
+    // A deleted paper's quick sets were written again, with the file's other sets.
+    FillQuickSetList();
     delete dialog;
     // A paper chosen (or given back after a deletion) in the dialog, or the
     // document's own paper resized, is a change that Apply has to write.
@@ -689,10 +692,19 @@ HRESULT CBaseDlg::InitQuickSetGroup()
     if (!m_quickSets.m_hWnd)
         return E_FAIL;
     m_quickSets.LimitText(kQuickSetNameChars);
+    const HRESULT result = FillQuickSetList();
+    m_quickSets.SetItemHeight(-1, kRowHeight);
+    return result;
+}
 
+HRESULT CBaseDlg::FillQuickSetList()
+{
     HRESULT result = S_OK;
     PRIVATE_DEVMODE* block = Block();
+    if (!block || !m_context->quickSettings || !m_quickSets.m_hWnd)
+        return E_FAIL;
     const CQuickSetting& store = *m_context->quickSettings;
+    m_quickSets.ResetContent();
     for (INT_PTR i = 0; i < store.GetCount(); ++i) {
         const _QS_STRUCK& record = store.GetItems()[i];
         const int row = m_quickSets.AddString(record.name);
@@ -712,8 +724,15 @@ HRESULT CBaseDlg::InitQuickSetGroup()
     } else {
         UpdateQuickSetButtons(Link(), FALSE, TRUE);
     }
-    m_quickSets.SetItemHeight(-1, kRowHeight);
     return result;
+}
+
+void CBaseDlg::TellQuickSetFailure(UINT textId, const WCHAR* fallback)
+{
+    WCHAR text[kTextChars], caption[kTextChars];
+    LoadText(textId, text);
+    LoadText(IDS_QUICKSET_CAPTION, caption);
+    g_seams.MessageBoxW(m_hWnd, text[0] ? text : fallback, caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CBaseDlg::OnQuickSetSelChange()
@@ -799,25 +818,20 @@ void CBaseDlg::OnSaveQuickSet()
             return;
     }
 
+    // One write: the new set, under an id free in the file, in place of the old one.
     _QS_STRUCK record;
     CaptureQuickSetting(link, &record);
     record.name = name;
-    record.id = store.GetFreeId();
-    if (record.id < 0 || FAILED(store.AddItem(record))) {
-        WCHAR caption[kTextChars];
-        LoadText(IDS_QUICKSET_CAPTION, caption);
-        g_seams.MessageBoxW(m_hWnd, kQuickSetNotSaved, caption, MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
-    // The old set goes only once its successor is stored.
-    if (same >= 0)
-        DeleteQuickSet(FALSE, same);
-    const int row = m_quickSets.AddString(name);
-    if (row >= 0) {
-        m_quickSets.SetCurSel(row);
-        m_quickSets.SetItemData(row, (DWORD_PTR)(INT_PTR)record.id);
+    const int replaced = same >= 0 ? (int)(INT_PTR)m_quickSets.GetItemData(same) : -1;
+    const HRESULT hr = store.AddNewItem(&record, replaced);
+    if (SUCCEEDED(hr))
         Block()->quickSetId = record.id;
-        UpdateQuickSetButtons(link, FALSE, TRUE);
+    // The store read the file again: the list shows the sets of other sheets too.
+    FillQuickSetList();
+    if (FAILED(hr)) {
+        m_quickSets.SetWindowText(name);
+        UpdateQuickSetButtons(link, TRUE, FALSE);
+        TellQuickSetFailure(IDS_QUICKSET_NOT_SAVED, kQuickSetNotSaved);
     }
 }
 
@@ -831,10 +845,14 @@ void CBaseDlg::DeleteQuickSet(BOOL markUnsaved, int index)
         index = m_quickSets.GetCurSel();
     if (index >= 0) {
         const int id = (int)(INT_PTR)m_quickSets.GetItemData(index);
-        if (SUCCEEDED(m_context->quickSettings->DeleteItem(id))) {
-            m_quickSets.DeleteString((UINT)index);
-            if (markUnsaved)
-                MarkQuickSetUnsaved(Link());
+        const HRESULT hr = m_context->quickSettings->DeleteItem(id);
+        if (SUCCEEDED(hr) && markUnsaved)
+            MarkQuickSetUnsaved(Link());
+        FillQuickSetList();
+        if (FAILED(hr)) {
+            // The set stays listed, and chosen.
+            TellQuickSetFailure(IDS_QUICKSET_NOT_DELETED, kQuickSetNotDeleted);
+            return;
         }
     }
     UpdateQuickSetButtons(Link(), TRUE, FALSE);

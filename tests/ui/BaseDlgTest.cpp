@@ -669,6 +669,56 @@ TEST_F(BasicPageDataFileGui, AFailedSaveIsToldAndKeepsTheOldSet)
     EXPECT_EQ(1u, Count(QuickSetFile(), "<Item name=\"Draft\" id=\"" + std::to_string(id) + "\""));
 }
 
+TEST_F(BasicPageDataFileGui, FailedWritesAreToldAndAFailedSaveNeverReachesTheFileLater)
+{
+    ShowSheet();
+    SaveQuickSet(L"Draft");
+    const int draft = block.quickSetId;
+    g_DataFileCalls.MoveFileExW = [](LPCWSTR, LPCWSTR, DWORD) -> BOOL {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    };
+    boxes.clear();
+    SaveQuickSet(L"Lost");
+    Choose(IDC_QUICKSET_COMBO, 1);
+    Click(Item(IDC_QUICKSET_DELETE));
+    ResetDataFileCalls();
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_EQ(languageString(IDS_QUICKSET_NOT_SAVED), boxes[0].text);
+    EXPECT_EQ(languageString(IDS_QUICKSET_NOT_DELETED), boxes[1].text);
+    EXPECT_EQ(languageString(IDS_QUICKSET_CAPTION), boxes[1].caption);
+    EXPECT_EQ(2, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0)) << "the set stays listed";
+    EXPECT_EQ(1, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(draft, block.quickSetId);
+
+    SaveQuickSet(L"Other");
+    const std::string file = QuickSetFile();
+    EXPECT_EQ(0u, Count(file, "name=\"Lost\""));
+    EXPECT_EQ(1u, Count(file, "name=\"Draft\""));
+    EXPECT_EQ(1u, Count(file, "name=\"Other\""));
+}
+
+TEST_F(BasicPageDataFileGui, ASaveKeepsAndListsTheSetAnotherSheetSavedMeanwhile)
+{
+    ShowSheet();
+    {
+        CQuickSetting other(printer.handle(), context->settings);
+        _QS_STRUCK set = other.GetItem(0);
+        set.name = L"Elsewhere";
+        set.id = 1;
+        ASSERT_EQ(S_OK, other.AddItem(set));
+    }
+    SaveQuickSet(L"Here");
+    HWND combo = Item(IDC_QUICKSET_COMBO);
+    ASSERT_EQ(3, SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    WCHAR name[64];
+    SendMessageW(combo, CB_GETLBTEXT, 1, (LPARAM)name);
+    EXPECT_STREQ(L"Elsewhere", name);
+    EXPECT_EQ(2, SendMessageW(combo, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(2, block.quickSetId) << "an id free in the file";
+    EXPECT_EQ(1u, Count(QuickSetFile(), "<Item name=\"Elsewhere\" id=\"1\""));
+}
+
 TEST_F(BasicPageDataFileGui, DeletingASetRemovesItFromTheFileAndTheList)
 {
     ShowSheet();

@@ -597,10 +597,9 @@ TEST_F(CustomPaperDataFileGui, DeletingTheDocumentsPaperGivesItAndItsQuickSetsTh
         g_writes = 0;
         g_DataFileCalls.MoveFileExW = &CountedMove;
         d.clickPicture(IDC_CUSTOM_DELETE);
-        EXPECT_EQ(1, g_writes) << "the quick-settings file, once";
+        EXPECT_EQ(2, g_writes) << "the paper file, then the quick-settings file once";
         ResetDataFileCalls();
-        EXPECT_EQ(std::vector<std::wstring>({ L"P1", L"P2", L"P3", L"P4" }), Names(StoredPapers(papersFile)))
-            << "the paper file waits for the end";
+        EXPECT_EQ(std::vector<std::wstring>({ L"P1", L"P3", L"P4" }), Names(StoredPapers(papersFile)));
         EXPECT_EQ(3, d.rows());
         EXPECT_EQ(0, d.mark());
         EXPECT_EQ(0, d.selected());
@@ -667,6 +666,39 @@ TEST_F(CustomPaperDataFileGui, DeleteSelectsTheNeighbourAndTheDocumentKeepsItsPa
     EXPECT_EQ(std::vector<std::wstring>({ L"P2", L"P4" }), Names(stored));
     ASSERT_EQ(2u, stored.size());
     EXPECT_EQ(258, stored[1].id);
+    EXPECT_EQ(258, privateAfter.paperId);
+}
+
+TEST_F(CustomPaperDataFileGui, ADeleteThePaperFileCannotTakeIsToldAndRenumbersNothing)
+{
+    Store({ Paper(L"P1", 100, 150), Paper(L"P2", 110, 160), Paper(L"P3", 120, 170) });
+    std::string setsBefore;
+    Steps steps;
+    steps << [&](Dialog& d) {
+        setsBefore = setsFile.read().value_or("");
+        d.click(0, CUSTOM_COLUMN_NAME);
+        ASSERT_TRUE(SetFileAttributesW(papersFile.path().c_str(), FILE_ATTRIBUTE_READONLY));
+        d.clickPicture(IDC_CUSTOM_DELETE);
+        ASSERT_EQ(1u, g_boxes.size());
+        EXPECT_EQ(Text(IDS_CUSTOM_PAPER_NOT_DELETED), g_boxes[0].text);
+        EXPECT_EQ(3, d.rows());
+        EXPECT_EQ(258, d.paper(1).id);
+        EXPECT_EQ(258, block->paperId);
+        EXPECT_EQ(setsBefore, setsFile.read().value_or(""));
+    } << [&](Dialog& d) { d.press(IDC_CUSTOM_CANCEL); };
+    Run(steps, [&](PROPSHEET_CONTEXT* c) {
+        c->devmode->pPrivate->paperId = 258;
+        _QS_STRUCK set = c->quickSettings->GetItem(0);
+        set.name = L"On P3";
+        set.id = 1;
+        set.paper.sizeName = L"P3";
+        set.paper.sizeIndex = 259;
+        ASSERT_EQ(S_OK, c->quickSettings->AddItem(set));
+    });
+    SetFileAttributesW(papersFile.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(std::vector<std::wstring>({ L"P1", L"P2", L"P3" }), Names(StoredPapers(papersFile)));
+    ASSERT_EQ(2u, StoredSets(setsFile).size());
+    EXPECT_EQ((StoredSet{ L"On P3", 1, L"P3", 259 }), StoredSets(setsFile)[1]) << "P3 keeps its number";
     EXPECT_EQ(258, privateAfter.paperId);
 }
 
