@@ -88,12 +88,12 @@
 #define IDR_QUALITY_1200DPI                 1433
 #define IDR_QUALITY_1200DPI_SELECTED        1434
 #define IDR_QUALITY_1200DPI_HOVER           1435
-#define IDR_FEEDEDGE_SHORT                  1436    // feed-edge choice 1
-#define IDR_FEEDEDGE_SHORT_SELECTED         1437
-#define IDR_FEEDEDGE_SHORT_HOVER            1438
-#define IDR_FEEDEDGE_LONG                   1439    // feed-edge choice 0
-#define IDR_FEEDEDGE_LONG_SELECTED          1440
-#define IDR_FEEDEDGE_LONG_HOVER             1441
+#define IDR_FEEDEDGE_LONG                   1436    // feed-edge choice 1: "LongEdge"
+#define IDR_FEEDEDGE_LONG_SELECTED          1437
+#define IDR_FEEDEDGE_LONG_HOVER             1438
+#define IDR_FEEDEDGE_SHORT                  1439    // feed-edge choice 0: "ShortEdge"
+#define IDR_FEEDEDGE_SHORT_SELECTED         1440
+#define IDR_FEEDEDGE_SHORT_HOVER            1441
 
 // Picture buttons, 23 x 21: normal, hover
 #define IDR_QUICKSET_SAVE           1442
@@ -205,10 +205,10 @@
 #define IDC_QUALITY_1200DPI         2416
 #define IDC_QUALITY_600DPI_LABEL    2519
 #define IDC_QUALITY_1200DPI_LABEL   2520
-#define IDC_FEEDEDGE_SHORT          2418    // choice 1
-#define IDC_FEEDEDGE_LONG           2419    // choice 0
-#define IDC_FEEDEDGE_SHORT_LABEL    2524
-#define IDC_FEEDEDGE_LONG_LABEL     2525
+#define IDC_FEEDEDGE_LONG           2418    // choice 1
+#define IDC_FEEDEDGE_SHORT          2419    // choice 0
+#define IDC_FEEDEDGE_LONG_LABEL     2524
+#define IDC_FEEDEDGE_SHORT_LABEL    2525
 
 // Drop-down paper list (1109)
 #define IDC_PAPER_LIST              2801
@@ -312,8 +312,8 @@
 #define IDS_PAPER_SIZE_LABEL        5053
 #define IDS_COLLATE_LABEL           5054
 #define IDS_FEEDEDGE_LABEL          5055
-#define IDS_FEEDEDGE_LONG           5056    // feed-edge choice 0
-#define IDS_FEEDEDGE_SHORT          5057    // feed-edge choice 1
+#define IDS_FEEDEDGE_SHORT          5056    // feed-edge choice 0
+#define IDS_FEEDEDGE_LONG           5057    // feed-edge choice 1
 #define IDS_MEDIA_TYPE_LABEL        5058
 #define IDS_MEDIA_0                 5059    // media-type options 0 to 6:
 #define IDS_MEDIA_1                 5060    //   5059 5060 5061 5064 5062 5063 5065
@@ -338,6 +338,8 @@
 #define IDS_QUICKSET_SAVE_TIP       5031
 #define IDS_QUICKSET_DELETE_TIP     5032
 #define IDS_QUICKSET_FULL           5203
+#define IDS_QUICKSET_NOT_SAVED      5204
+#define IDS_QUICKSET_NOT_DELETED    5205
 
 // Both document pages
 #define IDS_DEFAULT_BUTTON          4020
@@ -381,6 +383,7 @@
 #define IDS_UNIT_MM                 4048
 #define IDS_UNIT_INCH               4049
 #define IDS_CUSTOM_PAPER            5033    // dialog caption; tip of its button
+#define IDS_CUSTOM_PAPER_NOT_DELETED 5206
 
 // Device-settings dialog
 #define IDS_SLEEP_GROUP             4027

@@ -850,10 +850,11 @@ def pictures():
            lambda s: duplex("short", True, s))
     picker(1430, "IDR_QUALITY_600DPI", "quality-600dpi", "print quality 600 dpi", lambda s: quality(False, s))
     picker(1433, "IDR_QUALITY_1200DPI", "quality-1200dpi", "print quality 1200 dpi", lambda s: quality(True, s))
-    picker(1436, "IDR_FEEDEDGE_SHORT", "feed-short-edge", "feed by the short edge (choice 1)",
-           lambda s: feed_edge(False, s))
-    picker(1439, "IDR_FEEDEDGE_LONG", "feed-long-edge", "feed by the long edge (choice 0)",
+    # The feed edge's choices are the options of "JCLFeedEdge": 0 ShortEdge, 1 LongEdge.
+    picker(1436, "IDR_FEEDEDGE_LONG", "feed-long-edge", "feed by the long edge (choice 1)",
            lambda s: feed_edge(True, s))
+    picker(1439, "IDR_FEEDEDGE_SHORT", "feed-short-edge", "feed by the short edge (choice 0)",
+           lambda s: feed_edge(False, s))
 
     for num, name, file, meaning, draw in (
             (1442, "IDR_QUICKSET_SAVE", "quickset-save", "save quick set", lambda: save_button("normal")),

@@ -36,6 +36,8 @@ public:
     // sheet's heap that the caller frees there; *size the driver's size.
     char* GetSleepTimeDefault(DWORD* size);
 
+    // The number of options of the document feature; 0 when there is none.
+    WORD GetOptionCount(const char* keyword) const;
     WORD GetMediaTypeCount() const;
     WORD GetInputSlotCount() const;
     WORD GetPagesPerSheetCount() const;
@@ -50,7 +52,6 @@ public:
 protected:
     // The array position of the document feature, or false.
     bool FindFeatureIndex(const char* keyword, WORD* position) const;
-    WORD GetOptionCount(const char* keyword) const;
 
     DWORD m_valid = 0;
     CFeatures* m_features = nullptr;

@@ -139,24 +139,41 @@ CQuickSetting::CQuickSetting(HANDLE hPrinter, CFeatureSettings* settings) : m_se
     LoadResourceModule(&m_language, hPrinter);
     if (FAILED(BuildDataFilePath(m_path, QUICK_SETTINGS_FILE_NAME)))
         m_path[0] = 0;
-    LoadFile();
+    LoadFile(true);
 }
 
 CQuickSetting::~CQuickSetting() { FreeResourceModule(&m_language); }
 
-void CQuickSetting::LoadFile()
+bool CQuickSetting::LoadFile(bool makeMissing)
 {
-    m_unread = false;
-    m_brokenItem = xml_node();
-    m_droppedIds.clear();
+    // Taken first: a file replaced after it only makes the next write read it again.
+    DATA_FILE_STAMP stamp;
+    const bool stamped = m_path[0] && GetDataFileStamp(m_path, &stamp);
     std::string content;
     ULONGLONG size = 0;
     DATA_FILE_READ found =
         m_path[0] ? ReadDataFile(m_path, MAX_QUICK_SETTINGS_FILE_BYTES, &content, &size) : DATA_FILE_MISSING;
     if (found == DATA_FILE_MISSING && (!m_path[0] || IsMissing(m_path))) {
-        CreateDefaultFile();
-        return;
+        if (makeMissing)
+            CreateDefaultFile();
+        else
+            m_unread = false;   // gone: the store's sets go out with the write
+        return true;
     }
+    if (found != DATA_FILE_READ_OK && !makeMissing && !m_unread) {
+        // Read again before a write, and not readable now: the sets stand,
+        // and the write waits until it is.
+        m_stampKnown = false;
+        return false;
+    }
+    m_unread = false;
+    m_brokenItem = xml_node();
+    m_droppedIds.clear();
+    m_records.RemoveAll();
+    m_elements.clear();
+    m_reservedIds.clear();
+    m_stamp = stamp;
+    m_stampKnown = stamped;
     if (found != DATA_FILE_READ_OK) {
         // There, but not read: no set, and no save, until it is read.
         m_document.reset();
@@ -164,7 +181,7 @@ void CQuickSetting::LoadFile()
         m_elements.clear();
         m_reservedIds.clear();
         m_unread = true;
-        return;
+        return false;
     }
 
     pugi::xml_parse_result result;
@@ -175,7 +192,7 @@ void CQuickSetting::LoadFile()
     std::string().swap(content);
     if (result && BoundDepth()) {
         LoadItems();
-        return;
+        return true;
     }
     if (result || !IsParseError(result.status)) {
         // Unusable as a whole (too large, or nested deep outside the sets):
@@ -185,7 +202,7 @@ void CQuickSetting::LoadFile()
         m_document.reset();
         m_records.RemoveAll();
         m_elements.clear();
-        return;
+        return true;
     }
 
     // A parse that stopped: copied aside, and what it could read stays in the document.
@@ -198,9 +215,10 @@ void CQuickSetting::LoadFile()
     if (!BoundDepth()) {
         m_brokenItem = xml_node();
         m_document.reset();
-        return;
+        return true;
     }
     LoadItems();
+    return true;
 }
 
 bool CQuickSetting::BoundDepth()
@@ -250,12 +268,63 @@ bool CQuickSetting::BoundDepth()
     return true;
 }
 
-bool CQuickSetting::ReadAgainIfUnread()
+bool CQuickSetting::ReadAgainIfChanged()
 {
-    if (!m_unread)
+    DATA_FILE_STAMP now;
+    if (!m_unread && m_stampKnown && GetDataFileStamp(m_path, &now) && now == m_stamp)
         return true;
-    LoadFile();
-    return !m_unread;
+    return LoadFile(false) && !m_unread;
+}
+
+namespace {
+
+// Where a child stands among its parent's children, to find it again in a copy.
+int PositionOf(xml_node child)
+{
+    if (!child)
+        return -1;
+    int n = 0;
+    for (xml_node node = child.parent().first_child(); node && node != child; node = node.next_sibling())
+        ++n;
+    return n;
+}
+
+xml_node ChildAt(xml_node parent, int position)
+{
+    xml_node node = position >= 0 ? parent.first_child() : xml_node();
+    for (; node && position > 0; --position)
+        node = node.next_sibling();
+    return node;
+}
+
+} // namespace
+
+template <class Change>
+HRESULT CQuickSetting::Write(Change change)
+{
+    if (!m_path[0] && FAILED(BuildDataFilePath(m_path, QUICK_SETTINGS_FILE_NAME))) {
+        m_path[0] = 0;
+        return E_FAIL;
+    }
+    CDataFileLock lock(m_path);
+    if (!lock.Held() || !ReadAgainIfChanged())
+        return E_FAIL;
+
+    pugi::xml_document kept;
+    kept.reset(m_document);
+    const int broken = PositionOf(m_brokenItem);
+    HRESULT hr = change();
+    if (hr == S_OK)
+        hr = Save();
+    if (FAILED(hr)) {
+        m_document.reset(kept);
+        m_brokenItem = ChildAt(m_document.child(L"Root").child(L"QuickSetting"), broken);
+        LoadItems();
+        return E_FAIL;
+    }
+    if (hr == S_OK)
+        m_stampKnown = GetDataFileStamp(m_path, &m_stamp);
+    return hr;
 }
 
 _QS_STRUCK CQuickSetting::GetItem(int index) const
@@ -310,55 +379,76 @@ int CQuickSetting::FindRecord(int id, bool withElement) const
 
 HRESULT CQuickSetting::AddItem(_QS_STRUCK record)
 {
-    if (!ReadAgainIfUnread())
-        return E_FAIL;
-    if (record.id < 0 || record.id >= MAX_QUICK_SET_ID || IsIdTaken(record.id))
-        return E_FAIL;
-    xml_node element = AppendItemElement(record);
-    if (!element)
-        return E_FAIL;
-    m_records.Add(record);
-    m_elements.push_back(element);
-    return Save();
+    return Write([&]() -> HRESULT {
+        if (record.id < 0 || record.id >= MAX_QUICK_SET_ID || IsIdTaken(record.id))
+            return E_FAIL;
+        xml_node element = AppendItemElement(record);
+        if (!element)
+            return E_FAIL;
+        m_records.Add(record);
+        m_elements.push_back(element);
+        return S_OK;
+    });
+}
+
+HRESULT CQuickSetting::AddNewItem(_QS_STRUCK* record, int replacedId)
+{
+    if (!record)
+        return E_INVALIDARG;
+    return Write([&]() -> HRESULT {
+        // The replaced set's id is not given again at once: a document that
+        // names it keeps naming no set rather than another one.
+        record->id = GetFreeId();
+        if (record->id >= MAX_QUICK_SET_ID)
+            return E_FAIL;
+        const int replaced = replacedId < 0 ? -1 : FindRecord(replacedId, false);
+        if (replaced >= 0)
+            RemoveRecord(replaced);
+        xml_node element = AppendItemElement(*record);
+        if (!element)
+            return E_FAIL;
+        m_records.Add(*record);
+        m_elements.push_back(element);
+        return S_OK;
+    });
 }
 
 HRESULT CQuickSetting::DeleteItem(int id)
 {
-    if (!ReadAgainIfUnread())
+    if (FindRecord(id, false) < 0)
         return E_FAIL;
-    int index = FindRecord(id, false);
-    if (index < 0)
-        return E_FAIL;
-    if (m_elements[(size_t)index] && FAILED(RemoveRecordElement(index)))
-        return E_FAIL;
-    m_records.RemoveAt(index);
-    m_elements.erase(m_elements.begin() + index);
-    return S_OK;
+    return Write([&]() -> HRESULT {
+        const int index = FindRecord(id, false);
+        if (index < 0)
+            return S_FALSE;   // deleted by another writer meanwhile
+        RemoveRecord(index);
+        return S_OK;
+    });
 }
 
 HRESULT CQuickSetting::RemoveItemNode(int id)
 {
-    if (!ReadAgainIfUnread())
-        return E_FAIL;
-    int index = FindRecord(id, true);
-    return index < 0 ? E_FAIL : RemoveRecordElement(index);
+    return Write([&]() -> HRESULT {
+        const int index = FindRecord(id, true);
+        return index < 0 ? E_FAIL : RemoveRecordElement(index);
+    });
 }
 
 HRESULT CQuickSetting::RemoveRecordElement(int index)
 {
     xml_node element = m_elements[(size_t)index];
-    xml_node parent = element.parent();
-    xml_node next = element.next_sibling();
-    // A copy puts the element back where it was when the write fails.
-    pugi::xml_document kept;
-    if (!kept.append_copy(element) || !parent.remove_child(element))
+    if (!element.parent().remove_child(element))
         return E_FAIL;
     m_elements[(size_t)index] = xml_node();
-    HRESULT hr = Save();
-    if (FAILED(hr))
-        m_elements[(size_t)index] =
-            next ? parent.insert_copy_before(kept.first_child(), next) : parent.append_copy(kept.first_child());
-    return hr;
+    return S_OK;
+}
+
+void CQuickSetting::RemoveRecord(int index)
+{
+    if (m_elements[(size_t)index])
+        RemoveRecordElement(index);
+    m_records.RemoveAt(index);
+    m_elements.erase(m_elements.begin() + index);
 }
 
 xml_node CQuickSetting::GetQuickSettingNode()
@@ -517,6 +607,13 @@ xml_node CQuickSetting::AppendItemElement(const _QS_STRUCK& r)
 
 HRESULT CQuickSetting::CreateDefaultFile()
 {
+    if (!m_path[0] && FAILED(BuildDataFilePath(m_path, QUICK_SETTINGS_FILE_NAME)))
+        m_path[0] = 0;
+    // Made by another writer meanwhile: that file is the store's.
+    CDataFileLock lock(m_path);
+    DATA_FILE_STAMP stamp;
+    if (lock.Held() && GetDataFileStamp(m_path, &stamp) && stamp.present)
+        return LoadFile(false) && !m_unread ? S_OK : E_FAIL;
     m_document.reset();
     m_brokenItem = xml_node();
     m_records.RemoveAll();
@@ -539,7 +636,11 @@ HRESULT CQuickSetting::CreateDefaultFile()
     // The set is the store's even when the file cannot be written, so that
     // its id is never handed out twice.
     LoadItems();
-    return Save();
+    m_stampKnown = GetDataFileStamp(m_path, &m_stamp);
+    if (!lock.Held() || FAILED(Save()))
+        return E_FAIL;
+    m_stampKnown = GetDataFileStamp(m_path, &m_stamp);
+    return S_OK;
 }
 
 void CQuickSetting::GetDefaultSetting(_QS_STRUCK* record)
@@ -607,10 +708,8 @@ bool CQuickSetting::KeepDamagedFile()
 
 HRESULT CQuickSetting::Save()
 {
-    if (!m_path[0] && FAILED(BuildDataFilePath(m_path, QUICK_SETTINGS_FILE_NAME))) {
-        m_path[0] = 0;
+    if (!m_path[0])
         return E_FAIL;
-    }
     // A file that could not be loaded is never replaced before it was copied aside.
     if (!KeepDamagedFile())
         return E_FAIL;
@@ -653,6 +752,12 @@ HRESULT CQuickSetting::FollowCustomPaperDeletion(int deletedId, const WCHAR* del
 {
     if (deletedId < FIRST_CUSTOM_PAPER_ID || deletedId > LAST_CUSTOM_PAPER_ID || !deletedName)
         return E_INVALIDARG;
+    return Write([&]() -> HRESULT { return RenumberCustomPapers(deletedId, deletedName, fallbackName, fallbackId); });
+}
+
+HRESULT CQuickSetting::RenumberCustomPapers(int deletedId, const WCHAR* deletedName, const WCHAR* fallbackName,
+                                            int fallbackId)
+{
     const CString replacement = fallbackName ? fallbackName : L"";
     bool changed = false;
     CArray<_QS_STRUCK> moved;
@@ -695,5 +800,5 @@ HRESULT CQuickSetting::FollowCustomPaperDeletion(int deletedId, const WCHAR* del
         m_records.Add(moved[i]);
         m_elements.push_back(element);
     }
-    return changed ? Save() : S_FALSE;
+    return changed ? S_OK : S_FALSE;
 }

@@ -18,6 +18,7 @@
 #include "framework/AfxArray.h"
 #include "framework/AfxString.h"
 #include "settings/DefaultSettings.h"
+#include "sheets/DataFiles.h"
 #include "sheets/ResourceModule.h"
 
 #include <pugixml.hpp>
@@ -65,9 +66,14 @@ struct _QS_STRUCK {
     int density = 0;          // option index of "JCLDensity"
 };
 
-// The quick sets of one document sheet over the file. Every change goes into
-// the document first and then the whole document is written; a write that
-// fails leaves the file as it was.
+// The quick sets of one document sheet over the file, which is one per
+// machine: other sheets, programs and users write it too. Each change is one
+// write, all or nothing: with the file locked against the other writers
+// (CDataFileLock), the file is read again when it changed since it was read,
+// the change alone is made in the document (add, replace or delete by id),
+// and the whole document is written. When the lock is not got, or the read
+// or the write fails, the file, the document and the sets stay as they were
+// (but for what that read took from the file).
 //
 // A load takes at most MAX_QUICK_SETTINGS_FILE_BYTES (far beyond what 1,000
 // sets need; a larger file is damaged) and elements nested at most
@@ -94,12 +100,17 @@ public:
     // could not be read); MAX_QUICK_SET_ID when all are taken.
     int GetFreeId() const;
 
-    // Appends the set and writes the file. Refused (E_FAIL, nothing changes)
-    // for an id outside 0..999 or one already held. When only the write
-    // fails, the set stays in the store and goes out with the next write.
+    // Appends the set and writes the file. Refused (E_FAIL) for an id outside
+    // 0..999 or one already held in the file.
     HRESULT AddItem(_QS_STRUCK record);
-    // Removes the first set with this id and writes the file; when the write
-    // fails, nothing changes.
+    // Appends the set under the lowest id free in the file (given back in
+    // record->id; the replaced set's id counts as taken) in place of the set
+    // with replacedId, when that is not -1 and the file still holds it, and
+    // writes the file.
+    HRESULT AddNewItem(_QS_STRUCK* record, int replacedId = -1);
+    // Removes the first set with this id and writes the file: E_FAIL when
+    // the store holds no such set, S_FALSE (nothing written) when the file
+    // no longer does.
     HRESULT DeleteItem(int id);
     // The element half of DeleteItem: removes the element of the first set
     // with this id and writes the file (the set itself stays in the list).
@@ -108,7 +119,7 @@ public:
     // that named it (by name, or by id) takes the fallback paper and moves to
     // the end of the list, in its order; custom papers are numbered by
     // position, so every set naming a later custom paper follows it down by
-    // one. The file is written once when any set changed; S_FALSE when none did.
+    // one. One write, when any set changed; S_FALSE when none did.
     HRESULT FollowCustomPaperDeletion(int deletedId, const WCHAR* deletedName, const WCHAR* fallbackName,
                                       int fallbackId);
 
@@ -128,10 +139,21 @@ public:
     const char* GetPath() const { return m_path; }
 
 private:
-    void LoadFile();
-    // Before a save: a file that could not be read is read again; false
-    // while it still cannot be.
-    bool ReadAgainIfUnread();
+    // Reads the file; one that is not there is made with the default set
+    // when makeMissing, else what the store holds stands. False when the
+    // file is there but could not be read.
+    bool LoadFile(bool makeMissing);
+    // Under the lock, before a change: the file is read again when it
+    // changed since it was read, or could not be read; false while it
+    // cannot be.
+    bool ReadAgainIfChanged();
+    // One change: made under the lock in the document and the sets and
+    // written; on any failure the document and the sets are put back.
+    // The change answers S_OK to be written, S_FALSE for nothing to write.
+    template <class Change>
+    HRESULT Write(Change change);
+    void RemoveRecord(int index);
+    HRESULT RenumberCustomPapers(int deletedId, const WCHAR* deletedName, const WCHAR* fallbackName, int fallbackId);
     // Leaves out every set nested deeper than the bound; false when deep
     // nesting stands outside the sets.
     bool BoundDepth();
@@ -158,5 +180,7 @@ private:
     pugi::xml_node m_brokenItem;              // the item a failed parse stopped in
     bool m_keepPending = false;               // the file on disk still needs its backup
     bool m_unread = false;                    // the file is there but could not be read
+    DATA_FILE_STAMP m_stamp;                  // the file as it was last read or written
+    bool m_stampKnown = false;
 };
 

@@ -389,3 +389,65 @@ bool CDataFileWriter::Commit()
     m_committed = true;
     return true;
 }
+
+bool operator==(const DATA_FILE_STAMP& a, const DATA_FILE_STAMP& b)
+{
+    if (a.present != b.present)
+        return false;
+    return !a.present || (a.volume == b.volume && a.indexHigh == b.indexHigh && a.indexLow == b.indexLow &&
+                          CompareFileTime(&a.written, &b.written) == 0 && a.size == b.size);
+}
+
+bool GetDataFileStamp(const char* path, DATA_FILE_STAMP* stamp)
+{
+    if (!path || !path[0] || !stamp)
+        return false;
+    *stamp = DATA_FILE_STAMP();
+    // Attributes only: no reader or writer is kept out meanwhile.
+    CFileHandle file(g_DataFileCalls.CreateFileW(CallPath(Widen(path)).c_str(), FILE_READ_ATTRIBUTES,
+                                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file)
+        return IsMissingError(GetLastError());
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!GetFileInformationByHandle(file.Get(), &info))
+        return false;
+    stamp->present = true;
+    stamp->volume = info.dwVolumeSerialNumber;
+    stamp->indexHigh = info.nFileIndexHigh;
+    stamp->indexLow = info.nFileIndexLow;
+    stamp->written = info.ftLastWriteTime;
+    stamp->size = ((ULONGLONG)info.nFileSizeHigh << 32) | info.nFileSizeLow;
+    return true;
+}
+
+CDataFileLock::CDataFileLock(const char* path)
+{
+    if (!path || !path[0] || strlen(path) + sizeof DATA_FILE_LOCK_SUFFIX > MAX_PATH)
+        return;
+    char lock[MAX_PATH] = {};
+    snprintf(lock, sizeof lock, "%s%s", path, DATA_FILE_LOCK_SUFFIX);
+    if (HasReparsePoint(lock) || FAILED(CreateDirectoryPath(lock)) || HasReparsePoint(lock))
+        return;
+    const std::wstring name = CallPath(Widen(lock));
+    for (int attempt = 1;; ++attempt) {
+        // Removed when let go; a lock file of another user that this one may
+        // not remove still locks.
+        m_file.Reset(g_DataFileCalls.CreateFileW(name.c_str(), GENERIC_READ | DELETE, 0, nullptr, OPEN_ALWAYS,
+                                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE |
+                                                     FILE_FLAG_OPEN_REPARSE_POINT,
+                                                 nullptr));
+        DWORD error = m_file ? ERROR_SUCCESS : GetLastError();
+        if (error == ERROR_ACCESS_DENIED) {
+            m_file.Reset(g_DataFileCalls.CreateFileW(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
+                                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+            error = m_file ? ERROR_SUCCESS : GetLastError();
+        }
+        if (m_file && !IsPlainFile(m_file.Get()))
+            m_file.Close();
+        // Held by another, or let go by one a moment ago: tried again.
+        if (m_file || (!IsSharingError(error) && error != ERROR_ACCESS_DENIED) || attempt == DATA_FILE_LOCK_TRIES)
+            return;
+        g_DataFileCalls.Sleep(kRetryWaitMs);
+    }
+}

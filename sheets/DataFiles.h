@@ -96,6 +96,41 @@ private:
     bool m_committed = false;
 };
 
+// What tells one version of a data file from another: a save replaces the
+// file whole, so every save gives a file of its own.
+struct DATA_FILE_STAMP {
+    bool present = false;
+    DWORD volume = 0;
+    DWORD indexHigh = 0, indexLow = 0;
+    FILETIME written = {};
+    ULONGLONG size = 0;
+};
+bool operator==(const DATA_FILE_STAMP& a, const DATA_FILE_STAMP& b);
+inline bool operator!=(const DATA_FILE_STAMP& a, const DATA_FILE_STAMP& b) { return !(a == b); }
+// The stamp of the file as it is now ("not present" when there is none);
+// false when it cannot be told.
+bool GetDataFileStamp(const char* path, DATA_FILE_STAMP* stamp);
+
+// The lock of a data file is the file "<path>.lock" beside it, held open
+// without sharing, which locks out every program and user of the machine
+// that asks for it, and removed when let go.
+#define DATA_FILE_LOCK_SUFFIX ".lock"
+
+// Holds a data file against the other writers while this lives. A lock held
+// by another is waited for a short, bounded time (DATA_FILE_LOCK_TRIES tries,
+// about a second in all); then it is not held.
+#define DATA_FILE_LOCK_TRIES 20
+class CDataFileLock {
+public:
+    explicit CDataFileLock(const char* path);
+    CDataFileLock(const CDataFileLock&) = delete;
+    CDataFileLock& operator=(const CDataFileLock&) = delete;
+    bool Held() const { return static_cast<bool>(m_file); }
+
+private:
+    CFileHandle m_file{ INVALID_HANDLE_VALUE };
+};
+
 // The file calls of the data files, replaceable by tests.
 struct DATA_FILE_CALLS {
     // Every open and creation of a data file, its temporary file and its backups.

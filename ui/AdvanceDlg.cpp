@@ -324,6 +324,13 @@ void CAdvanceDlg::InitSwitch(CPicSwitchButton& button, int labelId, UINT labelSt
     button.m_nOnHoverID = IDB_SWITCH_ON_HOVER;
     button.m_nOffHoverID = IDB_SWITCH_OFF_HOVER;
     button.m_nSwitchImageType = 1;
+    ShowSwitch(button, on);
+}
+
+void CAdvanceDlg::ShowSwitch(CPicSwitchButton& button, BOOL on)
+{
+    if (!button.m_hWnd)
+        return;
     button.m_bOn = on ? 1 : 0;
     button.UpdateSwitch();
     WCHAR tip[kTextChars];
@@ -336,11 +343,21 @@ void CAdvanceDlg::InitBorderSwitch()
     InitSwitch(m_border, IDC_PAGE_BORDER_LABEL, IDS_PAGE_BORDER_LABEL, Block()->pageBorder);
 }
 
+int CAdvanceDlg::ShownScale()
+{
+    PRIVATE_DEVMODE* block = Block();
+    const int stored = (INT16)LOWORD(block->scale);
+    if (stored >= kScaleMin && stored <= kScaleMax)
+        return stored;
+    const int shown = (int)DefaultItem(DEFAULT_SCALE).publicValue;
+    block->scale = (DWORD)(INT32)(INT16)shown;
+    return shown;
+}
+
 HRESULT CAdvanceDlg::InitScaleBox()
 {
     SetItemText(IDC_SCALE_LABEL, IDS_SCALE_LABEL);
-    const int stored = (INT16)LOWORD(Block()->scale);
-    const int initial = stored >= kScaleMin && stored <= kScaleMax ? stored : (int)DefaultItem(DEFAULT_SCALE).publicValue;
+    const int initial = ShownScale();
 
     m_pScale = new CPicNumDlg(IDD_SCALE_BOX);   // zero-filled; null without memory
     if (!m_pScale)
@@ -552,8 +569,7 @@ void CAdvanceDlg::TakePagesPerSheet(int selection)
     PRIVATE_DEVMODE* block = Block();
     block->pagesPerSheet = (INT16)selection;
     if (selection == 0) {
-        m_border.m_bOn = 0;
-        m_border.UpdateSwitch();
+        ShowSwitch(m_border, FALSE);
         block->pageBorder = 0;
     }
     CONSTRAINT_STATE* state = m_context->pageLink->constraints;
@@ -567,13 +583,7 @@ void CAdvanceDlg::TakePagesPerSheet(int selection)
 BYTE CAdvanceDlg::FlipSwitch(CPicSwitchButton& button)
 {
     button.SetFocus();
-    button.m_bOn = button.m_bOn ? 0 : 1;
-    button.UpdateSwitch();
-    if (m_tip.FindTool(button.m_hWnd)) {
-        WCHAR tip[kTextChars];
-        LoadText(SwitchTip(button.m_bOn), tip);
-        m_tip.AddTool(button.m_hWnd, tip);
-    }
+    ShowSwitch(button, !button.m_bOn);
     return button.m_bOn;
 }
 

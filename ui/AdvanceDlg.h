@@ -34,6 +34,11 @@ public:
     // The duplex pictures and the N-up icons of that orientation (0 portrait,
     // 1 landscape; any other changes nothing). The choices stay.
     void ShowOrientationPictures(int orientation);
+    // The block's scale as the scale box shows it: one outside 25..400 (an
+    // old job's) becomes the default 100, in the block too.
+    int ShownScale();
+    // A switch on or off: its state, its pictures and its tip together.
+    void ShowSwitch(CPicSwitchButton& button, BOOL on);
 
     // Owner callbacks of the sub-dialogs; the argument is the page.
     static void OnDuplexChanged(CWnd* page);

@@ -228,12 +228,11 @@ void CAuxiliaryDlg::LoadMuteValue()
     DWORD value = 0;
     BOOL read = SUCCEEDED(AccessDeviceMuteValue(m_context->hPrinter, value, FALSE)) ||
                 ReadPrinterDword(kMuteValue, &value);
-    if (!read || (LONG)value < 0)
-        value = 0;
-    m_muteSwitch.m_bOn = value > 0 ? 1 : 0;
+    m_muteSwitch.m_bOn = read && (LONG)value > 0 ? 1 : 0;
     RefreshSwitch(m_muteSwitch);
+    // Kept as the switch shows it: a click back to it is no change.
     if (m_context->hPrinter)
-        WritePrinterDword(kMuteValue, value);
+        WritePrinterDword(kMuteValue, m_muteSwitch.m_bOn);
 }
 
 void CAuxiliaryDlg::LoadInstallableInfo()

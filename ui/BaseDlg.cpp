@@ -36,8 +36,9 @@ const UINT kInputSlotNames[] = { IDS_INPUT_SLOT_AUTO, IDS_INPUT_SLOT_1, IDS_INPU
 // Input slots 3 and 4 are the optional trays.
 bool IsOptionalTray(int slot) { return slot == 3 || slot == 4; }
 
-// A failed save of a quick set; the language module has no text for it.
-const WCHAR kQuickSetNotSaved[] = L"The quick set could not be saved.";
+// Failed writes of the quick sets, for a language module without their texts.
+const WCHAR kQuickSetNotSaved[] = L"The quick setting could not be saved.";
+const WCHAR kQuickSetNotDeleted[] = L"The quick setting could not be deleted.";
 
 } // namespace
 
@@ -328,17 +329,18 @@ void CBaseDlg::InitInputSlot()
 void CBaseDlg::InitFeedEdge()
 {
     SetLabel(IDC_FEEDEDGE_LABEL, IDS_FEEDEDGE_LABEL);
-    WCHAR longEdge[kTextChars], shortEdge[kTextChars];
-    LoadText(IDS_FEEDEDGE_LONG, longEdge);
+    WCHAR shortEdge[kTextChars], longEdge[kTextChars];
     LoadText(IDS_FEEDEDGE_SHORT, shortEdge);
+    LoadText(IDS_FEEDEDGE_LONG, longEdge);
     CPicRadioDlg* group = new CPicRadioDlg(IDD_FEEDEDGE_PICKER, this);
     if (!group)
         return;
     m_pFeedEdge = group;
-    group->m_entries.Add(_RES_CTL_ID{ IDC_FEEDEDGE_LONG, IDR_FEEDEDGE_LONG, IDR_FEEDEDGE_LONG_SELECTED,
-                                      IDR_FEEDEDGE_LONG_HOVER, IDC_FEEDEDGE_LONG_LABEL, longEdge });
+    // Choice i is option i of "JCLFeedEdge": ShortEdge, then LongEdge.
     group->m_entries.Add(_RES_CTL_ID{ IDC_FEEDEDGE_SHORT, IDR_FEEDEDGE_SHORT, IDR_FEEDEDGE_SHORT_SELECTED,
                                       IDR_FEEDEDGE_SHORT_HOVER, IDC_FEEDEDGE_SHORT_LABEL, shortEdge });
+    group->m_entries.Add(_RES_CTL_ID{ IDC_FEEDEDGE_LONG, IDR_FEEDEDGE_LONG, IDR_FEEDEDGE_LONG_SELECTED,
+                                      IDR_FEEDEDGE_LONG_HOVER, IDC_FEEDEDGE_LONG_LABEL, longEdge });
     group->m_nImageType = 0;
     if (!group->CreateFromModule(IDD_FEEDEDGE_PICKER, this, LanguageModule()))
         return;
@@ -555,6 +557,29 @@ LRESULT CBaseDlg::OnPaperChosen(WPARAM, LPARAM lParam)
     return 0;
 }
 
+namespace {
+
+// The sizes of the paper the block names, as the paper list holds them
+// (all zero for a paper the list lacks).
+PAPER_INFO DocumentPaper(const PROPSHEET_CONTEXT* context, const PRIVATE_DEVMODE* block)
+{
+    PAPER_INFO paper = {};
+    if (block && context && context->settings) {
+        const CPaperList& papers = context->settings->PaperList();
+        if (const PAPER_INFO* found = papers.GetPaper(papers.FindPaperById(block->paperId)))
+            paper = *found;
+    }
+    return paper;
+}
+
+bool SameSize(const PAPER_INFO& a, const PAPER_INFO& b)
+{
+    return a.width == b.width && a.height == b.height && a.widthMm == b.widthMm && a.heightMm == b.heightMm &&
+           a.widthInch == b.widthInch && a.heightInch == b.heightInch;
+}
+
+} // namespace
+
 void CBaseDlg::OnCustomPaper()
 {
     CCustomPaperDlg* dialog = new CCustomPaperDlg(this);
@@ -563,16 +588,19 @@ void CBaseDlg::OnCustomPaper()
     dialog->m_context = m_context;
     const PRIVATE_DEVMODE* block = Block();
     const INT16 paperBefore = block ? block->paperId : 0;
+    const PAPER_INFO sizeBefore = DocumentPaper(m_context, block);
     {
         // The dialog's template lives in the language module.
         CAfxResourceScope scope(LanguageModule() ? LanguageModule() : AfxGetResourceHandle());
         dialog->DoModal();
     }
     FillPaperList();
+    // A deleted paper's quick sets were written again, with the file's other sets.
+    FillQuickSetList();
     delete dialog;
-    // A paper chosen (or given back after a deletion) in the dialog is a
-    // change of the document that Apply has to write.
-    if (block && block->paperId != paperBefore)
+    // A paper chosen (or given back after a deletion) in the dialog, or the
+    // document's own paper resized, is a change that Apply has to write.
+    if (block && (block->paperId != paperBefore || !SameSize(DocumentPaper(m_context, block), sizeBefore)))
         NotifyPageChanged(this);
 }
 
@@ -656,10 +684,19 @@ HRESULT CBaseDlg::InitQuickSetGroup()
     if (!m_quickSets.m_hWnd)
         return E_FAIL;
     m_quickSets.LimitText(kQuickSetNameChars);
+    const HRESULT result = FillQuickSetList();
+    m_quickSets.SetItemHeight(-1, kRowHeight);
+    return result;
+}
 
+HRESULT CBaseDlg::FillQuickSetList()
+{
     HRESULT result = S_OK;
     PRIVATE_DEVMODE* block = Block();
+    if (!block || !m_context->quickSettings || !m_quickSets.m_hWnd)
+        return E_FAIL;
     const CQuickSetting& store = *m_context->quickSettings;
+    m_quickSets.ResetContent();
     for (INT_PTR i = 0; i < store.GetCount(); ++i) {
         const _QS_STRUCK& record = store.GetItems()[i];
         const int row = m_quickSets.AddString(record.name);
@@ -679,8 +716,15 @@ HRESULT CBaseDlg::InitQuickSetGroup()
     } else {
         UpdateQuickSetButtons(Link(), FALSE, TRUE);
     }
-    m_quickSets.SetItemHeight(-1, kRowHeight);
     return result;
+}
+
+void CBaseDlg::TellQuickSetFailure(UINT textId, const WCHAR* fallback)
+{
+    WCHAR text[kTextChars], caption[kTextChars];
+    LoadText(textId, text);
+    LoadText(IDS_QUICKSET_CAPTION, caption);
+    g_seams.MessageBoxW(m_hWnd, text[0] ? text : fallback, caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CBaseDlg::OnQuickSetSelChange()
@@ -696,7 +740,9 @@ void CBaseDlg::OnQuickSetSelChange()
         if (records[i].id == id)
             found = i;
     if (found >= 0) {
-        ApplyQuickSetting(link, records[found]);
+        _QS_STRUCK record = records[found];
+        ValidateQuickSetting(link, m_context->hPrinter, &record);
+        ApplyQuickSetting(link, record);
         UpdateConstraintState(link);
         ApplySettingsToPages(link);
         Block()->quickSetId = id;
@@ -764,25 +810,20 @@ void CBaseDlg::OnSaveQuickSet()
             return;
     }
 
+    // One write: the new set, under an id free in the file, in place of the old one.
     _QS_STRUCK record;
     CaptureQuickSetting(link, &record);
     record.name = name;
-    record.id = store.GetFreeId();
-    if (record.id < 0 || FAILED(store.AddItem(record))) {
-        WCHAR caption[kTextChars];
-        LoadText(IDS_QUICKSET_CAPTION, caption);
-        g_seams.MessageBoxW(m_hWnd, kQuickSetNotSaved, caption, MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
-    // The old set goes only once its successor is stored.
-    if (same >= 0)
-        DeleteQuickSet(FALSE, same);
-    const int row = m_quickSets.AddString(name);
-    if (row >= 0) {
-        m_quickSets.SetCurSel(row);
-        m_quickSets.SetItemData(row, (DWORD_PTR)(INT_PTR)record.id);
+    const int replaced = same >= 0 ? (int)(INT_PTR)m_quickSets.GetItemData(same) : -1;
+    const HRESULT hr = store.AddNewItem(&record, replaced);
+    if (SUCCEEDED(hr))
         Block()->quickSetId = record.id;
-        UpdateQuickSetButtons(link, FALSE, TRUE);
+    // The store read the file again: the list shows the sets of other sheets too.
+    FillQuickSetList();
+    if (FAILED(hr)) {
+        m_quickSets.SetWindowText(name);
+        UpdateQuickSetButtons(link, TRUE, FALSE);
+        TellQuickSetFailure(IDS_QUICKSET_NOT_SAVED, kQuickSetNotSaved);
     }
 }
 
@@ -796,10 +837,14 @@ void CBaseDlg::DeleteQuickSet(BOOL markUnsaved, int index)
         index = m_quickSets.GetCurSel();
     if (index >= 0) {
         const int id = (int)(INT_PTR)m_quickSets.GetItemData(index);
-        if (SUCCEEDED(m_context->quickSettings->DeleteItem(id))) {
-            m_quickSets.DeleteString((UINT)index);
-            if (markUnsaved)
-                MarkQuickSetUnsaved(Link());
+        const HRESULT hr = m_context->quickSettings->DeleteItem(id);
+        if (SUCCEEDED(hr) && markUnsaved)
+            MarkQuickSetUnsaved(Link());
+        FillQuickSetList();
+        if (FAILED(hr)) {
+            // The set stays listed, and chosen.
+            TellQuickSetFailure(IDS_QUICKSET_NOT_DELETED, kQuickSetNotDeleted);
+            return;
         }
     }
     UpdateQuickSetButtons(Link(), TRUE, FALSE);

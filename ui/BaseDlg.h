@@ -116,4 +116,10 @@ private:
     // Shows the row of the input-slot combo at that position.
     void SelectInputSlotRow(int row);
     void ShowMessage(UINT textId, UINT captionId, UINT type, int* answer = nullptr);
+    // The quick-set combo lists the store's sets in order, the private quick
+    // set chosen (string 4017 in the field when the settings are no saved set).
+    HRESULT FillQuickSetList();
+    // A failed write of the quick sets, told with the language module's text
+    // or, where the module has none, the fixed English one.
+    void TellQuickSetFailure(UINT textId, const WCHAR* fallback);
 };

@@ -41,6 +41,9 @@ float ShownHeight(const PAPER_INFO& paper) { return InInches(paper.unit) ? paper
 
 CString UnitName(DWORD unit) { return g_strUnitName[InInches(unit) ? 1 : 0]; }
 
+// A deletion whose files could not be written, for a language module without its text.
+const WCHAR kPaperNotDeleted[] = L"The custom paper could not be deleted.";
+
 } // namespace
 
 CCustomPaperDlg::CCustomPaperDlg(CWnd* parent) : CPropDlg(IDD_CUSTOM_PAPER, parent) {}
@@ -272,7 +275,10 @@ BOOL CCustomPaperDlg::Validate(int row, int column)
         if (!(value >= least && value <= greatest))
             return FALSE;
         const float shownWidth = ShownWidth(paper), shownHeight = ShownHeight(paper);
-        if (value != (width ? shownWidth : shownHeight))
+        // The cell shows the size rounded: the number it shows, confirmed,
+        // keeps the size the paper holds.
+        const CString shown = FormatSize(width ? shownWidth : shownHeight, paper.unit);
+        if (value != (float)ReadLeadingNumber(shown))
             SetPaperSize(&paper, width ? value : shownWidth, width ? shownHeight : value, InInches(paper.unit),
                          kCustomDpi);
         break;
@@ -331,24 +337,44 @@ void CCustomPaperDlg::OnDeletePaper()
     const int deletedId = papers->CustomPapers()[row].id;
     WCHAR name[PAPER_NAME_CHARS] = {};
     wcsncpy(name, papers->CustomPapers()[row].name, PAPER_NAME_CHARS - 1);
-    // The list first: nothing else changes when it refuses.
+    // The list first: nothing else changes when it refuses. Custom papers
+    // are numbered by position, so the quick sets and the document follow
+    // only once the paper file holds the new numbers; when either write
+    // fails, the paper stays.
+    CArray<PAPER_INFO> kept;
+    kept.Copy(papers->CustomPapers());
     if (!papers->DeleteCustomPaper(row))
         return;
+    const bool written = papers->SaveCustomPapers() != FALSE;
+    if (!written || FAILED(FollowDeletion(deletedId, name))) {
+        papers->CustomPapers().Copy(kept);
+        if (written)
+            papers->SaveCustomPapers();
+        CString text = LoadText(IDS_CUSTOM_PAPER_NOT_DELETED);
+        ShowWarningBox(m_context->resources, m_hWnd, text.IsEmpty() ? kPaperNotDeleted : text.GetString());
+        return;
+    }
     if (!m_grid.DeleteItem(row))
         FillGrid();
     m_grid.SimulateRightClick(row > 0 ? row - 1 : 0);
     // A deleted row takes its invalid cell with it.
     if (m_grid.m_bValid)
         m_warnPicture.ShowWindow(SW_HIDE);
-    FollowDeletion(deletedId, name);
 }
 
-void CCustomPaperDlg::FollowDeletion(int deletedId, const CString& deletedName)
+HRESULT CCustomPaperDlg::FollowDeletion(int deletedId, const CString& deletedName)
 {
     CPaperList* papers = Papers();
     DEFAULT_SETTINGS defaults;
     const DEFAULT_PAPER& fallback = LocaleDefaultPaper(*LoadDefaultSettings(&defaults));
     const int fallbackId = (int)fallback.paperId;
+
+    if (CQuickSetting* quickSets = m_context ? m_context->quickSettings : nullptr) {
+        const PAPER_INFO* fallbackPaper = papers ? papers->GetPaper(papers->FindPaperById(fallbackId)) : nullptr;
+        if (FAILED(quickSets->FollowCustomPaperDeletion(deletedId, deletedName,
+                                                        fallbackPaper ? fallbackPaper->name : L"", fallbackId)))
+            return E_FAIL;
+    }
 
     // The document keeps its paper: the deleted one gives way to the default
     // paper, a later one moves down with its number.
@@ -360,13 +386,7 @@ void CCustomPaperDlg::FollowDeletion(int deletedId, const CString& deletedName)
         else if (paperId > deletedId && paperId <= LAST_CUSTOM_PAPER_ID)
             --paperId;
     }
-
-    CQuickSetting* quickSets = m_context ? m_context->quickSettings : nullptr;
-    if (!quickSets)
-        return;
-    const PAPER_INFO* fallbackPaper = papers ? papers->GetPaper(papers->FindPaperById(fallbackId)) : nullptr;
-    quickSets->FollowCustomPaperDeletion(deletedId, deletedName, fallbackPaper ? fallbackPaper->name : L"",
-                                         fallbackId);
+    return S_OK;
 }
 
 // --- the end --------------------------------------------------------------------------
@@ -402,7 +422,12 @@ void CCustomPaperDlg::OnClickOk()
     EndDialog(IDOK);
 }
 
-void CCustomPaperDlg::OnClickCancel() { Close(IDCANCEL); }
+void CCustomPaperDlg::OnClickCancel()
+{
+    // A name or size still being typed is kept, as every other edit is.
+    m_grid.CommitEdit();
+    Close(IDCANCEL);
+}
 
 void CCustomPaperDlg::OnOK() { OnClickOk(); }
 

@@ -57,7 +57,9 @@ public:
 protected:
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
-    // Enter, Escape and the close box: as the OK and Cancel buttons.
+    // Enter, Escape and the close box: as the OK and Cancel buttons. Both
+    // keep an edit still open; in a cell's editor the two keys end that
+    // edit only (Escape drops it).
     void OnOK() override;
     void OnCancel() override;
 
@@ -85,9 +87,10 @@ private:
     void SetSizeCells(int row, const PAPER_INFO& paper);
     // The judgement of one cell (ValidateCell once the dialog is found).
     BOOL Validate(int row, int column);
-    // After custom paper `deletedId` went: the private paper and every quick
-    // set that named it or a later custom paper.
-    void FollowDeletion(int deletedId, const CString& deletedName);
+    // After custom paper `deletedId` went and the paper file was written:
+    // every quick set that named it or a later custom paper, then the
+    // private paper; E_FAIL (nothing changed) when the quick sets are not written.
+    HRESULT FollowDeletion(int deletedId, const CString& deletedName);
     void ShowPicture(CPicButton& picture, UINT normal, UINT hover);
     // Ends the dialog, the custom papers written first.
     void Close(int result);

@@ -1,4 +1,5 @@
 #include "ui/PageLink.h"
+#include "device/PrinterUtils.h"
 #include "framework/Afx.h"
 #include "res/resource.h"
 #include "settings/ConstraintState.h"
@@ -97,12 +98,10 @@ BOOL ReadNumber(const CPicNumDlg* box, int* value)
     return TRUE;
 }
 
-void SetSwitch(CPicSwitchButton& button, bool on)
+void SetSwitch(CAdvanceDlg* page, CPicSwitchButton& button, bool on)
 {
-    if (!button.m_hWnd || (button.m_bOn != 0) == on)
-        return;
-    button.m_bOn = on ? 1 : 0;
-    button.UpdateSwitch();
+    if (button.m_hWnd && (button.m_bOn != 0) != on)
+        page->ShowSwitch(button, on);
 }
 
 void ShowPicture(CWnd& picture, bool show)
@@ -132,6 +131,28 @@ void ExplainPicture(const PAGE_LINK* link, CTipTools& tip, CWnd& picture, UINT c
 // other value as picture 1.
 int FeedEdgePicture(INT16 feedEdge) { return feedEdge == 0 ? 0 : 1; }
 
+// A control that shows no choice (a combo box of a feature the PPD lacks, a
+// group with no picture chosen) leaves the value taken from the block.
+void CaptureRow(CComboBox& combo, bool byItemData, int* index, CString* name)
+{
+    const int row = combo.m_hWnd ? combo.GetCurSel() : -1;
+    if (row < 0)
+        return;
+    *index = byItemData ? (int)(INT_PTR)combo.GetItemData(row) : row;
+    if (name)
+        *name = RowText(combo.m_hWnd, row);
+}
+
+void CaptureChoice(const CPicRadioDlg* group, int* index, CString* name)
+{
+    CString label;
+    const int choice = GroupChoice(group, &label);
+    if (choice < 0)
+        return;
+    *index = choice;
+    *name = label;
+}
+
 void CaptureBasicPage(CBaseDlg* page, CFeatureSettings* settings, _QS_STRUCK* record)
 {
     WCHAR name[kNameChars] = {};
@@ -143,23 +164,15 @@ void CaptureBasicPage(CBaseDlg* page, CFeatureSettings* settings, _QS_STRUCK* re
         CComboList& list = page->m_pPaperPopup->m_list;
         int row = list.m_hWnd ? list.GetNextItem(-1, LVNI_SELECTED) : -1;
         const PAPER_INFO* paper = row >= 0 && settings ? settings->PaperList().GetPaper(row) : nullptr;
-        record->paper.sizeIndex = paper ? paper->id : -1;
+        if (paper)
+            record->paper.sizeIndex = paper->id;
         // The name of the paper the list shows: the row chosen last, or the
         // row a recall or the page's start selected.
         record->paper.sizeName = row >= 0 ? list.GetItemText(row, 0) : list.m_strChosen;
     }
-    if (page->m_mediaType.m_hWnd) {
-        int row = page->m_mediaType.GetCurSel();
-        record->paper.mediaName = RowText(page->m_mediaType.m_hWnd, row);
-        record->paper.mediaIndex = row;
-    }
-    if (page->m_inputSlot.m_hWnd) {
-        int row = page->m_inputSlot.GetCurSel();
-        record->paper.inputSlotName = RowText(page->m_inputSlot.m_hWnd, row);
-        record->paper.inputSlotIndex = row >= 0 ? (int)(INT_PTR)page->m_inputSlot.GetItemData(row) : -1;
-    }
-    if (HasWindow(page->m_pFeedEdge))
-        record->paper.feedEdgeIndex = GroupChoice(page->m_pFeedEdge, &record->paper.feedEdgeName);
+    CaptureRow(page->m_mediaType, false, &record->paper.mediaIndex, &record->paper.mediaName);
+    CaptureRow(page->m_inputSlot, true, &record->paper.inputSlotIndex, &record->paper.inputSlotName);
+    CaptureChoice(page->m_pFeedEdge, &record->paper.feedEdgeIndex, &record->paper.feedEdgeName);
     ReadNumber(page->m_pCopies, &record->copies);
     if (page->m_collate.m_hWnd)
         record->collate = page->m_collate.m_bOn != 0;
@@ -167,19 +180,15 @@ void CaptureBasicPage(CBaseDlg* page, CFeatureSettings* settings, _QS_STRUCK* re
 
 void CaptureAdvancedPage(CAdvanceDlg* page, _QS_STRUCK* record)
 {
-    if (HasWindow(page->m_pDuplex))
-        record->duplexIndex = GroupChoice(page->m_pDuplex, &record->duplexName);
-    if (page->m_pagesPerSheet.m_hWnd)
-        record->pagesPerSheet = page->m_pagesPerSheet.GetCurSel();
+    CaptureChoice(page->m_pDuplex, &record->duplexIndex, &record->duplexName);
+    CaptureRow(page->m_pagesPerSheet, false, &record->pagesPerSheet, nullptr);
     if (page->m_border.m_hWnd)
         record->pageBorder = page->m_border.m_bOn != 0;
     ReadNumber(page->m_pScale, &record->scale);
-    if (HasWindow(page->m_pOrientation))
-        record->orientationIndex = GroupChoice(page->m_pOrientation, &record->orientationName);
+    CaptureChoice(page->m_pOrientation, &record->orientationIndex, &record->orientationName);
     if (page->m_rotate.m_hWnd)
         record->rotate180 = page->m_rotate.m_bOn != 0;
-    if (HasWindow(page->m_pPrintQuality))
-        record->resolutionIndex = GroupChoice(page->m_pPrintQuality, &record->resolutionName);
+    CaptureChoice(page->m_pPrintQuality, &record->resolutionIndex, &record->resolutionName);
     if (page->m_tonerSaving.m_hWnd)
         record->tonerEconomy = page->m_tonerSaving.m_bOn != 0;
     if (page->m_density.m_hWnd)
@@ -217,18 +226,18 @@ void ApplyToAdvancedPage(CAdvanceDlg* page, const PRIVATE_DEVMODE* block)
         page->m_pDuplex->SetCheck(block->duplex);
     if (page->m_pagesPerSheet.m_hWnd && page->m_pagesPerSheet.GetCurSel() != block->pagesPerSheet)
         page->m_pagesPerSheet.SetCurSel(block->pagesPerSheet);
-    SetSwitch(page->m_border, block->pageBorder != 0);
+    SetSwitch(page, page->m_border, block->pageBorder != 0);
     if (HasWindow(page->m_pScale))
-        page->m_pScale->SetDlgItemInt((int)page->m_pScale->m_nEditID, (UINT)(int)(INT16)LOWORD(block->scale), TRUE);
+        page->m_pScale->SetDlgItemInt((int)page->m_pScale->m_nEditID, (UINT)page->ShownScale(), TRUE);
     if (HasWindow(page->m_pOrientation) && page->m_pOrientation->GetCheck() != block->orientation) {
         page->m_pOrientation->SetCheck(block->orientation);
         // The duplex pictures and the N-up icons follow the orientation.
         page->ShowOrientationPictures(block->orientation);
     }
-    SetSwitch(page->m_rotate, block->rotate180 != 0);
+    SetSwitch(page, page->m_rotate, block->rotate180 != 0);
     if (HasWindow(page->m_pPrintQuality) && page->m_pPrintQuality->GetCheck() != block->printQuality)
         page->m_pPrintQuality->SetCheck(block->printQuality);
-    SetSwitch(page->m_tonerSaving, block->tonerSaving != 0);
+    SetSwitch(page, page->m_tonerSaving, block->tonerSaving != 0);
     if (page->m_density.m_hWnd) {
         page->m_density.SetFrameByValue(block->density);
         page->m_density.EnableWindow(block->tonerSaving == 0);
@@ -294,6 +303,28 @@ void ShowAdvancedIndicators(const PAGE_LINK* link, CAdvanceDlg* page)
 
 bool IsRefusedChar(WCHAR c) { return c && wcschr(kRefusedChars, c) != nullptr; }
 
+// An option index of the feature, or the defaults' option when the PPD has no such option.
+void ValidateOption(const CFeatureSettings* settings, const char* keyword, const DEFAULT_ITEM& fallback, int* index)
+{
+    if (*index < 0 || *index >= (int)settings->GetOptionCount(keyword))
+        *index = (int)fallback.optionIndex;
+}
+
+void ValidateNumber(int least, int most, const DEFAULT_ITEM& fallback, int* value)
+{
+    if (*value < least || *value > most)
+        *value = (int)fallback.value;
+}
+
+// The input slot's conflict text for the bit in the warning box.
+void WarnInputSlot(const PAGE_LINK* link, UINT bit)
+{
+    WCHAR message[kMessageChars] = {};
+    BuildConflictMessage(link->resources, IDC_INPUT_SLOT, bit, message);
+    CBaseDlg* basic = BasicOf(link);
+    ShowWarningBox(link->resources, basic ? basic->m_hWnd : nullptr, message);
+}
+
 } // namespace
 
 void NotifyPageChanged(CWnd* dialog)
@@ -344,6 +375,76 @@ void CaptureQuickSetting(PAGE_LINK* link, _QS_STRUCK* record)
         CaptureAdvancedPage(advanced, record);
 }
 
+void ValidateQuickSetting(PAGE_LINK* link, HANDLE hPrinter, _QS_STRUCK* record)
+{
+    PRIVATE_DEVMODE* block = BlockOf(link);
+    if (!block || !link->settings || !record)
+        return;
+    CFeatureSettings* settings = link->settings;
+    CPaperList& papers = settings->PaperList();
+    DEFAULT_SETTINGS defaults;
+    LoadDefaultSettings(&defaults);
+    const DEFAULT_ITEM* items = defaults.items;
+
+    ValidateNumber(1, 999, items[DEFAULT_COPIES], &record->copies);
+    ValidateNumber(25, 400, items[DEFAULT_SCALE], &record->scale);
+    ValidateNumber(0, 2, items[DEFAULT_DENSITY], &record->density);
+    ValidateOption(settings, "JCLMediaType", items[DEFAULT_MEDIA_TYPE], &record->paper.mediaIndex);
+    ValidateOption(settings, "JCLInputSlot", items[DEFAULT_INPUT_SLOT], &record->paper.inputSlotIndex);
+    ValidateOption(settings, "JCLFeedEdge", items[DEFAULT_FEED_EDGE], &record->paper.feedEdgeIndex);
+    ValidateOption(settings, "Duplex", items[DEFAULT_DUPLEX], &record->duplexIndex);
+    ValidateOption(settings, "%PagePerSheet", items[DEFAULT_PAGES_PER_SHEET], &record->pagesPerSheet);
+    ValidateOption(settings, "%Orientation", items[DEFAULT_ORIENTATION], &record->orientationIndex);
+    ValidateOption(settings, "JCLPrintQuality", items[DEFAULT_RESOLUTION], &record->resolutionIndex);
+    ValidateOption(settings, "JCLDensity", items[DEFAULT_DENSITY], &record->density);
+
+    // A paper gone: the locale's default paper, as the paper list shows it,
+    // else the list's first paper.
+    if (papers.FindPaperById(record->paper.sizeIndex) < 0) {
+        record->paper.sizeIndex = (int)LocaleDefaultPaper(defaults).paperId;
+        if (papers.FindPaperById(record->paper.sizeIndex) < 0 && papers.GetPaper(0))
+            record->paper.sizeIndex = papers.GetPaper(0)->id;
+    }
+    int& slot = record->paper.inputSlotIndex;
+    if (slot == 3 || slot == 4) {
+        INSTALLABLE_INFO trays = {};
+        if (hPrinter)
+            ReadInstallableInfo(hPrinter, &trays);
+        if (!trays.tray[slot - 3].installed)
+            slot = 0;
+    }
+
+    // The paper's rules on a scratch state, with the set's duplex.
+    CBaseDlg* basic = BasicOf(link);
+    HWND owner = basic ? basic->m_hWnd : nullptr;
+    CONSTRAINT_STATE state = {};
+    PRIVATE_DEVMODE trial = *block;
+    trial.duplex = (INT16)record->duplexIndex;
+    DEVMODE_PAIR pair = { link->devmode->pPublic, &trial };
+    if (!CheckPaperConstraints(&state, owner, &papers, &pair, link->resources, record->paper.sizeIndex)) {
+        if (papers.GetPaperField(papers.FindPaperById(block->paperId), PAPER_FLAG_DUPLEX))
+            record->paper.sizeIndex = block->paperId;
+        else
+            record->duplexIndex = (int)items[DEFAULT_DUPLEX].optionIndex;
+        trial.duplex = (INT16)record->duplexIndex;
+        CheckPaperConstraints(&state, owner, &papers, &pair, link->resources, record->paper.sizeIndex);
+    }
+    ApplyControlRules(&state, IDC_MEDIA_TYPE, record->paper.mediaIndex);
+    if (state.word[CONSTRAINT_INPUT_SLOT])
+        slot = 1;
+    if (state.word[CONSTRAINT_TRAY] == 4 && slot > 2) {
+        WarnInputSlot(link, 4);
+        slot = 0;
+    }
+    const PAPER_INFO* paper = papers.GetPaper(papers.FindPaperById(record->paper.sizeIndex));
+    if ((slot == 3 || slot == 4) && record->paper.feedEdgeIndex == 1 && paper && lstrcmpW(paper->name, L"A5") == 0) {
+        WarnInputSlot(link, 8);
+        slot = 0;
+    }
+    if (state.word[CONSTRAINT_FEED_EDGE])
+        record->paper.feedEdgeIndex = 0;
+}
+
 void ApplyQuickSetting(PAGE_LINK* link, _QS_STRUCK record)
 {
     PRIVATE_DEVMODE* block = BlockOf(link);
@@ -364,6 +465,7 @@ void ApplyQuickSetting(PAGE_LINK* link, _QS_STRUCK record)
     block->pageBorder = record.pageBorder ? 1 : 0;
     block->rotate180 = record.rotate180 ? 1 : 0;
     block->tonerSaving = record.tonerEconomy ? 1 : 0;
+    link->quickSetChosen = 1;
 }
 
 void UpdateConstraintState(PAGE_LINK* link)

@@ -21,11 +21,25 @@ struct PAGE_LINK {
     DEVMODE_PAIR* devmode;           // the sheet's, or null
     RESOURCE_MODULE* resources;      // the sheet context's language module
     CFeatureSettings* settings;      // the sheet's settings
+    BYTE quickSetChosen;             // a quick set was put into the block in this sheet
 };
 
 // The current settings (private block, then the controls of the pages that
 // exist) into a quick-set record.
 void CaptureQuickSetting(PAGE_LINK* link, _QS_STRUCK* record);
+// A recalled quick set made fit for this printer and its PPD before it
+// reaches the private block, so that the pages show what the block holds and
+// the apply writes that: copies, scale and density the pages refuse and
+// option indexes past their feature's options take the defaults; a paper the
+// list lacks becomes the locale's default paper; an optional tray no longer
+// fitted becomes automatic. The constraint rules then act as when the user
+// chooses the set's paper: with duplex on, a paper that allows none is
+// refused with the warning and the block's paper stays (or, when that one
+// allows none either, duplex goes off); a paper without a free input slot
+// takes slot 1; one barred from the optional trays (or A5 fed long edge
+// first) takes automatic with the warning; one without a free feed edge
+// takes feed edge 0. Needs the block and the settings, else changes nothing.
+void ValidateQuickSetting(PAGE_LINK* link, HANDLE hPrinter, _QS_STRUCK* record);
 // A quick set's settings into the private block (not its id).
 void ApplyQuickSetting(PAGE_LINK* link, _QS_STRUCK record);
 // Feeds the constraint rules from the private block.

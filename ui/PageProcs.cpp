@@ -56,6 +56,35 @@ void BeforeApply(PROPSHEET_CONTEXT* context)
         context->pageLink->basicPage->SelectTrayByInstallableInfo();
 }
 
+// A number still being typed into a box counts as the box will show it.
+void SettleNumber(CPicNumDlg* box)
+{
+    if (box && box->m_hWnd && box->m_pEdit && box->m_pEdit->m_hWnd)
+        box->m_pEdit->Settle();
+}
+
+// A quick set chosen while the Advanced page was never made: that page's
+// settings of the set reach the driver with the Basic page's.
+bool AppliesQuickSetAlone(const PROPSHEET_CONTEXT* context)
+{
+    const PAGE_LINK* link = context->pageLink;
+    return link && link->quickSetChosen && !link->advancedPage;
+}
+
+// The Advanced page's features from the block, in the driver's order; fine
+// graphics, which no quick set holds, only when asked for.
+void WriteAdvancedFeatures(CFeatureSettings* settings, const PRIVATE_DEVMODE* block, bool fineGraphics)
+{
+    settings->SetFeatureOption("Duplex", (WORD)block->duplex);
+    settings->SetFeatureOption("%PagePerSheet", (WORD)block->pagesPerSheet);
+    settings->SetFeatureOption("%Orientation", (WORD)block->orientation);
+    settings->SetFeatureOption("JCLTonerMode", block->tonerSaving);
+    settings->SetFeatureOption("JCLDensity", block->density);
+    if (fineGraphics)
+        settings->SetFeatureOption("JCLGraphFine", block->fineGraphics);
+    settings->SetFeatureOption("JCLPrintQuality", (WORD)block->printQuality);
+}
+
 void ReportApplied(PROPSHEET_CONTEXT* context)
 {
     if (context->pfnComPropSheet)
@@ -88,11 +117,16 @@ void ApplyBasicPage(HWND page)
     PROPSHEET_CONTEXT* context = ContextOf(page);
     if (!CanApply(context))
         return;
+    if (context->pageLink && context->pageLink->basicPage)
+        SettleNumber(context->pageLink->basicPage->m_pCopies);
     BeforeApply(context);
     DEVMODEW* publicDm = context->devmode->pPublic;
     const PRIVATE_DEVMODE* block = context->devmode->pPrivate;
     publicDm->dmCopies = (short)LOWORD(block->copies);
     publicDm->dmCollate = (short)block->collate;
+    const bool quickSetAlone = AppliesQuickSetAlone(context);
+    if (quickSetAlone)
+        publicDm->dmScale = (short)LOWORD(block->scale);
     if (!context->hComPropSheet)
         return;
     // Each write stands on its own: a refused one does not stop the others.
@@ -101,6 +135,8 @@ void ApplyBasicPage(HWND page)
     settings->SetFeatureOption("JCLMediaType", (WORD)block->mediaType);
     settings->SetFeatureOption("JCLInputSlot", (WORD)block->inputSlot);
     settings->SetFeatureOption("JCLFeedEdge", (WORD)block->feedEdge);
+    if (quickSetAlone)
+        WriteAdvancedFeatures(settings, block, false);
     ReportApplied(context);
 }
 
@@ -109,19 +145,14 @@ void ApplyAdvancedPage(HWND page)
     PROPSHEET_CONTEXT* context = ContextOf(page);
     if (!CanApply(context))
         return;
+    if (context->pageLink && context->pageLink->advancedPage)
+        SettleNumber(context->pageLink->advancedPage->m_pScale);
     BeforeApply(context);
     const PRIVATE_DEVMODE* block = context->devmode->pPrivate;
     context->devmode->pPublic->dmScale = (short)LOWORD(block->scale);
     if (!context->hComPropSheet)
         return;
-    CFeatureSettings* settings = context->settings;
-    settings->SetFeatureOption("Duplex", (WORD)block->duplex);
-    settings->SetFeatureOption("%PagePerSheet", (WORD)block->pagesPerSheet);
-    settings->SetFeatureOption("%Orientation", (WORD)block->orientation);
-    settings->SetFeatureOption("JCLTonerMode", block->tonerSaving);
-    settings->SetFeatureOption("JCLDensity", block->density);
-    settings->SetFeatureOption("JCLGraphFine", block->fineGraphics);
-    settings->SetFeatureOption("JCLPrintQuality", (WORD)block->printQuality);
+    WriteAdvancedFeatures(context->settings, block, true);
     ReportApplied(context);
 }
 

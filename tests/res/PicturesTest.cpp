@@ -49,7 +49,7 @@ std::vector<Picture> allPictures()
         range(IDB_DENSITY_SCALE, IDB_DENSITY_SCALE, Kind::Bitmap, 110, 22, 24),
         range(IDR_ARROW_UP, IDR_ARROW_UP_HOVER, Kind::Png, 23, 23),
         range(IDR_ARROW_DOWN, IDR_ARROW_DOWN_HOVER, Kind::Png, 23, 23),
-        range(IDR_DUPLEX_NONE_PORTRAIT, IDR_FEEDEDGE_LONG_HOVER, Kind::Png, 40, 40),
+        range(IDR_DUPLEX_NONE_PORTRAIT, IDR_FEEDEDGE_SHORT_HOVER, Kind::Png, 40, 40),
         range(IDR_QUICKSET_SAVE, IDR_PAPER_DELETE_HOVER, Kind::Png, 23, 21),
         range(IDR_DENSITY_LIGHT, IDR_DENSITY_DARK_HOVER, Kind::Png, 113, 30),
         range(IDR_WARNING, IDR_WARNING, Kind::Png, 32, 32),

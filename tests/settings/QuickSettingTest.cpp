@@ -754,16 +754,55 @@ TEST_F(QuickSettingDataFile, AFailedSaveLeavesThePreviousFile)
     expectKept("the replacement refused", store->DeleteItem(1));
     EXPECT_EQ(textOf({ sample(1) }), textOf({ store->GetItem(1) })) << "a failed delete keeps the set";
 
-    // The sets whose saves failed stay in the store and go out with the next save.
-    EXPECT_EQ(7, store->GetCount());
+    // No set of a failed save comes back with a later one.
+    EXPECT_EQ(textOf(stored), textOf(recordsOf(*store)));
     ASSERT_EQ(S_OK, store->AddItem(sample(7)));
-    const std::vector<_QS_STRUCK> all = { sample(0), sample(1), sample(2), sample(3),
-                                          sample(4), sample(5), sample(6), sample(7) };
-    EXPECT_EQ(fileText(all), content());
+    EXPECT_EQ(fileText({ sample(0), sample(1), sample(7) }), content());
     ASSERT_EQ(S_OK, store->DeleteItem(1));
     auto reopened = open();
-    EXPECT_EQ(7, reopened->GetCount());
-    EXPECT_EQ(textOf({ sample(2) }), textOf({ reopened->GetItem(1) }));
+    EXPECT_EQ(textOf({ sample(0), sample(7) }), textOf(recordsOf(*reopened)));
+}
+
+// --- other writers of the file ------------------------------------------------------------
+
+TEST_F(QuickSettingDataFile, TwoStoresOnTheFileKeepEachOthersSets)
+{
+    auto first = open();   // writes the default set, id 0
+    auto second = open();
+    ASSERT_EQ(S_OK, first->AddItem(sample(1)));
+    EXPECT_EQ(E_FAIL, second->AddItem(sample(1, L"Same id"))) << "id 1 is taken in the file";
+    EXPECT_EQ(2, second->GetFreeId());
+    ASSERT_EQ(S_OK, second->AddItem(sample(2)));
+    ASSERT_EQ(S_OK, first->DeleteItem(0));
+    ASSERT_EQ(S_OK, second->AddItem(sample(3)));
+    ASSERT_EQ(S_OK, first->DeleteItem(2));
+    EXPECT_EQ(S_FALSE, second->DeleteItem(2)) << "already deleted by the other";
+
+    const std::vector<_QS_STRUCK> expected = { sample(1), sample(3) };
+    EXPECT_EQ(fileText(expected), content());
+    EXPECT_EQ(textOf(expected), textOf(recordsOf(*first)));
+    EXPECT_EQ(textOf(expected), textOf(recordsOf(*second)));
+}
+
+TEST_F(QuickSettingDataFile, AWriterThatCannotGetTheLockFailsAfterABoundedWait)
+{
+    auto store = open();
+    const std::string before = content();
+    FileLock::reset();
+    g_DataFileCalls.Sleep = &FileLock::Wait;
+    const std::wstring lockPath = file.path() + harness::widen(DATA_FILE_LOCK_SUFFIX);
+    HANDLE held = CreateFileW(lockPath.c_str(), GENERIC_READ | DELETE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_EQ(E_FAIL, store->AddItem(sample(1)));
+    CloseHandle(held);
+    EXPECT_EQ(DATA_FILE_LOCK_TRIES - 1, FileLock::waits());
+    EXPECT_LE(FileLock::waitedMs(), 1000u);
+    EXPECT_EQ(before, content());
+    EXPECT_EQ(1, store->GetCount());
+
+    ASSERT_EQ(S_OK, store->AddItem(sample(1)));
+    EXPECT_EQ(GetFileAttributesW(lockPath.c_str()), INVALID_FILE_ATTRIBUTES) << "the lock goes when let go";
 }
 
 // --- a deleted custom paper ----------------------------------------------------------------

@@ -354,7 +354,7 @@ TEST_F(AdvancedPageDataFileGui, ValuesOutOfRangeOpenAsTheDefaults)
     EXPECT_EQ(1, page->m_density.m_nCurFrame);
     EXPECT_EQ(1, block.density) << "an unknown density is replaced";
     EXPECT_EQ(L"100", scaleText());
-    EXPECT_EQ(0u, block.scale) << "the block keeps its scale";
+    EXPECT_EQ(100u, block.scale) << "the block takes the scale the box shows";
     EXPECT_EQ(0, changes());
 }
 
@@ -443,6 +443,18 @@ TEST_F(AdvancedPageDataFileGui, EachSwitchInvertsItsOwnFieldAndTip)
             EXPECT_EQ(0, memcmp(&others, &block, sizeof block));
         }
     }
+}
+
+TEST_F(AdvancedPageDataFileGui, ASwitchTurnedByAnotherControlShowsItsStateInItsTip)
+{
+    wanted.pagesPerSheet = 2;
+    wanted.pageBorder = wanted.rotate180 = 1;
+    Open();
+    choosePagesPerSheet(0);   // the border goes off
+    SendMessageW(item(IDC_ADVANCED_DEFAULT), BM_CLICK, 0, 0);   // and the rotation
+    pumpMessages();
+    for (CPicSwitchButton* button : { &page->m_border, &page->m_rotate })
+        EXPECT_EQ(languageString(IDS_SWITCH_OFF_TIP), tipOf(page->m_tip, button->m_hWnd));
 }
 
 TEST_F(AdvancedPageDataFileGui, TheFirstPagesPerSheetItemTurnsTheBorderOffAndLocksIt)
@@ -803,6 +815,30 @@ TEST_F(BothPagesDataFileGui, ASetSavedWithBothPagesChangedIsRecalledOnBoth)
                                          "JCLDensity=Light", "JCLGraphFine=Off", "JCLPrintQuality=1200dpi" }),
               std::vector<std::string>(written.end() - 7, written.end()));
     EXPECT_EQ(3, publicDm.dmCopies);
+}
+
+TEST_F(BothPagesDataFileGui, AStoredScaleOutOfRangeIsTheShownHundredUpToTheApply)
+{
+    wanted.scale = 500;
+    OpenBoth();
+    EXPECT_EQ(100u, block.scale);
+    pressDefault(basic, IDC_BASIC_DEFAULT);
+    EXPECT_EQ(L"100", scaleText());
+    apply();
+    EXPECT_EQ(100, publicDm.dmScale);
+}
+
+TEST_F(BothPagesDataFileGui, AnApplyWhileNumbersAreTypedTakesThemAsTheBoxesWillShowThem)
+{
+    OpenBoth();
+    typeCopies(L"12");
+    typeCopies(L"0");
+    typeScale(L"5");
+    apply();   // OK by the keyboard: no box loses the focus
+    EXPECT_EQ(1, publicDm.dmCopies);
+    EXPECT_EQ(25, publicDm.dmScale);
+    EXPECT_EQ(1u, copiesShown());
+    EXPECT_EQ(L"25", scaleText());
 }
 
 TEST_F(BothPagesDataFileGui, EachDefaultButtonResetsOnlyItsOwnPage)

@@ -482,6 +482,21 @@ TEST_F(DevicePageDataFileGui, TwoMuteClicksLeaveAChangedSleepTimePending)
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(DevicePageDataFileGui, AMuteValueAboveOneIsKeptAsTheSwitchShowsIt)
+{
+    UseUsbPrinter();
+    sim.setMuteValue(2);
+    Show([&](Page& page) {
+        sim.clearLog();
+        page.click(IDC_MUTE_SWITCH);
+        page.click(IDC_MUTE_SWITCH);
+        EXPECT_FALSE(page.applyEnabled()) << "switched back to what was shown";
+        page.apply();
+        EXPECT_TRUE(sim.events().empty()) << "nothing sent to the printer";
+    });
+    EXPECT_EQ(1u, ReadDword(handle(), L"MuteVal"));
+}
+
 TEST_F(DevicePageDataFileGui, APrinterThatIsNotReadyGetsAWarningAndTheChangesWait)
 {
     UseUsbPrinter();

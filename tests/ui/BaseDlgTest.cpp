@@ -20,6 +20,7 @@
 #include "plugin/SystemSeams.h"
 #include "res/resource.h"
 #include "settings/ConstraintState.h"
+#include "settings/DefaultSettings.h"
 #include "settings/FeatureSettings.h"
 #include "settings/PaperList.h"
 #include "settings/PrivateDevMode.h"
@@ -32,6 +33,7 @@
 #include "ui/CustomPaperDlg.h"
 #include "ui/PageLink.h"
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -108,7 +110,7 @@ protected:
     }
     void ClickFeedEdge(int choice)
     {
-        Click(GetDlgItem(page->m_pFeedEdge->m_hWnd, choice == 0 ? IDC_FEEDEDGE_LONG : IDC_FEEDEDGE_SHORT));
+        Click(GetDlgItem(page->m_pFeedEdge->m_hWnd, page->m_pFeedEdge->m_entries[choice].nCtrlID));
     }
     // Typing into an edit field: everything selected, then one character at a time.
     void Type(HWND edit, const wchar_t* keys)
@@ -139,6 +141,15 @@ protected:
         for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
             ++n;
         return n;
+    }
+    // The option the last apply wrote for the feature; empty when none.
+    std::string WrittenOption(const std::string& feature) const
+    {
+        std::string option;
+        for (const std::string& pair : written())
+            if (pair.rfind(feature + "=", 0) == 0)
+                option = pair.substr(feature.size() + 1);
+        return option;
     }
     void ExpectUnsaved()
     {
@@ -392,6 +403,34 @@ TEST_F(BasicPageDataFileGui, TheFeedEdgeChoiceSurvivesAnIndicatorRefreshAndReach
     EXPECT_EQ(1, publicDm.dmCopies);
 }
 
+TEST_F(BasicPageDataFileGui, EachFeedEdgeChoiceNamesTheEdgeTheDriverGets)
+{
+    setInstallableInfo(true, 0, false, 0);
+    StartSheet();
+    block.paperId = kA5;
+    ShowSheet();
+    // A text names an option keyword when both read the same without blanks or case.
+    auto squeezed = [](std::wstring text) {
+        std::wstring out;
+        for (wchar_t c : text)
+            if (c != L' ')
+                out += (wchar_t)towlower(c);
+        return out;
+    };
+    std::wstring labels[2];
+    for (int choice : { 0, 1 }) {
+        ClickFeedEdge(choice);
+        apply();
+        labels[choice] = Text(GetDlgItem(page->m_pFeedEdge->m_hWnd, page->m_pFeedEdge->m_entries[choice].nLabelID));
+        const std::string option = WrittenOption("JCLFeedEdge");
+        EXPECT_EQ(squeezed(std::wstring(option.begin(), option.end())), squeezed(labels[choice])) << choice;
+    }
+    // The optional-tray warning for A5 names the edge of the choice it refuses.
+    Choose(IDC_INPUT_SLOT, 3);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_NE(std::wstring::npos, squeezed(boxes[0].text).find(squeezed(labels[1]))) << boxes[0].text;
+}
+
 TEST_F(BasicPageDataFileGui, TheDefaultButtonResetsThePageButNotTheOtherFields)
 {
     ShowSheet();
@@ -466,6 +505,79 @@ TEST_F(BasicPageDataFileGui, ASavedSetIsStoredSelectedAndRecalledOnBothPages)
     EXPECT_EQ(L"Draft", Text(Item(IDC_QUICKSET_COMBO)));
     pumpMessages();
     EXPECT_EQ(id, block.quickSetId);
+}
+
+TEST_F(BasicPageDataFileGui, ARecalledSetIsFittedToThePrinterSoThePagesTheBlockAndTheDriverAgree)
+{
+    // A set with copies 2, scale 150, orientation 1, quality 1 and density 2,
+    // or with numbers and option indexes the pages refuse.
+    auto set = [](const char* name, int id, int paper, int slot, int feed, int duplex, bool refused = false) {
+        char xml[1024];
+        snprintf(xml, sizeof xml,
+                 "<Item name=\"%s\" id=\"%d\"><Paper><Size name=\"\" index=\"%d\"/><Media name=\"\" index=\"%d\"/>"
+                 "<InputSlot name=\"\" index=\"%d\"/><FeedEdge name=\"\" index=\"%d\"/></Paper><Copies>"
+                 "<Number value=\"%d\"/><Collate value=\"false\"/></Copies><Duplex><AutoDuplex name=\"\" index=\"%d\"/>"
+                 "</Duplex><Layout><Nup index=\"%d\"/><NupBorder value=\"false\"/><Scale value=\"%d\"/></Layout>"
+                 "<Orientation><DocOrientation name=\"\" index=\"%d\"/><Rotate180 value=\"false\"/></Orientation>"
+                 "<Effect><Resolution index=\"%d\" name=\"\"/><Economic value=\"false\"/><Density value=\"%d\"/>"
+                 "</Effect></Item>",
+                 name, id, paper, refused ? 7 : 0, slot, feed, refused ? 1000 : 2, duplex, refused ? 7 : 0,
+                 refused ? 500 : 150, refused ? 3 : 1, refused ? 2 : 1, refused ? 3 : 2);
+        return std::string(xml);
+    };
+    enum : INT16 { kEnv10 = 7 };
+    ASSERT_TRUE(quickSettings.write("<Root><QuickSetting>" + set("Tray gone", 1, kLetter, 4, 1, 0) +
+                                    set("Paper gone", 2, 258, 2, 1, 2) + set("Numbers", 3, kLetter, 5, 2, 3, true) +
+                                    set("Duplex", 4, kEnv10, 0, 0, 1) + set("Barred", 5, kStatement, 3, 0, 0) +
+                                    set("Locked", 6, kB5, 3, 1, 0) + "</QuickSetting></Root>"));
+    setInstallableInfo(true, 0, false, 0);
+    StartSheet();
+    block.paperId = kLetter;
+    ShowSheet();
+    ShowAdvancedPage();
+    CAdvanceDlg* advanced = context->pageLink->advancedPage;
+    DEFAULT_SETTINGS defaults;
+    const INT16 localePaper = (INT16)LocaleDefaultPaper(*LoadDefaultSettings(&defaults)).paperId;
+    WCHAR noDuplex[1024], noTray[1024];
+    BuildConflictMessage(context->resources, IDC_PAPER_SIZE, 1, noDuplex);
+    BuildConflictMessage(context->resources, IDC_INPUT_SLOT, 4, noTray);
+    // Paper, input slot, feed edge, duplex; the warning shown.
+    const std::pair<std::vector<INT16>, const WCHAR*> expected[] = {
+        { { kLetter, 0, 1, 0 }, nullptr },  { { localePaper, 2, 1, 2 }, nullptr }, { { kLetter, 0, 0, 0 }, nullptr },
+        { { kLetter, 0, 0, 1 }, noDuplex }, { { kStatement, 0, 0, 0 }, noTray },  { { kB5, 1, 0, 0 }, nullptr },
+    };
+    for (int row = 0; row < 6; ++row) {
+        boxes.clear();
+        Choose(IDC_QUICKSET_COMBO, row);
+        EXPECT_EQ(row + 1, block.quickSetId);
+        std::wstring shown;
+        for (const MessageBoxes::Box& box : boxes.shown())
+            shown += box.text;
+        EXPECT_EQ(expected[row].second ? expected[row].second : L"", shown) << row;
+        EXPECT_EQ(expected[row].first, std::vector<INT16>({ block.paperId, block.inputSlot, block.feedEdge, block.duplex }))
+            << row;
+        const std::vector<int> others = { block.mediaType,  (int)block.copies, block.pagesPerSheet, (int)block.scale,
+                                          block.orientation, block.printQuality, block.density };
+        const std::vector<int> fitted = { 0, 1, 0, 100, 0, 0, 1 }, kept = { 0, 2, 0, 150, 1, 1, 2 };
+        EXPECT_EQ(row == 2 ? fitted : kept, others) << row;
+        // The pages show the block.
+        EXPECT_EQ(block.paperId, SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCURSEL, 0, 0)) << row;
+        const LRESULT slotRow = SendMessageW(Item(IDC_INPUT_SLOT), CB_GETCURSEL, 0, 0);
+        EXPECT_EQ(block.inputSlot, SendMessageW(Item(IDC_INPUT_SLOT), CB_GETITEMDATA, slotRow, 0)) << row;
+        EXPECT_EQ(block.feedEdge, page->m_pFeedEdge->GetCheck()) << row;
+        EXPECT_EQ(block.mediaType, SendMessageW(Item(IDC_MEDIA_TYPE), CB_GETCURSEL, 0, 0)) << row;
+        EXPECT_EQ(block.copies, page->m_pCopies->GetDlgItemInt(IDC_COPIES_EDIT, nullptr, TRUE)) << row;
+        EXPECT_EQ(block.duplex, advanced->m_pDuplex->GetCheck()) << row;
+        EXPECT_EQ(block.scale, advanced->m_pScale->GetDlgItemInt(advanced->m_pScale->m_nEditID, nullptr, TRUE));
+        EXPECT_EQ(block.density, advanced->m_density.GetFrameValue()) << row;
+        EXPECT_EQ(row == 5, IsWindowVisible(Item(IDC_INPUT_SLOT_WARN)) != FALSE) << row;
+        // The driver gets the block.
+        apply();
+        for (const auto& [feature, index] : std::vector<std::pair<std::string, int>>{
+                 { "PageSize", block.paperId }, { "JCLInputSlot", block.inputSlot }, { "JCLFeedEdge", block.feedEdge },
+                 { "Duplex", block.duplex }, { "JCLDensity", block.density } })
+            EXPECT_EQ(core->optionKeywords(feature)[index], WrittenOption(feature)) << row << " " << feature;
+    }
 }
 
 TEST_F(BasicPageDataFileGui, SavingUnderATakenNameAsksAndReplacesOnlyOnYes)
@@ -559,6 +671,56 @@ TEST_F(BasicPageDataFileGui, AFailedSaveIsToldAndKeepsTheOldSet)
     EXPECT_EQ(1u, Count(QuickSetFile(), "<Item name=\"Draft\" id=\"" + std::to_string(id) + "\""));
 }
 
+TEST_F(BasicPageDataFileGui, FailedWritesAreToldAndAFailedSaveNeverReachesTheFileLater)
+{
+    ShowSheet();
+    SaveQuickSet(L"Draft");
+    const int draft = block.quickSetId;
+    g_DataFileCalls.MoveFileExW = [](LPCWSTR, LPCWSTR, DWORD) -> BOOL {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    };
+    boxes.clear();
+    SaveQuickSet(L"Lost");
+    Choose(IDC_QUICKSET_COMBO, 1);
+    Click(Item(IDC_QUICKSET_DELETE));
+    ResetDataFileCalls();
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_EQ(languageString(IDS_QUICKSET_NOT_SAVED), boxes[0].text);
+    EXPECT_EQ(languageString(IDS_QUICKSET_NOT_DELETED), boxes[1].text);
+    EXPECT_EQ(languageString(IDS_QUICKSET_CAPTION), boxes[1].caption);
+    EXPECT_EQ(2, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCOUNT, 0, 0)) << "the set stays listed";
+    EXPECT_EQ(1, SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(draft, block.quickSetId);
+
+    SaveQuickSet(L"Other");
+    const std::string file = QuickSetFile();
+    EXPECT_EQ(0u, Count(file, "name=\"Lost\""));
+    EXPECT_EQ(1u, Count(file, "name=\"Draft\""));
+    EXPECT_EQ(1u, Count(file, "name=\"Other\""));
+}
+
+TEST_F(BasicPageDataFileGui, ASaveKeepsAndListsTheSetAnotherSheetSavedMeanwhile)
+{
+    ShowSheet();
+    {
+        CQuickSetting other(printer.handle(), context->settings);
+        _QS_STRUCK set = other.GetItem(0);
+        set.name = L"Elsewhere";
+        set.id = 1;
+        ASSERT_EQ(S_OK, other.AddItem(set));
+    }
+    SaveQuickSet(L"Here");
+    HWND combo = Item(IDC_QUICKSET_COMBO);
+    ASSERT_EQ(3, SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    WCHAR name[64];
+    SendMessageW(combo, CB_GETLBTEXT, 1, (LPARAM)name);
+    EXPECT_STREQ(L"Elsewhere", name);
+    EXPECT_EQ(2, SendMessageW(combo, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(2, block.quickSetId) << "an id free in the file";
+    EXPECT_EQ(1u, Count(QuickSetFile(), "<Item name=\"Elsewhere\" id=\"1\""));
+}
+
 TEST_F(BasicPageDataFileGui, DeletingASetRemovesItFromTheFileAndTheList)
 {
     ShowSheet();
@@ -611,6 +773,29 @@ TEST_F(BasicPageDataFileGui, ASetWithACustomPaperIsRecalledWithThatPaper)
     EXPECT_EQ(rows - 1, SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCURSEL, 0, 0));
     pumpMessages();
     EXPECT_EQ(id, block.quickSetId);
+}
+
+TEST_F(BasicPageDataFileGui, ACustomPaperNamedLikeAStandardOneButForCaseStaysItself)
+{
+    StartSheet();
+    PAPER_INFO custom = {};
+    SetPaperName(&custom, L"a4");
+    SetPaperSize(&custom, 210.0f, 297.0f, FALSE, 72);
+    ASSERT_EQ(0, context->settings->PaperList().AddCustomPaper(&custom));
+    ShowSheet();
+    const int row = (int)SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCOUNT, 0, 0) - 1;
+    HWND popup = page->m_pPaperPopup->m_hWnd;
+    // A click on the paper's row of the open popup: the pointer selected it.
+    SendMessageW(popup, WM_PAPER_POPUP_TOGGLE, 0, 0);
+    page->m_pPaperPopup->m_list.SelectRow(row);
+    NMHDR click = { page->m_pPaperPopup->m_list.m_hWnd, IDC_PAPER_LIST, (UINT)NM_CLICK };
+    SendMessageW(popup, WM_NOTIFY, IDC_PAPER_LIST, (LPARAM)&click);
+    pumpMessages();
+    EXPECT_EQ(257, block.paperId);
+    EXPECT_EQ(row, SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(L"a4", Text(Item(IDC_PAPER_SIZE)));
+    SendMessageW(popup, WM_PAPER_POPUP_TOGGLE, 0, 0);
+    EXPECT_EQ(row, page->m_pPaperPopup->m_list.GetNextItem(-1, LVNI_SELECTED));
 }
 
 // --- apply -------------------------------------------------------------------------
@@ -729,7 +914,42 @@ protected:
 };
 typedef BasicPageLongerLists BasicPageLongerListsDataFileGui;
 
+// The printer's PPD without "JCLMediaType" (its feature and its constraints).
+class BasicPageWithoutMedia : public BasicPage {
+protected:
+    void SetUp() override
+    {
+        std::optional<std::string> text = readFile(programFile(L"bq2100PS.ppd"));
+        ASSERT_TRUE(text);
+        std::istringstream in(*text);
+        std::string line, kept;
+        while (std::getline(in, line))
+            if (line.find("JCLMediaType") == std::string::npos)
+                kept += line + "\n";
+        core = std::make_unique<CoreDriver>(PpdModel::parse(kept));
+        BasicPage::SetUp();
+    }
+};
+typedef BasicPageWithoutMedia BasicPageWithoutMediaDataFileGui;
+
 } // namespace
+
+TEST_F(BasicPageWithoutMediaDataFileGui, ASetSavedWithoutTheFeatureKeepsTheInputSlotWhenRecalled)
+{
+    StartSheet();
+    block.inputSlot = 2;
+    ShowSheet();
+    ASSERT_EQ(0, SendMessageW(Item(IDC_MEDIA_TYPE), CB_GETCOUNT, 0, 0));
+    SaveQuickSet(L"No media");
+    EXPECT_EQ(0u, Count(QuickSetFile(), "index=\"-1\"")) << QuickSetFile();
+    Choose(IDC_QUICKSET_COMBO, 0);   // the default set, then this one again
+    Choose(IDC_QUICKSET_COMBO, 1);
+    EXPECT_EQ(2, block.inputSlot);
+    EXPECT_EQ(2, SendMessageW(Item(IDC_INPUT_SLOT), CB_GETCURSEL, 0, 0));
+    apply();
+    EXPECT_EQ("Manual", WrittenOption("JCLInputSlot"));
+    EXPECT_EQ(2, block.inputSlot);
+}
 
 TEST_F(BasicPageLongerListsDataFileGui, OptionsPastTheNameTablesShowTheirOwnNames)
 {
@@ -800,7 +1020,7 @@ TEST_F(BasicPageDataFileGui, EverySettingIsReachedInReadingOrderAndSetWithTheKey
     // Group by group; the copies box and the feed-edge group where their
     // placeholders stand. The quick-set buttons wait for a name and a saved set.
     const std::vector<int> order = { IDC_QUICKSET_COMBO, IDC_COPIES_EDIT, IDC_COLLATE,      IDC_PAPER_SIZE,
-                                     IDC_CUSTOM_PAPER,   IDC_MEDIA_TYPE,  IDC_INPUT_SLOT,   IDC_FEEDEDGE_LONG,
+                                     IDC_CUSTOM_PAPER,   IDC_MEDIA_TYPE,  IDC_INPUT_SLOT,   IDC_FEEDEDGE_SHORT,
                                      IDC_BASIC_DEFAULT };
     EXPECT_EQ(order, tabStops(keys, page->m_hWnd));
     std::vector<int> back(order.rbegin(), order.rend() - 1);
@@ -870,21 +1090,21 @@ TEST_F(BasicPageDataFileGui, EverySettingIsReachedInReadingOrderAndSetWithTheKey
 
     // The feed edge moves with the arrows, round the row, the focus with it.
     pressKey(keys, VK_TAB);
-    HWND longEdge = GetDlgItem(page->m_pFeedEdge->m_hWnd, IDC_FEEDEDGE_LONG);
-    HWND shortEdge = GetDlgItem(page->m_pFeedEdge->m_hWnd, IDC_FEEDEDGE_SHORT);
-    EXPECT_EQ(longEdge, GetFocus());
+    HWND first = GetDlgItem(page->m_pFeedEdge->m_hWnd, IDC_FEEDEDGE_SHORT);
+    HWND second = GetDlgItem(page->m_pFeedEdge->m_hWnd, IDC_FEEDEDGE_LONG);
+    EXPECT_EQ(first, GetFocus());
     pressKey(keys, VK_RIGHT);
     EXPECT_EQ(1, block.feedEdge);
-    EXPECT_EQ(shortEdge, GetFocus());
+    EXPECT_EQ(second, GetFocus());
     pressKey(keys, VK_RIGHT);
     EXPECT_EQ(0, block.feedEdge);
     pressKey(keys, VK_UP);
     EXPECT_EQ(1, block.feedEdge);
-    EXPECT_EQ(shortEdge, GetFocus());
+    EXPECT_EQ(second, GetFocus());
     // The group's one tab stop is the chosen picture.
     pressKey(keys, VK_TAB, KEY_SHIFT);
     pressKey(keys, VK_TAB);
-    EXPECT_EQ(shortEdge, GetFocus());
+    EXPECT_EQ(second, GetFocus());
 
     // Space on Default resets the page.
     pressKey(keys, VK_TAB);

@@ -498,6 +498,21 @@ TEST_F(CustomPaperDataFileGui, SizesOutsideTheLimitsOrNotNumbersAreRefusedAndOkW
     EXPECT_EQ(6.0f, stored[1].heightInch);
 }
 
+TEST_F(CustomPaperDataFileGui, ConfirmingTheShownRoundedSizeKeepsTheStoredSize)
+{
+    PAPER_INFO a4 = Paper(L"Poster", 210, 297);
+    a4.unit = PAPER_UNIT_INCH;
+    Store({ a4 });
+    Steps steps;
+    steps << Edit(0, CUSTOM_COLUMN_WIDTH, L"8.27") << Edit(0, CUSTOM_COLUMN_HEIGHT, L"11.69")
+          << [&](Dialog& d) { d.press(IDC_CUSTOM_OK); };
+    EXPECT_EQ(IDOK, Run(steps));
+    std::vector<PAPER_INFO> stored = StoredPapers(papersFile);
+    ASSERT_EQ(1u, stored.size());
+    EXPECT_EQ(210.0f, stored[0].widthMm);
+    EXPECT_EQ(297.0f, stored[0].heightMm);
+}
+
 TEST_F(CustomPaperDataFileGui, NamesMustBeUniqueOnTheirStoredCharacters)
 {
     Store({ Paper(L"Poster", 210, 297), Paper(L"Card", 100, 150) });
@@ -583,10 +598,9 @@ TEST_F(CustomPaperDataFileGui, DeletingTheDocumentsPaperGivesItAndItsQuickSetsTh
         g_writes = 0;
         g_DataFileCalls.MoveFileExW = &CountedMove;
         d.clickPicture(IDC_CUSTOM_DELETE);
-        EXPECT_EQ(1, g_writes) << "the quick-settings file, once";
+        EXPECT_EQ(2, g_writes) << "the paper file, then the quick-settings file once";
         ResetDataFileCalls();
-        EXPECT_EQ(std::vector<std::wstring>({ L"P1", L"P2", L"P3", L"P4" }), Names(StoredPapers(papersFile)))
-            << "the paper file waits for the end";
+        EXPECT_EQ(std::vector<std::wstring>({ L"P1", L"P3", L"P4" }), Names(StoredPapers(papersFile)));
         EXPECT_EQ(3, d.rows());
         EXPECT_EQ(0, d.mark());
         EXPECT_EQ(0, d.selected());
@@ -653,6 +667,39 @@ TEST_F(CustomPaperDataFileGui, DeleteSelectsTheNeighbourAndTheDocumentKeepsItsPa
     EXPECT_EQ(std::vector<std::wstring>({ L"P2", L"P4" }), Names(stored));
     ASSERT_EQ(2u, stored.size());
     EXPECT_EQ(258, stored[1].id);
+    EXPECT_EQ(258, privateAfter.paperId);
+}
+
+TEST_F(CustomPaperDataFileGui, ADeleteThePaperFileCannotTakeIsToldAndRenumbersNothing)
+{
+    Store({ Paper(L"P1", 100, 150), Paper(L"P2", 110, 160), Paper(L"P3", 120, 170) });
+    std::string setsBefore;
+    Steps steps;
+    steps << [&](Dialog& d) {
+        setsBefore = setsFile.read().value_or("");
+        d.click(0, CUSTOM_COLUMN_NAME);
+        ASSERT_TRUE(SetFileAttributesW(papersFile.path().c_str(), FILE_ATTRIBUTE_READONLY));
+        d.clickPicture(IDC_CUSTOM_DELETE);
+        ASSERT_EQ(1u, g_boxes.size());
+        EXPECT_EQ(Text(IDS_CUSTOM_PAPER_NOT_DELETED), g_boxes[0].text);
+        EXPECT_EQ(3, d.rows());
+        EXPECT_EQ(258, d.paper(1).id);
+        EXPECT_EQ(258, block->paperId);
+        EXPECT_EQ(setsBefore, setsFile.read().value_or(""));
+    } << [&](Dialog& d) { d.press(IDC_CUSTOM_CANCEL); };
+    Run(steps, [&](PROPSHEET_CONTEXT* c) {
+        c->devmode->pPrivate->paperId = 258;
+        _QS_STRUCK set = c->quickSettings->GetItem(0);
+        set.name = L"On P3";
+        set.id = 1;
+        set.paper.sizeName = L"P3";
+        set.paper.sizeIndex = 259;
+        ASSERT_EQ(S_OK, c->quickSettings->AddItem(set));
+    });
+    SetFileAttributesW(papersFile.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(std::vector<std::wstring>({ L"P1", L"P2", L"P3" }), Names(StoredPapers(papersFile)));
+    ASSERT_EQ(2u, StoredSets(setsFile).size());
+    EXPECT_EQ((StoredSet{ L"On P3", 1, L"P3", 259 }), StoredSets(setsFile)[1]) << "P3 keeps its number";
     EXPECT_EQ(258, privateAfter.paperId);
 }
 
@@ -727,6 +774,24 @@ TEST_F(CustomPaperDataFileGui, EnterEscapeAndTheCloseBoxActAsTheButtons)
     };
     EXPECT_EQ(IDCANCEL, Run(closeBox));
     EXPECT_EQ(4u, StoredPapers(papersFile).size());
+}
+
+TEST_F(CustomPaperDataFileGui, ANameStillBeingTypedIsKeptHoweverTheDialogEnds)
+{
+    Store({ Paper(L"P1", 100, 150) });
+    const std::vector<std::pair<std::wstring, Step>> ends = {
+        { L"By OK", [](Dialog& d) { d.press(IDC_CUSTOM_OK); } },
+        { L"By Cancel", [](Dialog& d) { d.press(IDC_CUSTOM_CANCEL); } },
+        { L"By close box", [](Dialog& d) { PostMessageW(d.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); } },
+        // Escape that reaches the dialog, not the editor.
+        { L"By Escape", [](Dialog& d) { PostMessageW(d.hwnd, WM_KEYDOWN, VK_ESCAPE, 1); } },
+    };
+    for (const auto& end : ends) {
+        Steps steps;
+        steps << [&](Dialog& d) { d.retype(0, CUSTOM_COLUMN_NAME, end.first); } << end.second;
+        Run(steps);
+        EXPECT_EQ(std::vector<std::wstring>({ end.first }), Names(StoredPapers(papersFile)));
+    }
 }
 
 // Every control reached with Tab and Shift+Tab in reading order; papers
@@ -826,4 +891,16 @@ TEST_F(CustomPaperDataFileGui, TheBasicPagesButtonOpensTheDialogAndShowsTheNewPa
     EXPECT_EQ(papersBefore + 1, papersAfter);
     EXPECT_EQ(added, chosen);
     EXPECT_EQ(std::vector<std::wstring>({ L"P1", added }), Names(StoredPapers(papersFile)));
+}
+
+TEST_F(CustomPaperDataFileGui, ResizingTheDocumentsPaperIsAChangeToApply)
+{
+    Store({ Paper(L"P1", 100, 150) });
+    bool applyAfter = false;
+    Steps steps;
+    steps << Edit(0, CUSTOM_COLUMN_WIDTH, L"120") << [](Dialog& d) { d.press(IDC_CUSTOM_OK); };
+    afterDialog = [&](PROPSHEET_CONTEXT* c) { applyAfter = IsWindowEnabled(ApplyButton(c)); };
+    Run(steps, [](PROPSHEET_CONTEXT* c) { c->devmode->pPrivate->paperId = 257; }, true);
+    EXPECT_EQ(257, privateAfter.paperId);
+    EXPECT_TRUE(applyAfter);
 }

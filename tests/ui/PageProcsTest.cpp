@@ -14,10 +14,12 @@
 #include "plugin/OemUI2.h"
 #include "plugin/SystemSeams.h"
 #include "plugin/TessivonApp.h"
+#include "res/resource.h"
 #include "settings/DefaultSettings.h"
 #include "settings/FeatureSettings.h"
 #include "settings/PaperList.h"
 #include "settings/PrivateDevMode.h"
+#include "settings/QuickSetting.h"
 #include "device/PrinterUtils.h"
 #include "sheets/Help.h"
 #include "sheets/PropSheet.h"
@@ -95,6 +97,33 @@ TEST_F(PageProcsDataFileGui, AnApplyWithOnlyTheBasicPageWritesItsFeaturesAndRepo
     ASSERT_EQ(1u, results.size());
     EXPECT_EQ(0, results[0].lParam1);
     EXPECT_EQ(CPSUI_OK, results[0].lParam2);
+}
+
+TEST_F(PageProcsDataFileGui, AQuickSetChosenWithOnlyTheBasicPageReachesTheDriverWhole)
+{
+    _QS_STRUCK set;
+    CaptureQuickSetting(context->pageLink, &set);
+    set.name = L"Whole";
+    set.id = context->quickSettings->GetFreeId();
+    set.duplexIndex = 2;
+    set.pagesPerSheet = set.orientationIndex = set.resolutionIndex = 1;
+    set.tonerEconomy = true;
+    set.density = 0;
+    set.scale = 150;
+    ASSERT_EQ(S_OK, context->quickSettings->AddItem(set));
+    show();
+    HWND basic = context->pageLink->basicPage->m_hWnd;
+    HWND combo = GetDlgItem(basic, IDC_QUICKSET_COMBO);
+    SendMessageW(combo, CB_SETCURSEL, SendMessageW(combo, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)L"Whole"), 0);
+    SendMessageW(basic, WM_COMMAND, MAKEWPARAM(IDC_QUICKSET_COMBO, CBN_SELCHANGE), (LPARAM)combo);
+    apply();
+
+    EXPECT_EQ(150, publicDm.dmScale);
+    const std::vector<std::string> pairs = written();
+    ASSERT_EQ(10u, pairs.size());
+    EXPECT_EQ((std::vector<std::string>{ Pair("Duplex", 2), Pair("%PagePerSheet", 1), Pair("%Orientation", 1),
+                                         Pair("JCLTonerMode", 1), Pair("JCLDensity", 0), Pair("JCLPrintQuality", 1) }),
+              std::vector<std::string>(pairs.begin() + 4, pairs.end()));
 }
 
 TEST_F(PageProcsDataFileGui, AnApplyWithBothPagesWritesEveryFeatureInOrder)

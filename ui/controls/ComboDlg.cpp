@@ -3,7 +3,21 @@
 
 namespace {
 constexpr DWORD kSlideMs = 200;
+
+// The list's row of a chosen name: the selection mark, from which the list
+// sends its choice, else the first row of exactly that name; -1 when none.
+// Rows and combo items share positions; names may differ only in case.
+int ChosenRow(CComboList& list, const CString& name)
+{
+    const int mark = list.GetSelectionMark();
+    if (mark >= 0 && list.GetItemText(mark, 0) == name)
+        return mark;
+    for (int row = 0; row < list.GetItemCount(); ++row)
+        if (list.GetItemText(row, 0) == name)
+            return row;
+    return -1;
 }
+} // namespace
 
 CComboDlg::CComboDlg(CComboBtn* combo, CWnd* owner) : CUIDialog(IDD_PAPER_POPUP)
 {
@@ -181,8 +195,7 @@ LRESULT CComboDlg::OnItemChosen(WPARAM wParam, LPARAM lParam)
         const CString* name = reinterpret_cast<const CString*>(lParam);
         HidePopup();
         if (combo) {
-            // From after item 0 round to item 0: the whole list.
-            int index = (int)::SendMessageW(combo, CB_FINDSTRINGEXACT, 0, (LPARAM)name->GetString());
+            const int index = ChosenRow(m_list, *name);
             if (index >= 0)
                 ::SendMessageW(combo, CB_SETCURSEL, (WPARAM)index, 0);
         }

@@ -37,6 +37,10 @@ public:
     // the maximum (minimum) already. Nothing without a parent.
     void StepUp();
     void StepDown();
+    // The number as the edit will show it: a value outside the bounds (typed
+    // and not yet corrected) becomes the nearer bound, written through the
+    // parent, so the change and the owner callback follow as for any change.
+    void Settle();
 
 protected:
     void OnChange();      // reflected EN_CHANGE
@@ -74,6 +78,19 @@ void CNumEdit<T>::StepDown()
     T value = Value(parent);
     if (value > m_nMin)
         SetValue(parent, value - 1);
+}
+
+template <typename T>
+void CNumEdit<T>::Settle()
+{
+    HWND parent = m_hWnd ? ::GetParent(m_hWnd) : nullptr;
+    if (!parent)
+        return;
+    const T value = Value(parent);
+    if (value > m_nMax)
+        SetValue(parent, m_nMax);
+    else if (value < m_nMin)
+        SetValue(parent, m_nMin);
 }
 
 template <typename T>

@@ -66,6 +66,18 @@ void CPicFrameButton::StepFrame()
     ShowFrame();
 }
 
+int CPicFrameButton::ZoneAt(int x) const
+{
+    if (m_nCurFrame < 0 || m_nCurFrame >= (int)m_arrFrames.GetSize())
+        return ZONE_OTHER;
+    const _PIC_FRAME_DATA& frame = m_arrFrames[m_nCurFrame];
+    if (InRange(x, frame.nForwardFrom, frame.nForwardTo))
+        return ZONE_FORWARD;
+    if (InRange(x, frame.nBackFrom, frame.nBackTo))
+        return ZONE_BACK;
+    return ZONE_OTHER;
+}
+
 void CPicFrameButton::OnMouseMove(UINT flags, CPoint point)
 {
     const int count = (int)m_arrFrames.GetSize();
@@ -77,16 +89,8 @@ void CPicFrameButton::OnMouseMove(UINT flags, CPoint point)
                 break;
             }
         WriteValue();
-    } else if (m_nCurFrame >= 0 && m_nCurFrame < count) {
-        const _PIC_FRAME_DATA& frame = m_arrFrames[m_nCurFrame];
-        if (InRange(point.x, frame.nForwardFrom, frame.nForwardTo))
-            m_nZone = ZONE_FORWARD;
-        else if (InRange(point.x, frame.nBackFrom, frame.nBackTo))
-            m_nZone = ZONE_BACK;
-        else
-            m_nZone = ZONE_OTHER;
     } else {
-        m_nZone = ZONE_OTHER;
+        m_nZone = ZoneAt(point.x);
     }
     TrackLeave();
     CPicButton::OnMouseMove(flags, point);
@@ -94,6 +98,8 @@ void CPicFrameButton::OnMouseMove(UINT flags, CPoint point)
 
 void CPicFrameButton::OnLButtonDown(UINT flags, CPoint point)
 {
+    // The click steps by where it is, whatever the last move reported.
+    m_nZone = ZoneAt(point.x);
     if (m_nZone == ZONE_OTHER) {
         m_bDragging = TRUE;
         m_nDragFrom = m_nCurFrame;

@@ -66,6 +66,8 @@ protected:
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
 
     void ShowFrame();
+    // The zone of the current frame that holds x.
+    int ZoneAt(int x) const;
     // The current frame's value into the density of the private DEVMODE.
     void WriteValue();
     bool HoldsCapture() const { return ::GetCapture() == m_hWnd; }

@@ -158,7 +158,7 @@ TEST_F(PictureCache, ThreadsShareOneDecodeOfEachPicture)
 {
     CPictureCache::Clear();
     LONG before = CPictureCache::DecodeCount();
-    const UINT first = IDR_DUPLEX_NONE_PORTRAIT, last = IDR_FEEDEDGE_LONG_HOVER;
+    const UINT first = IDR_DUPLEX_NONE_PORTRAIT, last = IDR_FEEDEDGE_SHORT_HOVER;
     std::vector<std::vector<const CPictureCache::PICTURE*>> seen(8);
     std::vector<std::thread> threads;
     for (size_t t = 0; t < seen.size(); ++t)

@@ -517,6 +517,16 @@ TEST_F(PicFramesGui, AClickInAStepZoneMovesOneFrame)
     EXPECT_EQ(nullptr, GetCapture());
 }
 
+TEST_F(PicFramesGui, AClickStepsByItsOwnPlaceNotByTheLastMove)
+{
+    pointerTo(slider.m_hWnd, 14, 15);   // frame 0: the thumb
+    press(slider.m_hWnd, 30, 15);       // no move reported at the step-forward zone
+    release(slider.m_hWnd, 30, 15);
+    EXPECT_EQ(1, slider.m_nCurFrame);
+    EXPECT_EQ(1, block.density);
+    pointerAway(slider.m_hWnd);
+}
+
 TEST_F(PicFramesGui, DraggingTheThumbWritesTheDensity)
 {
     block.density = 7;
