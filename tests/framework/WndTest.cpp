@@ -387,25 +387,18 @@ TEST_F(WindowFrameworkGui, ControlWrappersReadBackWhatTheyWrote)
 
 namespace {
 
-// A dialog whose start and one handler index an empty array, and whose text
-// length asks that handler first.
+// Its start and its WM_APP index an empty array; its text length asks WM_APP first.
 class CThrowingDlg : public CDialog {
 public:
-    CThrowingDlg() : CDialog(IDD_BACKGROUND) {}
     CArray<int> items;
-    bool started = false;
 
 protected:
-    BOOL OnInitDialog() override
-    {
-        started = true;
-        return items[2];
-    }
+    BOOL OnInitDialog() override { return items[2]; }
     LRESULT OnPastTheEnd(WPARAM, LPARAM) { return items[0]; }
     LRESULT OnTextLength(WPARAM, LPARAM)
     {
         SendMessage(WM_APP);
-        return Default();   // the message being handled is this one again
+        return Default();
     }
     DECLARE_MESSAGE_MAP()
 };
@@ -421,8 +414,8 @@ TEST_F(WindowFrameworkGui, WhatAHandlerThrowsEndsInItsWindowProcedure)
 {
     CThrowingDlg dialog;
     ASSERT_TRUE(dialog.Create(IDD_BACKGROUND, CWnd::FromHandle(frame.hwnd())));
-    EXPECT_TRUE(dialog.started);
     EXPECT_EQ(0, dialog.SendMessage(WM_APP));
+    // After the throw the outer handler's Default() is its own message's.
     SetWindowTextW(dialog.m_hWnd, L"still here");
     EXPECT_EQ(10, GetWindowTextLengthW(dialog.m_hWnd));
 }

@@ -7,57 +7,23 @@ namespace harness {
 
 namespace {
 
-bool dialogHandles(const KeyLoop& loop, MSG* msg)
-{
-    if (loop.sheet)
-        return SendMessageW(loop.dialog, PSM_ISDIALOGMESSAGE, 0, reinterpret_cast<LPARAM>(msg)) != FALSE;
-    return IsDialogMessageW(loop.dialog, msg) != FALSE;
-}
-
 void handOn(const KeyLoop& loop, MSG msg)
 {
-    if (!dialogHandles(loop, &msg)) {
+    const BOOL taken = loop.sheet ? (BOOL)SendMessageW(loop.dialog, PSM_ISDIALOGMESSAGE, 0, (LPARAM)&msg)
+                                  : IsDialogMessageW(loop.dialog, &msg);
+    if (!taken) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
 }
 
-// Runs the loop over what waits in the thread's queue.
-void drain(const KeyLoop& loop)
+void send(const KeyLoop& loop, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // Without a focus, keys go to the active window.
+    handOn(loop, MSG{ GetFocus() ? GetFocus() : GetActiveWindow(), message, wParam, lParam, GetTickCount() });
     MSG msg;
-    for (int round = 0; round < 1000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++round)
+    for (int n = 0; n < 1000 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++n)
         handOn(loop, msg);
-}
-
-// Without a focus, keys go to the active window.
-HWND keyTarget() { return GetFocus() ? GetFocus() : GetActiveWindow(); }
-
-MSG keyMessage(UINT message, UINT vk, bool up, bool alt)
-{
-    MSG msg = {};
-    msg.hwnd = keyTarget();
-    msg.message = message;
-    msg.wParam = vk;
-    msg.lParam = 1 | (LPARAM)MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) << 16;
-    if (alt)
-        msg.lParam |= KF_ALTDOWN << 16;
-    if (up)
-        msg.lParam |= (LPARAM)(KF_REPEAT | KF_UP) << 16;
-    msg.time = GetTickCount();
-    return msg;
-}
-
-// The control of a dialog that holds the window (a combo box for its edit).
-HWND dialogControl(HWND window)
-{
-    for (HWND parent = GetParent(window); parent; window = parent, parent = GetParent(window)) {
-        WCHAR name[16] = {};
-        GetClassNameW(parent, name, 16);
-        if (lstrcmpW(name, L"#32770") == 0)
-            break;
-    }
-    return window;
 }
 
 } // namespace
@@ -68,51 +34,52 @@ void pressKey(const KeyLoop& loop, UINT vk, UINT modifiers)
     GetKeyboardState(saved);
     memcpy(held, saved, sizeof held);
     const bool alt = (modifiers & KEY_ALT) != 0;
-    if (modifiers & KEY_SHIFT)
-        held[VK_SHIFT] = held[VK_LSHIFT] = 0x80;
-    if (modifiers & KEY_CTRL)
-        held[VK_CONTROL] = held[VK_LCONTROL] = 0x80;
-    if (alt)
-        held[VK_MENU] = held[VK_LMENU] = 0x80;
+    for (auto [flag, key] : { std::pair{ KEY_SHIFT, VK_SHIFT }, { KEY_CTRL, VK_CONTROL }, { KEY_ALT, VK_MENU } })
+        if (modifiers & flag)
+            held[key] = 0x80;
     held[vk] = 0x80;
     SetKeyboardState(held);
-    handOn(loop, keyMessage(alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, false, alt));
-    drain(loop);
+    const LPARAM down = 1 | (LPARAM)MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) << 16 | (alt ? (LPARAM)KF_ALTDOWN << 16 : 0);
+    send(loop, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, down);
     held[vk] = 0;
     SetKeyboardState(held);
-    handOn(loop, keyMessage(alt ? WM_SYSKEYUP : WM_KEYUP, vk, true, alt));
-    drain(loop);
+    send(loop, alt ? WM_SYSKEYUP : WM_KEYUP, vk, down | (LPARAM)(KF_REPEAT | KF_UP) << 16);
     SetKeyboardState(saved);
 }
 
 void typeText(const KeyLoop& loop, const wchar_t* text)
 {
-    for (const wchar_t* c = text; c && *c; ++c) {
-        MSG msg = {};
-        msg.hwnd = keyTarget();
-        msg.message = WM_CHAR;
-        msg.wParam = *c;
-        msg.lParam = 1;
-        handOn(loop, msg);
-        drain(loop);
-    }
+    for (const wchar_t* c = text; *c; ++c)
+        send(loop, WM_CHAR, *c, 1);
 }
 
 std::vector<int> tabStops(const KeyLoop& loop, HWND within, bool backwards)
 {
+    auto id = [](HWND window) {
+        WCHAR name[16] = {};
+        while (GetClassNameW(GetParent(window), name, 16) && lstrcmpW(name, L"#32770") != 0)
+            window = GetParent(window);
+        return GetDlgCtrlID(window);
+    };
     std::vector<int> ids;
     const HWND start = GetFocus();
-    if (start && IsChild(within, start))
-        ids.push_back(GetDlgCtrlID(dialogControl(start)));
-    for (int n = 0; n < 200; ++n) {
-        pressKey(loop, VK_TAB, backwards ? KEY_SHIFT : 0);
-        const HWND focus = GetFocus();
-        if (!focus || focus == start)
-            break;
+    for (HWND focus = start; ids.size() < 100;) {
         if (IsChild(within, focus))
-            ids.push_back(GetDlgCtrlID(dialogControl(focus)));
+            ids.push_back(id(focus));
+        pressKey(loop, VK_TAB, backwards ? KEY_SHIFT : 0);
+        if ((focus = GetFocus()) == start || !focus)
+            break;
     }
     return ids;
+}
+
+std::vector<int> backwards(const std::vector<int>& stops)
+{
+    if (stops.empty())
+        return stops;
+    std::vector<int> back = { stops.front() };
+    back.insert(back.end(), stops.rbegin(), stops.rend() - 1);
+    return back;
 }
 
 } // namespace harness

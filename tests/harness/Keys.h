@@ -1,7 +1,6 @@
-// A user's keys, handed on as a dialog's message loop hands them: first to the
-// dialog manager (IsDialogMessage, or a property sheet's PSM_ISDIALOGMESSAGE,
-// which also turns pages on Ctrl+Tab), else translated and dispatched to the
-// focus. What the keys post (the characters) goes the same way.
+// A user's keys, handed on as a dialog's message loop hands them: to the
+// dialog manager first (IsDialogMessage, or a property sheet's
+// PSM_ISDIALOGMESSAGE), else translated and dispatched to the focus.
 #pragma once
 
 #include <windows.h>
@@ -20,16 +19,17 @@ struct KeyLoop {
 inline KeyLoop dialogLoop(HWND dialog) { return { dialog, false }; }
 inline KeyLoop sheetLoop(HWND sheet) { return { sheet, true }; }
 
-// A key pressed and released where the focus is, with Shift, Ctrl or Alt
-// held in the thread's key state meanwhile (Alt makes it a system key).
+// A key pressed and released where the focus is, the modifiers held in the
+// thread's key state meanwhile (Alt makes it a system key); then what it
+// posted (its character) through the same loop.
 void pressKey(const KeyLoop& loop, UINT vk, UINT modifiers = 0);
-// Characters typed where the focus is (each a WM_CHAR).
+// Characters typed where the focus is.
 void typeText(const KeyLoop& loop, const wchar_t* text);
 
-// The control ids the focus stops on inside `within`, from where the focus
-// is, then one per Tab (Shift+Tab when backwards) until it is back there; the
-// stops outside `within` (the sheet's own buttons) are left out, and a
-// control's inner window (a combo box's edit) counts as the control.
+// The control ids the focus stops on inside `within` (a combo box for its
+// edit): where it is, then one per Tab (Shift+Tab) until it is back there.
 std::vector<int> tabStops(const KeyLoop& loop, HWND within, bool backwards = false);
+// The same stops as Shift+Tab meets them.
+std::vector<int> backwards(const std::vector<int>& stops);
 
 } // namespace harness

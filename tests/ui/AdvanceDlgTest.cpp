@@ -911,54 +911,39 @@ TEST_F(AdvancedPageDataFileGui, TheIndicatorExplainsItsConstraintUnderThePointer
 
 // --- without a sheet -------------------------------------------------------------------
 
-// Every setting reached with Tab and Shift+Tab in reading order and set with
-// the keys alone; a setting the page's rules lock is passed over.
+// A setting the page's rules lock is passed over; Enter presses the sheet's OK.
 TEST_F(AdvancedPageDataFileGui, EverySettingIsReachedInReadingOrderAndSetWithTheKeys)
 {
     wanted.pagesPerSheet = 1;   // the border free, the scale locked
     Open();
     const KeyLoop keys = sheetLoop(sheetWindow);
-    HWND none = page->m_pDuplex->m_buttons[0]->m_hWnd;
-    SetFocus(none);
-    const std::vector<int> order = { IDC_DUPLEX_NONE,   IDC_PORTRAIT,      IDC_ROTATE180, IDC_PAGES_PER_SHEET,
-                                     IDC_PAGE_BORDER,   IDC_QUALITY_600DPI, IDC_FINE_GRAPHICS, IDC_TONER_SAVE,
-                                     IDC_DENSITY,       IDC_ADVANCED_DEFAULT };
+    SetFocus(page->m_pDuplex->m_buttons[0]->m_hWnd);
+    const std::vector<int> order = { IDC_DUPLEX_NONE,    IDC_PORTRAIT,      IDC_ROTATE180,  IDC_PAGES_PER_SHEET,
+                                     IDC_PAGE_BORDER,    IDC_QUALITY_600DPI, IDC_FINE_GRAPHICS, IDC_TONER_SAVE,
+                                     IDC_DENSITY,        IDC_ADVANCED_DEFAULT };
     EXPECT_EQ(order, tabStops(keys, dialog));
-    std::vector<int> back(order.rbegin(), order.rend() - 1);
-    back.insert(back.begin(), order.front());
-    EXPECT_EQ(back, tabStops(keys, dialog, true));
+    EXPECT_EQ(backwards(order), tabStops(keys, dialog, true));
 
-    // Duplex and orientation: the arrows move the choice and the focus.
     pressKey(keys, VK_RIGHT);
     EXPECT_EQ(1, block.duplex);
-    EXPECT_EQ(page->m_pDuplex->m_buttons[1]->m_hWnd, GetFocus());
     pressKey(keys, VK_TAB);
     pressKey(keys, VK_DOWN);
+    pressKey(keys, VK_SPACE);   // the chosen picture stays chosen
     EXPECT_EQ(1, block.orientation);
-    // Space on the chosen picture keeps it chosen.
-    pressKey(keys, VK_SPACE);
-    EXPECT_EQ(1, block.orientation);
-    EXPECT_EQ(page->m_pOrientation->m_buttons[1]->m_hWnd, GetFocus());
     pressKey(keys, VK_TAB);
     pressKey(keys, VK_SPACE);
     EXPECT_EQ(1, block.rotate180);
-
-    // Layout: the border, then one page per sheet, which locks the border and
-    // frees the scale, typed in.
     pressKey(keys, VK_TAB);
     pressKey(keys, VK_TAB);
     pressKey(keys, VK_SPACE);
     EXPECT_EQ(1, block.pageBorder);
+    // One page per sheet locks the border and frees the scale.
     pressKey(keys, VK_TAB, KEY_SHIFT);
     pressKey(keys, VK_HOME);
-    EXPECT_EQ(0, block.pagesPerSheet);
     EXPECT_EQ(0, block.pageBorder);
     pressKey(keys, VK_TAB);
-    EXPECT_EQ(scaleEdit(), GetFocus());
     typeText(keys, L"150");
     EXPECT_EQ(150u, block.scale);
-
-    // Effects: quality, fine graphics, the density slider, toner saving.
     pressKey(keys, VK_TAB);
     pressKey(keys, VK_LEFT);   // round the row
     EXPECT_EQ(1, block.printQuality);
@@ -967,36 +952,22 @@ TEST_F(AdvancedPageDataFileGui, EverySettingIsReachedInReadingOrderAndSetWithThe
     EXPECT_EQ(1, block.fineGraphics);
     pressKey(keys, VK_TAB);
     pressKey(keys, VK_TAB);
-    EXPECT_EQ(item(IDC_DENSITY), GetFocus());
     clearChanges();
-    pressKey(keys, VK_RIGHT);
-    EXPECT_EQ(2, block.density);
-    EXPECT_EQ(languageString(IDS_DENSITY_DARK_TIP), tipOf(page->m_tip, page->m_density.m_hWnd));
-    EXPECT_EQ(1, changes());
-    pressKey(keys, VK_RIGHT);   // past the last frame: nothing
-    pressKey(keys, VK_SPACE);   // a slider has no click
-    EXPECT_EQ(2, block.density);
-    EXPECT_EQ(1, changes());
-    pressKey(keys, VK_HOME);
-    EXPECT_EQ(0, block.density);
-    pressKey(keys, VK_END);
-    EXPECT_EQ(2, block.density);
-    pressKey(keys, VK_UP);
-    EXPECT_EQ(1, block.density);
-    EXPECT_EQ(1, page->m_density.m_nCurFrame);
+    for (const auto& key : std::vector<std::pair<UINT, int>>{ { VK_RIGHT, 2 }, { VK_RIGHT, 2 }, { VK_SPACE, 2 },
+                                                              { VK_HOME, 0 }, { VK_END, 2 }, { VK_UP, 1 } }) {
+        pressKey(keys, key.first);
+        EXPECT_EQ(key.second, block.density) << key.first;
+    }
+    EXPECT_EQ(4, changes()) << "a key that moves nothing tells nothing";
+    EXPECT_EQ(languageString(IDS_DENSITY_NORMAL_TIP), tipOf(page->m_tip, page->m_density.m_hWnd));
     pressKey(keys, VK_TAB, KEY_SHIFT);
     pressKey(keys, VK_SPACE);
-    EXPECT_EQ(1, block.tonerSaving);
-    EXPECT_EQ(0, block.density);
-    // The locked slider is passed over.
+    EXPECT_EQ(0, block.density) << "toner saving";
     pressKey(keys, VK_TAB);
-    EXPECT_EQ(item(IDC_ADVANCED_DEFAULT), GetFocus());
+    EXPECT_EQ(item(IDC_ADVANCED_DEFAULT), GetFocus()) << "the locked slider is passed over";
 
-    // Enter presses the sheet's OK, which applies what the keys set.
     pressKey(keys, VK_TAB, KEY_SHIFT);
-    core->clearCalls();
     pressKey(keys, VK_RETURN);
-    EXPECT_EQ(1, block.tonerSaving);
     EXPECT_EQ(150, publicDm.dmScale);
     EXPECT_EQ((std::vector<std::string>{ "Duplex=DuplexNoTumble", "%PagePerSheet=1", "%Orientation=Landscape",
                                          "JCLTonerMode=On", "JCLDensity=Light", "JCLGraphFine=On",

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "PictureTesting.h"
-#include "harness/Keys.h"
 #include "harness/TestWindow.h"
 #include "plugin/TessivonApp.h"
 #include "ui/controls/ComboDlg.h"
@@ -323,39 +322,6 @@ TEST_F(ComboGui, ReturnAndTheListsClickChooseTheMarkedRowEscapeCloses)
     EXPECT_EQ(1, SendMessageW(popup(), WM_PAPER_CHOSEN, 0, (LPARAM)&unknown));
     EXPECT_EQ(L"Not a paper", page.chosen.back());
     EXPECT_EQ(1, ComboSel());
-}
-
-// The keys that drop a combo box's list open the popup instead; in it the
-// list's keys choose, Escape closes.
-TEST_F(ComboGui, F4AndAltArrowsOpenThePopupInPlaceOfTheBoxsOwnList)
-{
-    Open();
-    const KeyLoop keys = dialogLoop(page.m_hWnd);
-    SetFocus(combo());
-    pressKey(keys, VK_F4);
-    EXPECT_TRUE(shown());
-    EXPECT_FALSE(SendMessageW(combo(), CB_GETDROPPEDSTATE, 0, 0));
-    EXPECT_EQ(list(), GetFocus());
-    pressKey(keys, VK_HOME);
-    pressKey(keys, VK_RETURN);
-    EXPECT_EQ(std::vector<std::wstring>{ L"Letter" }, page.chosen);
-    EXPECT_FALSE(shown());
-    EXPECT_EQ(combo(), GetFocus());
-
-    pressKey(keys, VK_DOWN, KEY_ALT);
-    EXPECT_TRUE(shown());
-    pressKey(keys, VK_ESCAPE);
-    EXPECT_FALSE(shown());
-    pressKey(keys, VK_UP, KEY_ALT);
-    EXPECT_TRUE(shown());
-    EXPECT_FALSE(SendMessageW(combo(), CB_GETDROPPEDSTATE, 0, 0));
-    pressKey(keys, VK_ESCAPE);
-    EXPECT_EQ(1u, page.chosen.size());
-
-    // The arrows alone step the box's own choice, the popup closed.
-    pressKey(keys, VK_DOWN);
-    EXPECT_FALSE(shown());
-    EXPECT_EQ(L"Legal", page.chosen.back());
 }
 
 TEST_F(ComboGui, TheWheelOnTheClosedComboBoxDeliversTheNewName)
