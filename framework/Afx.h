@@ -7,6 +7,5 @@
 #include "framework/AfxDialog.h"
 #include "framework/AfxGdi.h"
 #include "framework/AfxString.h"
-#include "framework/AfxThread.h"
 #include "framework/AfxTypes.h"
 #include "framework/AfxWnd.h"

@@ -2,13 +2,18 @@
 
 namespace {
 
-// Every other message reaches the object through its subclass first.
+// Every other message reaches the object through its subclass first. What
+// OnInitDialog throws ends here: the dialog stands as far as it got.
 INT_PTR CALLBACK AfxDlgProc(HWND hwnd, UINT message, WPARAM, LPARAM)
 {
     if (message != WM_INITDIALOG)
         return FALSE;
     auto* dialog = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(hwnd));
-    return dialog ? dialog->OnInitDialog() : TRUE;
+    try {
+        return dialog ? dialog->OnInitDialog() : TRUE;
+    } catch (...) {
+        return TRUE;
+    }
 }
 
 } // namespace
@@ -163,12 +168,11 @@ void CDialogEx::Repaint()
     }
 }
 
-void CDialogEx::SetBackgroundImage(HBITMAP bitmap, BackgroundLocation location, BOOL autoDestroy, BOOL repaint)
+void CDialogEx::SetBackgroundImage(HBITMAP bitmap, BackgroundLocation, BOOL autoDestroy, BOOL repaint)
 {
     if (bitmap != m_hBkgrBitmap)
         FreeBackgroundImage();
     m_hBkgrBitmap = bitmap;
-    m_bkgrLocation = location;
     m_bAutoDestroyBmp = autoDestroy;
     BITMAP info = {};
     if (bitmap && ::GetObjectW(bitmap, sizeof info, &info))
@@ -201,16 +205,9 @@ BOOL CDialogEx::OnEraseBkgnd(CDC* dc)
         CDC memory;
         memory.CreateCompatibleDC(dc);
         HGDIOBJ old = memory.SelectObject(m_hBkgrBitmap);
-        if (m_bkgrLocation == BACKGR_TILE) {
-            for (int y = client.top; y < client.bottom; y += h)
-                for (int x = client.left; x < client.right; x += w)
-                    dc->BitBlt(x, y, w, h, &memory, 0, 0, SRCCOPY);
-        } else {
-            bool right = m_bkgrLocation == BACKGR_TOPRIGHT || m_bkgrLocation == BACKGR_BOTTOMRIGHT;
-            bool bottom = m_bkgrLocation == BACKGR_BOTTOMLEFT || m_bkgrLocation == BACKGR_BOTTOMRIGHT;
-            dc->BitBlt(right ? client.right - w : client.left, bottom ? client.bottom - h : client.top, w, h,
-                       &memory, 0, 0, SRCCOPY);
-        }
+        for (int y = client.top; y < client.bottom; y += h)
+            for (int x = client.left; x < client.right; x += w)
+                dc->BitBlt(x, y, w, h, &memory, 0, 0, SRCCOPY);
         memory.SelectObject(old);
     }
     return TRUE;

@@ -44,13 +44,12 @@ private:
     int m_modalResult = -1;
 };
 
-// Where SetBackgroundImage puts its image: tiled over the client area, or once
-// in a corner.
-enum BackgroundLocation { BACKGR_TILE, BACKGR_TOPLEFT, BACKGR_TOPRIGHT, BACKGR_BOTTOMLEFT, BACKGR_BOTTOMRIGHT };
+// Where SetBackgroundImage puts its image: tiled over the client area.
+enum BackgroundLocation { BACKGR_TILE };
 
 // A dialog with a background colour and a background image.
 // - WM_ERASEBKGND: with either set, the client area is filled with the colour
-//   (or the dialog's own background without one) and the image is drawn over
+//   (or the dialog's own background without one) and the image is tiled over
 //   it, pixel for pixel; with neither, the dialog manager erases.
 // - WM_CTLCOLOR*: with either set, a static control is drawn transparent on
 //   the colour's brush (a hollow brush without a colour, or while the dialog
@@ -81,7 +80,6 @@ private:
     void Repaint();
     HBITMAP m_hBkgrBitmap = nullptr;
     CSize m_sizeBkgrBitmap;
-    BackgroundLocation m_bkgrLocation = BACKGR_TILE;
     BOOL m_bAutoDestroyBmp = FALSE;
     HBRUSH m_brBkgr = nullptr;
 };

@@ -33,12 +33,14 @@ AFX_THREAD_STATE* PeekState()
     return state;
 }
 
+// Null when the thread has none and none can be made.
 AFX_THREAD_STATE* GetState()
 {
     AFX_THREAD_STATE* state = PeekState();
     if (!state && g_tls != TLS_OUT_OF_INDEXES) {
-        state = new AFX_THREAD_STATE;
-        TlsSetValue(g_tls, state);
+        state = new (std::nothrow) AFX_THREAD_STATE;
+        if (state)
+            TlsSetValue(g_tls, state);
     }
     return state;
 }
@@ -56,6 +58,28 @@ CWnd* Find(const std::unordered_map<HWND, CWnd*>& map, HWND hwnd)
 {
     auto it = map.find(hwnd);
     return it == map.end() ? nullptr : it->second;
+}
+
+// False when the map could not grow.
+bool Insert(std::unordered_map<HWND, CWnd*>& map, HWND hwnd, CWnd* wnd) noexcept
+{
+    try {
+        map[hwnd] = wnd;
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+// What a window procedure answers for a message whose handler threw: the
+// exception ends there, as if the message had been left undone.
+LRESULT AnswerAfterThrow(HWND hwnd, UINT message)
+{
+    if (message == WM_CREATE || message == WM_NCCREATE)
+        return message == WM_CREATE ? -1 : FALSE;   // no window
+    if (message == WM_PAINT)
+        ValidateRect(hwnd, nullptr);   // not painted again and again
+    return 0;
 }
 
 bool IsImeWindow(HWND hwnd)
@@ -142,10 +166,16 @@ CWnd* CWnd::FromHandle(HWND hwnd)
         return wnd;
     if (CWnd* wnd = Find(state->temporary, hwnd))
         return wnd;
-    auto* wnd = new CWnd;
+    auto* wnd = new (std::nothrow) CWnd;
+    if (!wnd)
+        return nullptr;
     wnd->m_hWnd = hwnd;
     wnd->m_temporary = true;
-    state->temporary[hwnd] = wnd;
+    if (!Insert(state->temporary, hwnd, wnd)) {
+        wnd->m_hWnd = nullptr;
+        delete wnd;
+        return nullptr;
+    }
     return wnd;
 }
 
@@ -169,9 +199,10 @@ BOOL CWnd::Attach(HWND hwnd)
     if (!hwnd || m_hWnd)
         return FALSE;
     AFX_THREAD_STATE* state = GetState();
-    if (!state || Find(state->permanent, hwnd))
+    if (!state || Find(state->permanent, hwnd) || !Insert(state->permanent, hwnd, this)) {
+        ReleaseIfIdle(state);
         return FALSE;
-    state->permanent[hwnd] = this;
+    }
     m_hWnd = hwnd;
     return TRUE;
 }
@@ -339,7 +370,14 @@ LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     state->current.message = message;
     state->current.wParam = wParam;
     state->current.lParam = lParam;
-    LRESULT result = wnd->WindowProc(message, wParam, lParam);
+    LRESULT result;
+    // Nothing a handler throws (a full heap, an index past a CArray's end)
+    // unwinds through the system's frames.
+    try {
+        result = wnd->WindowProc(message, wParam, lParam);
+    } catch (...) {
+        result = AnswerAfterThrow(hwnd, message);
+    }
     if (message == WM_NCDESTROY && Find(state->permanent, hwnd) == wnd)
         wnd->OnFinalNcDestroy();
     state->current = saved;

@@ -25,6 +25,9 @@
 // - A handler's result is the window procedure's result, also for dialogs
 //   (the framework sits in front of the dialog manager), so custom-draw flags
 //   and WM_CTLCOLOR* brushes are simply returned.
+// - No exception leaves a window procedure: a handler that throws ends its
+//   message there (WM_CREATE then fails, WM_PAINT is validated, anything else
+//   answers 0).
 #pragma once
 
 #include "framework/AfxApp.h"
@@ -184,6 +187,12 @@ protected:
     void OnLButtonDown(UINT, CPoint) { Default(); }
     void OnLButtonUp(UINT, CPoint) { Default(); }
     void OnLButtonDblClk(UINT, CPoint) { Default(); }
+    void OnKeyDown(UINT, UINT, UINT) { Default(); }
+    void OnKeyUp(UINT, UINT, UINT) { Default(); }
+    void OnSysKeyDown(UINT, UINT, UINT) { Default(); }
+    UINT OnGetDlgCode() { return (UINT)Default(); }
+    void OnCaptureChanged(CWnd*) { Default(); }
+    void OnCancelMode() { Default(); }
     void OnTimer(UINT_PTR) { Default(); }
     void OnEnable(BOOL) { Default(); }
     void OnSetFocus(CWnd*) { Default(); }
@@ -263,6 +272,11 @@ void DDX_Control(CDataExchange* dx, int id, CWnd& control);
 //   ON_WM_MOUSEMOVE / ON_WM_LBUTTONDOWN / ON_WM_LBUTTONUP / ON_WM_LBUTTONDBLCLK
 //                           void OnXxx(UINT flags, CPoint point)   (client coordinates)
 //   ON_WM_MOUSELEAVE        void OnMouseLeave()
+//   ON_WM_KEYDOWN / ON_WM_KEYUP / ON_WM_SYSKEYDOWN
+//                           void OnXxx(UINT key, UINT repeat, UINT flags)   (flags: HIWORD(lParam), KF_*)
+//   ON_WM_GETDLGCODE        UINT OnGetDlgCode()                 (DLGC_*)
+//   ON_WM_CAPTURECHANGED    void OnCaptureChanged(CWnd* newCapture)
+//   ON_WM_CANCELMODE        void OnCancelMode()
 //   ON_WM_MOUSEWHEEL        BOOL OnMouseWheel(UINT flags, short delta, CPoint point)  (screen)
 //   ON_WM_TIMER             void OnTimer(UINT_PTR id)
 //   ON_WM_ENABLE            void OnEnable(BOOL enable)
@@ -326,6 +340,17 @@ void DDX_Control(CDataExchange* dx, int id, CWnd& control);
 #define ON_WM_LBUTTONDBLCLK()                                                                     \
     { WM_LBUTTONDBLCLK, 0, 0, 0,                                                                  \
       AFX_MSG_HANDLER(self_->OnLButtonDblClk((UINT)wParam_, AFX_POINT_ARG); return TRUE;) },
+#define AFX_KEY_HANDLER(message, handler)                                                         \
+    { message, 0, 0, 0,                                                                           \
+      AFX_MSG_HANDLER(self_->handler((UINT)wParam_, LOWORD(lParam_), HIWORD(lParam_)); return TRUE;) },
+#define ON_WM_KEYDOWN() AFX_KEY_HANDLER(WM_KEYDOWN, OnKeyDown)
+#define ON_WM_KEYUP() AFX_KEY_HANDLER(WM_KEYUP, OnKeyUp)
+#define ON_WM_SYSKEYDOWN() AFX_KEY_HANDLER(WM_SYSKEYDOWN, OnSysKeyDown)
+#define ON_WM_GETDLGCODE() { WM_GETDLGCODE, 0, 0, 0, AFX_MSG_HANDLER(*result_ = self_->OnGetDlgCode(); return TRUE;) },
+#define ON_WM_CAPTURECHANGED()                                                                    \
+    { WM_CAPTURECHANGED, 0, 0, 0,                                                                 \
+      AFX_MSG_HANDLER(self_->OnCaptureChanged(CWnd::FromHandle(reinterpret_cast<HWND>(lParam_))); return TRUE;) },
+#define ON_WM_CANCELMODE() { WM_CANCELMODE, 0, 0, 0, AFX_MSG_HANDLER(self_->OnCancelMode(); return TRUE;) },
 #define ON_WM_TIMER() { WM_TIMER, 0, 0, 0, AFX_MSG_HANDLER(self_->OnTimer((UINT_PTR)wParam_); return TRUE;) },
 #define ON_WM_ENABLE() { WM_ENABLE, 0, 0, 0, AFX_MSG_HANDLER(self_->OnEnable((BOOL)wParam_); return TRUE;) },
 #define ON_WM_SETFOCUS()                                                                          \

@@ -213,18 +213,6 @@ void CAdvanceDlg::MarkUnsaved() { MarkQuickSetUnsaved(m_context->pageLink); }
 
 void CAdvanceDlg::NotifyChanged() { NotifyPageChanged(this); }
 
-void CAdvanceDlg::PlaceOver(CWnd* dialog, UINT placeholderId)
-{
-    HWND placeholder = ::GetDlgItem(m_hWnd, (int)placeholderId);
-    if (!dialog->m_hWnd || !placeholder)
-        return;
-    CRect rect;
-    ::GetWindowRect(placeholder, &rect);
-    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<LPPOINT>(&rect), 2);
-    dialog->MoveWindow(&rect, TRUE);
-    dialog->ShowWindow(SW_SHOW);
-}
-
 CPicRadioDlg* CAdvanceDlg::CreatePicker(UINT templateId, UINT placeholderId, const _RES_CTL_ID* entries, int count)
 {
     CPicRadioDlg* picker = new CPicRadioDlg(templateId, this);   // zero-filled; null without memory
@@ -234,7 +222,7 @@ CPicRadioDlg* CAdvanceDlg::CreatePicker(UINT templateId, UINT placeholderId, con
         picker->m_entries.Add(entries[i]);
     picker->m_nImageType = 0;
     picker->CreateFromModule(templateId, this, LanguageModule());
-    PlaceOver(picker, placeholderId);
+    PlaceOverPlaceholder(this, picker, placeholderId);
     return picker;
 }
 
@@ -385,7 +373,7 @@ HRESULT CAdvanceDlg::InitScaleBox()
     }
     m_pScale->m_nInitValue = initial;
     m_pScale->CreateFromModule(IDD_SCALE_BOX, this, LanguageModule());
-    PlaceOver(m_pScale, IDC_SCALE_FRAME);
+    PlaceOverPlaceholder(this, m_pScale, IDC_SCALE_FRAME);
     if (!m_pScale->m_hWnd || !m_pScale->m_pEdit)
         return S_OK;
     m_pScale->m_pEdit->LimitText(CountDigits(kScaleMax));

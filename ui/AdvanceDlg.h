@@ -113,8 +113,6 @@ private:
     void SetItemText(int id, UINT stringId);
     // A radio group of that template over its placeholder, or null.
     CPicRadioDlg* CreatePicker(UINT templateId, UINT placeholderId, const _RES_CTL_ID* entries, int count);
-    // Moves a sub-dialog onto the placeholder's rectangle and shows it.
-    void PlaceOver(CWnd* dialog, UINT placeholderId);
     void InitSwitch(CPicSwitchButton& button, int labelId, UINT labelString, BYTE on);
     // A click on a switch: focus, flipped, its tip; answers the new state.
     BYTE FlipSwitch(CPicSwitchButton& button);

@@ -344,11 +344,7 @@ void CBaseDlg::InitFeedEdge()
     group->m_nImageType = 0;
     if (!group->CreateFromModule(IDD_FEEDEDGE_PICKER, this, LanguageModule()))
         return;
-    CRect rect;
-    ::GetWindowRect(::GetDlgItem(m_hWnd, IDC_FEEDEDGE_FRAME), &rect);
-    ScreenToClient(rect);
-    group->MoveWindow(rect.left, rect.top, rect.Width(), rect.Height(), TRUE);
-    group->ShowWindow(SW_SHOW);
+    PlaceOverPlaceholder(this, group, IDC_FEEDEDGE_FRAME);
     group->m_pfnCallback = &CBaseDlg::OnFeedEdgeChanged;
     group->SetCheck(Block()->feedEdge);
 }
@@ -367,11 +363,7 @@ HRESULT CBaseDlg::InitCopies()
     box->m_nImageType = 0;
     if (!box->CreateFromModule(IDD_COPIES_BOX, this, LanguageModule()) || !box->m_pEdit)
         return E_FAIL;
-    CRect rect;
-    ::GetWindowRect(::GetDlgItem(m_hWnd, IDC_COPIES_FRAME), &rect);
-    ScreenToClient(rect);
-    box->MoveWindow(rect.left, rect.top, rect.Width(), rect.Height(), TRUE);
-    box->ShowWindow(SW_SHOW);
+    PlaceOverPlaceholder(this, box, IDC_COPIES_FRAME);
     box->m_pEdit->m_nMin = 1;
     box->m_pEdit->m_nMax = kMaxCopies;
     box->m_pEdit->LimitText(CountDigits(kMaxCopies));

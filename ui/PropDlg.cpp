@@ -42,6 +42,19 @@ void CaptureControlBitmap(CWnd* host, CDialogEx* target, UINT controlId)
     target->SetBackgroundImage(bitmap.Detach(), BACKGR_TILE, TRUE, TRUE);
 }
 
+void PlaceOverPlaceholder(CWnd* host, CWnd* subDialog, UINT placeholderId)
+{
+    HWND placeholder = host ? ::GetDlgItem(host->m_hWnd, (int)placeholderId) : nullptr;
+    if (!subDialog || !subDialog->m_hWnd || !placeholder)
+        return;
+    CRect rect;
+    ::GetWindowRect(placeholder, &rect);
+    ::MapWindowPoints(nullptr, host->m_hWnd, reinterpret_cast<LPPOINT>(&rect), 2);
+    ::SetWindowPos(subDialog->m_hWnd, placeholder, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    subDialog->MoveWindow(&rect, TRUE);
+    subDialog->ShowWindow(SW_SHOW);
+}
+
 int FindComboItemByData(CWnd* dialog, int value)
 {
     HWND combo = dialog ? ::GetDlgItem(dialog->m_hWnd, kDataComboId) : nullptr;

@@ -20,6 +20,10 @@ protected:
 // the host's control shows (a placeholder the target is placed over).
 void CaptureControlBitmap(CWnd* host, CDialogEx* target, UINT controlId);
 
+// Stands the sub-dialog over the host's placeholder control and shows it. It
+// takes the placeholder's place in the tab order too: right after it.
+void PlaceOverPlaceholder(CWnd* host, CWnd* subDialog, UINT placeholderId);
+
 // The index of the first item of the dialog's combo box 2201 whose item data
 // is the value; -1 when there is no such control, item or value.
 int FindComboItemByData(CWnd* dialog, int value);

@@ -1,6 +1,6 @@
 // The window layer of the framework: message maps, reflection, subclassing
 // and the end of windows, wrappers, creation, dialogs, modal loops,
-// backgrounds and workers, in real windows.
+// backgrounds, and handlers that throw, in real windows.
 #include <gtest/gtest.h>
 
 #include "framework/Afx.h"
@@ -383,6 +383,43 @@ TEST_F(WindowFrameworkGui, ControlWrappersReadBackWhatTheyWrote)
     EXPECT_EQ(1, icons.GetImageCount());
 }
 
+// --- handlers that throw -----------------------------------------------------------
+
+namespace {
+
+// Its start and its WM_APP index an empty array; its text length asks WM_APP first.
+class CThrowingDlg : public CDialog {
+public:
+    CArray<int> items;
+
+protected:
+    BOOL OnInitDialog() override { return items[2]; }
+    LRESULT OnPastTheEnd(WPARAM, LPARAM) { return items[0]; }
+    LRESULT OnTextLength(WPARAM, LPARAM)
+    {
+        SendMessage(WM_APP);
+        return Default();
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CThrowingDlg, CDialog)
+    ON_MESSAGE(WM_APP, &CThrowingDlg::OnPastTheEnd)
+    ON_MESSAGE(WM_GETTEXTLENGTH, &CThrowingDlg::OnTextLength)
+END_MESSAGE_MAP()
+
+} // namespace
+
+TEST_F(WindowFrameworkGui, WhatAHandlerThrowsEndsInItsWindowProcedure)
+{
+    CThrowingDlg dialog;
+    ASSERT_TRUE(dialog.Create(IDD_BACKGROUND, CWnd::FromHandle(frame.hwnd())));
+    EXPECT_EQ(0, dialog.SendMessage(WM_APP));
+    // After the throw the outer handler's Default() is its own message's.
+    SetWindowTextW(dialog.m_hWnd, L"still here");
+    EXPECT_EQ(10, GetWindowTextLengthW(dialog.m_hWnd));
+}
+
 // --- modal dialogs ---------------------------------------------------------------
 
 namespace {
@@ -562,23 +599,9 @@ TEST_F(DialogBackgroundGui, AColourFillsTheDialogAndItsStatics)
     EXPECT_EQ(GetSysColor(COLOR_BTNFACE), at(3, 3));
 }
 
-TEST_F(DialogBackgroundGui, AnImageIsDrawnPixelForPixelWhereItsLocationSays)
+TEST_F(DialogBackgroundGui, AnImageIsTiledPixelForPixel)
 {
-    dialog.SetBackgroundColor(kGreen, FALSE);
-    dialog.SetBackgroundImage(PatternBitmap(3, 2), BACKGR_TOPLEFT);
-    EXPECT_EQ(Pattern(0, 0), at(0, 0));
-    EXPECT_EQ(Pattern(2, 1), at(2, 1));
-    EXPECT_EQ(kGreen, at(3, 0));
-    EXPECT_EQ(kGreen, at(0, 2));
-
-    dialog.SetBackgroundImage(PatternBitmap(3, 2), BACKGR_BOTTOMRIGHT);
-    EXPECT_EQ(Pattern(2, 1), at(client.right - 1, client.bottom - 1));
-    EXPECT_EQ(Pattern(0, 0), at(client.right - 3, client.bottom - 2));
-    EXPECT_EQ(kGreen, at(0, 0));
-
-    // Tiled without a colour: the image everywhere, also under the
-    // transparent static.
-    dialog.SetBackgroundColor((COLORREF)-1, FALSE);
+    // Without a colour: the image everywhere, also under the transparent static.
     dialog.SetBackgroundImage(PatternBitmap(3, 2), BACKGR_TILE);
     EXPECT_EQ(Pattern(0, 0), at(3, 2));
     EXPECT_EQ(Pattern(1, 1), at(7, 5));
@@ -587,68 +610,4 @@ TEST_F(DialogBackgroundGui, AnImageIsDrawnPixelForPixelWhereItsLocationSays)
     dialog.ScreenToClient(text);
     EXPECT_EQ(Pattern((text.left + 1) % 3, (text.top + 1) % 2), at(text.left + 1, text.top + 1));
     saveScreenshot(frame.hwnd(), L"framework-background");
-}
-
-// --- workers ------------------------------------------------------------------------
-
-namespace {
-
-struct SendRequest {
-    HWND target;
-    LRESULT answer;
-};
-
-UINT __cdecl SendToOwner(LPVOID param)
-{
-    auto* request = static_cast<SendRequest*>(param);
-    request->answer = SendMessageW(request->target, WM_GETTEXTLENGTH, 0, 0);
-    return 7;
-}
-
-UINT __cdecl PostToOwner(LPVOID param)
-{
-    PostMessageW(static_cast<HWND>(param), WM_APP + 5, 11, 0);
-    return 0;
-}
-
-} // namespace
-
-TEST(WorkerThreadGui, JoiningAWorkerThatSendsToTheJoiningThreadEnds)
-{
-    TestFrame frame(200, 100, L"worker");
-    SendRequest request = { frame.hwnd(), -1 };
-    CWinThread worker(&SendToOwner, &request);
-    ASSERT_TRUE(worker.CreateThread());
-    EXPECT_TRUE(worker.Join(5000));
-    EXPECT_EQ(6, request.answer);   // "worker"
-    DWORD code = 0;
-    GetExitCodeThread(worker.m_hThread, &code);
-    EXPECT_EQ(7u, code);
-}
-
-TEST(WorkerThreadGui, AWorkerHandsWorkToTheOwnerByPosting)
-{
-    TestFrame frame(200, 100, L"worker");
-    ASSERT_NE(nullptr, AfxBeginThread(&PostToOwner, frame.hwnd()));
-    MSG msg = {};
-    DWORD start = GetTickCount();
-    bool received = false;
-    while (!received && GetTickCount() - start < 5000) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_POSTMESSAGE);
-        received = PeekMessageW(&msg, frame.hwnd(), WM_APP + 5, WM_APP + 5, PM_REMOVE) != 0;
-    }
-    ASSERT_TRUE(received);
-    EXPECT_EQ(11u, msg.wParam);
-}
-
-TEST(WorkerThreadGui, ASuspendedWorkerWaitsForResume)
-{
-    SendRequest request = { nullptr, -1 };
-    CWinThread worker(&SendToOwner, &request);
-    ASSERT_TRUE(worker.CreateThread(CREATE_SUSPENDED));
-    EXPECT_FALSE(worker.Join(50));
-    EXPECT_EQ(-1, request.answer);
-    worker.ResumeThread();
-    EXPECT_TRUE(worker.Join(5000));
-    EXPECT_EQ(0, request.answer);
 }

@@ -9,6 +9,7 @@
 #include "harness/MessageBoxes.h"
 #include "harness/CoreDriver.h"
 #include "harness/DocumentSheet.h"
+#include "harness/Keys.h"
 #include "harness/SavedDataFile.h"
 #include "harness/SheetHost.h"
 #include "harness/TestPrinter.h"
@@ -909,6 +910,70 @@ TEST_F(AdvancedPageDataFileGui, TheIndicatorExplainsItsConstraintUnderThePointer
 }
 
 // --- without a sheet -------------------------------------------------------------------
+
+// A setting the page's rules lock is passed over; Enter presses the sheet's OK.
+TEST_F(AdvancedPageDataFileGui, EverySettingIsReachedInReadingOrderAndSetWithTheKeys)
+{
+    wanted.pagesPerSheet = 1;   // the border free, the scale locked
+    Open();
+    const KeyLoop keys = sheetLoop(sheetWindow);
+    SetFocus(page->m_pDuplex->m_buttons[0]->m_hWnd);
+    const std::vector<int> order = { IDC_DUPLEX_NONE,    IDC_PORTRAIT,      IDC_ROTATE180,  IDC_PAGES_PER_SHEET,
+                                     IDC_PAGE_BORDER,    IDC_QUALITY_600DPI, IDC_FINE_GRAPHICS, IDC_TONER_SAVE,
+                                     IDC_DENSITY,        IDC_ADVANCED_DEFAULT };
+    EXPECT_EQ(order, tabStops(keys, dialog));
+    EXPECT_EQ(backwards(order), tabStops(keys, dialog, true));
+
+    pressKey(keys, VK_RIGHT);
+    EXPECT_EQ(1, block.duplex);
+    pressKey(keys, VK_TAB);
+    pressKey(keys, VK_DOWN);
+    pressKey(keys, VK_SPACE);   // the chosen picture stays chosen
+    EXPECT_EQ(1, block.orientation);
+    pressKey(keys, VK_TAB);
+    pressKey(keys, VK_SPACE);
+    EXPECT_EQ(1, block.rotate180);
+    pressKey(keys, VK_TAB);
+    pressKey(keys, VK_TAB);
+    pressKey(keys, VK_SPACE);
+    EXPECT_EQ(1, block.pageBorder);
+    // One page per sheet locks the border and frees the scale.
+    pressKey(keys, VK_TAB, KEY_SHIFT);
+    pressKey(keys, VK_HOME);
+    EXPECT_EQ(0, block.pageBorder);
+    pressKey(keys, VK_TAB);
+    typeText(keys, L"150");
+    EXPECT_EQ(150u, block.scale);
+    pressKey(keys, VK_TAB);
+    pressKey(keys, VK_LEFT);   // round the row
+    EXPECT_EQ(1, block.printQuality);
+    pressKey(keys, VK_TAB);
+    pressKey(keys, VK_SPACE);
+    EXPECT_EQ(1, block.fineGraphics);
+    pressKey(keys, VK_TAB);
+    pressKey(keys, VK_TAB);
+    clearChanges();
+    for (const auto& key : std::vector<std::pair<UINT, int>>{ { VK_RIGHT, 2 }, { VK_RIGHT, 2 }, { VK_SPACE, 2 },
+                                                              { VK_HOME, 0 }, { VK_END, 2 }, { VK_UP, 1 } }) {
+        pressKey(keys, key.first);
+        EXPECT_EQ(key.second, block.density) << key.first;
+    }
+    EXPECT_EQ(4, changes()) << "a key that moves nothing tells nothing";
+    EXPECT_EQ(languageString(IDS_DENSITY_NORMAL_TIP), tipOf(page->m_tip, page->m_density.m_hWnd));
+    pressKey(keys, VK_TAB, KEY_SHIFT);
+    pressKey(keys, VK_SPACE);
+    EXPECT_EQ(0, block.density) << "toner saving";
+    pressKey(keys, VK_TAB);
+    EXPECT_EQ(item(IDC_ADVANCED_DEFAULT), GetFocus()) << "the locked slider is passed over";
+
+    pressKey(keys, VK_TAB, KEY_SHIFT);
+    pressKey(keys, VK_RETURN);
+    EXPECT_EQ(150, publicDm.dmScale);
+    EXPECT_EQ((std::vector<std::string>{ "Duplex=DuplexNoTumble", "%PagePerSheet=1", "%Orientation=Landscape",
+                                         "JCLTonerMode=On", "JCLDensity=Light", "JCLGraphFine=On",
+                                         "JCLPrintQuality=1200dpi" }),
+              written());
+}
 
 TEST(AdvancedPageGui, WithoutASheetThePageStaysAsItsTemplateAndIgnoresClicks)
 {

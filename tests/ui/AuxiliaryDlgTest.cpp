@@ -9,6 +9,7 @@
 #include "harness/MessageBoxes.h"
 #include "harness/CoreDriver.h"
 #include "harness/Files.h"
+#include "harness/Keys.h"
 #include "harness/PpdModel.h"
 #include "harness/SavedDataFile.h"
 #include "harness/SheetHost.h"
@@ -653,6 +654,31 @@ TEST_F(DevicePageDataFileGui, OptionNamesThatAreStringIdsShowAsText)
         EXPECT_EQ(2, page.selected(IDC_SLEEP_TIME));
     });
     EXPECT_EQ(30u, ReadDword(handle(), L"SleepTime"));
+}
+
+// Enter presses the sheet's OK, which sends both settings to the printer.
+TEST_F(DevicePageDataFileGui, EverySettingIsReachedAndSetWithTheKeys)
+{
+    UseUsbPrinter();
+    sim.setSleepTime(15);
+    sim.setMuteValue(0);
+    Show([&](Page& page) {
+        const KeyLoop keys = sheetLoop(page.sheet);
+        SetFocus(page.item(IDC_SLEEP_TIME));
+        const std::vector<int> order = { IDC_SLEEP_TIME, IDC_MUTE_SWITCH, IDC_SUPPORT_LINK };
+        EXPECT_EQ(order, tabStops(keys, page.dialog));
+        EXPECT_EQ(backwards(order), tabStops(keys, page.dialog, true));
+        for (UINT key : { VK_DOWN, VK_TAB, VK_SPACE, VK_TAB, VK_SPACE })
+            pressKey(keys, key);
+        EXPECT_EQ(1u, g_shell.size());
+        EXPECT_EQ(2u, page.reports().size());
+        pressKey(keys, VK_TAB, KEY_SHIFT);
+        pressKey(keys, VK_RETURN);
+    }, SheetButton::None);
+    EXPECT_EQ(30, sim.sleepTime());
+    EXPECT_EQ(1, sim.muteValue());
+    EXPECT_EQ(30u, ReadDword(handle(), L"SleepTime"));
+    EXPECT_EQ(1u, ReadDword(handle(), L"MuteVal"));
 }
 
 TEST_F(DevicePageDataFileGui, TheAboutBoxOpensTheMakersPageAndHelpShowsThePageTopic)

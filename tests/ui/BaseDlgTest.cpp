@@ -10,6 +10,7 @@
 #include "harness/CoreDriver.h"
 #include "harness/DocumentSheet.h"
 #include "harness/Files.h"
+#include "harness/Keys.h"
 #include "harness/PpdModel.h"
 #include "harness/SavedDataFile.h"
 #include "harness/SheetHost.h"
@@ -987,4 +988,73 @@ TEST_F(BasicPageDataFileGui, ThePointerOverAPictureTracksItsTipUntilItLeaves)
     SendMessageW(page->m_hWnd, WM_PICTURE_LEFT, 0, 0);
     EXPECT_EQ(nullptr, page->m_tip.GetTrackedControl());
     pumpMessages();
+}
+
+// --- keyboard ----------------------------------------------------------------------
+
+TEST_F(BasicPageDataFileGui, EverySettingIsReachedInReadingOrderAndSetWithTheKeys)
+{
+    ShowSheet();
+    const KeyLoop keys = sheetLoop(sheetWindow);
+    SetFocus(Item(IDC_QUICKSET_COMBO));
+    // The sub-dialogs where their placeholders stand; the quick-set buttons
+    // wait for a name and a saved set.
+    const std::vector<int> order = { IDC_QUICKSET_COMBO, IDC_COPIES_EDIT, IDC_COLLATE,    IDC_PAPER_SIZE,
+                                     IDC_CUSTOM_PAPER,   IDC_MEDIA_TYPE,  IDC_INPUT_SLOT, IDC_FEEDEDGE_SHORT,
+                                     IDC_BASIC_DEFAULT };
+    EXPECT_EQ(order, tabStops(keys, page->m_hWnd));
+    EXPECT_EQ(backwards(order), tabStops(keys, page->m_hWnd, true));
+
+    pressKey(keys, VK_END);
+    pressKey(keys, VK_HOME, KEY_SHIFT);
+    typeText(keys, L"Keys");
+    pressKey(keys, VK_TAB);
+    pressKey(keys, VK_SPACE);
+    EXPECT_EQ(1u, Count(QuickSetFile(), "<Item name=\"Keys\""));
+    SetFocus(Item(IDC_QUICKSET_COMBO));
+    pressKey(keys, VK_TAB);
+    EXPECT_EQ(Item(IDC_QUICKSET_DELETE), GetFocus()) << "the saved set's delete button joins in";
+    pressKey(keys, VK_TAB);
+    typeText(keys, L"7");
+    EXPECT_EQ(7u, block.copies);
+    pressKey(keys, VK_TAB);
+    pressKey(keys, VK_SPACE);
+    EXPECT_EQ(1, block.collate);
+
+    // F4 opens the paper popup, Down and Enter choose; Alt+Down opens it
+    // again, Escape closes it without a choice.
+    pressKey(keys, VK_TAB);
+    pressKey(keys, VK_F4);
+    EXPECT_TRUE(page->m_pPaperPopup->IsWindowVisible());
+    EXPECT_FALSE(SendMessageW(Item(IDC_PAPER_SIZE), CB_GETDROPPEDSTATE, 0, 0));
+    pressKey(keys, VK_DOWN);
+    pressKey(keys, VK_RETURN);
+    EXPECT_EQ(kA4, block.paperId);
+    pressKey(keys, VK_DOWN, KEY_ALT);
+    EXPECT_TRUE(page->m_pPaperPopup->IsWindowVisible());
+    pressKey(keys, VK_END);
+    pressKey(keys, VK_ESCAPE);
+    EXPECT_FALSE(page->m_pPaperPopup->IsWindowVisible());
+    EXPECT_EQ(kA4, block.paperId);
+
+    pressKey(keys, VK_TAB);
+    pressKey(keys, VK_TAB);
+    pressKey(keys, VK_END);   // the last media type leaves the input slot free
+    EXPECT_EQ(6, block.mediaType);
+    pressKey(keys, VK_TAB);
+    pressKey(keys, VK_DOWN);
+    EXPECT_EQ(1, block.inputSlot);
+    pressKey(keys, VK_TAB);
+    for (const auto& key : std::vector<std::pair<UINT, int>>{ { VK_RIGHT, 1 }, { VK_RIGHT, 0 }, { VK_UP, 1 } }) {
+        pressKey(keys, key.first);
+        EXPECT_EQ(key.second, block.feedEdge);
+    }
+    // The group's one tab stop is its choice.
+    pressKey(keys, VK_TAB, KEY_SHIFT);
+    pressKey(keys, VK_TAB);
+    EXPECT_EQ(GetDlgItem(page->m_pFeedEdge->m_hWnd, IDC_FEEDEDGE_LONG), GetFocus());
+    pressKey(keys, VK_TAB);
+    pressKey(keys, VK_SPACE);
+    EXPECT_EQ(0, block.feedEdge) << "Default";
+    EXPECT_EQ(1u, block.copies);
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "harness/CoreDriver.h"
+#include "harness/Keys.h"
 #include "harness/SavedDataFile.h"
 #include "harness/SheetHost.h"
 #include "harness/TestPrinter.h"
@@ -791,6 +792,34 @@ TEST_F(CustomPaperDataFileGui, ANameStillBeingTypedIsKeptHoweverTheDialogEnds)
         Run(steps);
         EXPECT_EQ(std::vector<std::wstring>({ end.first }), Names(StoredPapers(papersFile)));
     }
+}
+
+// The keys go through the dialog manager, as the dialog's modal loop hands them on.
+TEST_F(CustomPaperDataFileGui, TheKeysReachEveryControlAndAddChooseAndDeletePapers)
+{
+    Store({ Paper(L"P1", 100, 150), Paper(L"P2", 110, 160) });
+    const std::wstring added = Text(IDS_QUICKSET_UNSAVED) + L"1";
+    Steps steps;
+    steps << [&](Dialog& d) {
+        const KeyLoop keys = dialogLoop(d.hwnd);
+        SetFocus(d.item(IDC_CUSTOM_ADD));
+        const std::vector<int> order = { IDC_CUSTOM_ADD, IDC_CUSTOM_DELETE, IDC_CUSTOM_GRID, IDC_CUSTOM_OK,
+                                         IDC_CUSTOM_CANCEL };
+        EXPECT_EQ(order, tabStops(keys, d.hwnd));
+        EXPECT_EQ(backwards(order), tabStops(keys, d.hwnd, true));
+        pressKey(keys, VK_SPACE);
+        EXPECT_EQ(3, d.rows());
+        // P2 chosen in the grid and deleted, then the new paper chosen and OK.
+        for (UINT key : { VK_TAB, VK_TAB, VK_HOME, VK_DOWN })
+            pressKey(keys, key);
+        pressKey(keys, VK_TAB, KEY_SHIFT);
+        pressKey(keys, VK_SPACE);
+        for (UINT key : { VK_TAB, VK_END, VK_TAB, VK_SPACE })
+            pressKey(keys, key);
+    };
+    EXPECT_EQ(IDOK, Run(steps));
+    EXPECT_EQ(std::vector<std::wstring>({ L"P1", added }), Names(StoredPapers(papersFile)));
+    EXPECT_EQ(258, privateAfter.paperId);
 }
 
 TEST_F(CustomPaperDataFileGui, HelpIsShownOncePerRequest)

@@ -14,6 +14,8 @@ BEGIN_MESSAGE_MAP(CComboBtn, CComboBox)
     ON_WM_MOUSEWHEEL()
     ON_WM_LBUTTONUP()
     ON_WM_MOUSEMOVE()
+    ON_WM_KEYDOWN()
+    ON_WM_SYSKEYDOWN()
     ON_CONTROL_REFLECT(CBN_SELCHANGE, &CComboBtn::OnSelChange)
 END_MESSAGE_MAP()
 
@@ -85,6 +87,25 @@ BOOL CComboBtn::OnMouseWheel(UINT flags, short delta, CPoint point)
     if (popup && popup->m_list.m_hWnd)
         popup->m_list.DefWindowProc(WM_MOUSEWHEEL, MAKEWPARAM(flags, (WORD)delta), MAKELPARAM(point.x, point.y));
     return TRUE;
+}
+
+// The keys that drop a combo box's list toggle the popup in its place.
+void CComboBtn::OnKeyDown(UINT key, UINT, UINT)
+{
+    CComboDlg* popup = Popup();
+    if (key == VK_F4 && popup)
+        popup->SendMessage(WM_PAPER_POPUP_TOGGLE);
+    else
+        Default();
+}
+
+void CComboBtn::OnSysKeyDown(UINT key, UINT, UINT flags)
+{
+    CComboDlg* popup = Popup();
+    if ((key == VK_DOWN || key == VK_UP) && (flags & KF_ALTDOWN) && popup)
+        popup->SendMessage(WM_PAPER_POPUP_TOGGLE);
+    else
+        Default();
 }
 
 void CComboBtn::OnSelChange()

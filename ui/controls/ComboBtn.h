@@ -1,5 +1,5 @@
-// CComboBtn: the paper-size combo box, whose own list never opens: a click
-// opens or closes the paper popup (CComboDlg) instead.
+// CComboBtn: the paper-size combo box, whose own list never opens: a click,
+// F4 or Alt+Down (Alt+Up) opens or closes the paper popup (CComboDlg) instead.
 #pragma once
 
 #include "framework/AfxCtrls.h"
@@ -28,6 +28,8 @@ protected:
     BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
     void OnLButtonUp(UINT flags, CPoint point);
     void OnMouseMove(UINT flags, CPoint point);
+    void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnSysKeyDown(UINT key, UINT repeat, UINT flags);
     void OnSelChange();
 
     DECLARE_MESSAGE_MAP()

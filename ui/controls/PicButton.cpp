@@ -13,6 +13,9 @@ BEGIN_MESSAGE_MAP(CPicButton, CStatic)
     ON_WM_ENABLE()
     ON_WM_SETFOCUS()
     ON_WM_KILLFOCUS()
+    ON_WM_GETDLGCODE()
+    ON_WM_KEYDOWN()
+    ON_WM_KEYUP()
 END_MESSAGE_MAP()
 
 void CPicButton::GetImageSize(UINT id, UINT& width, UINT& height, UINT kind)
@@ -98,7 +101,13 @@ void CPicButton::Redraw() { DrawImage(StateImage()); }
 void CPicButton::TrackLeave()
 {
     TRACKMOUSEEVENT track = { sizeof track, TME_LEAVE, m_hWnd, 0 };
-    TrackMouseEvent(&track);
+    m_bLeaveTracked = TrackMouseEvent(&track);
+}
+
+void CPicButton::NotifyClicked()
+{
+    if (HWND parent = ::GetParent(m_hWnd))
+        ::SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), STN_CLICKED), (LPARAM)m_hWnd);
 }
 
 void CPicButton::OnMouseMove(UINT, CPoint)
@@ -107,13 +116,16 @@ void CPicButton::OnMouseMove(UINT, CPoint)
         m_bHover = TRUE;
         if (!m_bSelected)
             DrawImage(m_bPressed ? m_nPressedID : m_nHoverID);
-        TrackLeave();
     }
+    // Also when the focus gave the hover look: the pointer's leave ends it.
+    if (!m_bLeaveTracked)
+        TrackLeave();
     Default();
 }
 
 void CPicButton::OnMouseLeave()
 {
+    m_bLeaveTracked = FALSE;
     m_bHover = FALSE;
     if (!m_bSelected)
         InvalidateBackground();
@@ -122,7 +134,7 @@ void CPicButton::OnMouseLeave()
     Default();
 }
 
-void CPicButton::OnLButtonDown(UINT, CPoint)
+void CPicButton::DrawPressed()
 {
     if (m_nPressedID) {
         m_bPressed = TRUE;
@@ -130,15 +142,52 @@ void CPicButton::OnLButtonDown(UINT, CPoint)
     } else {
         m_bPressed = FALSE;
     }
+}
+
+void CPicButton::DrawReleased()
+{
+    m_bPressed = FALSE;
+    if (m_nPressedID)
+        DrawImage(m_bSelected ? m_nSelectedID : m_bHover ? m_nHoverID : m_nNormalID);
+}
+
+void CPicButton::OnLButtonDown(UINT, CPoint)
+{
+    DrawPressed();
     Default();
 }
 
 void CPicButton::OnLButtonUp(UINT, CPoint)
 {
-    m_bPressed = FALSE;
-    if (m_nPressedID)
-        DrawImage(m_bSelected ? m_nSelectedID : m_bHover ? m_nHoverID : m_nNormalID);
+    DrawReleased();
     Default();
+}
+
+// A button's code: the dialog manager keeps Tab, Enter, Escape and the arrows.
+UINT CPicButton::OnGetDlgCode() { return DLGC_BUTTON; }
+
+void CPicButton::OnKeyDown(UINT key, UINT, UINT flags)
+{
+    if (key != VK_SPACE) {
+        Default();
+        return;
+    }
+    // The key's repeat while held presses nothing more.
+    if (!(flags & KF_REPEAT) && !m_bSpaceDown) {
+        m_bSpaceDown = TRUE;
+        DrawPressed();
+    }
+}
+
+void CPicButton::OnKeyUp(UINT key, UINT, UINT)
+{
+    if (key != VK_SPACE || !m_bSpaceDown) {
+        Default();
+        return;
+    }
+    m_bSpaceDown = FALSE;
+    DrawReleased();
+    NotifyClicked();
 }
 
 void CPicButton::OnPaint()
@@ -174,6 +223,11 @@ void CPicButton::OnSetFocus(CWnd*)
 void CPicButton::OnKillFocus(CWnd*)
 {
     Default();
+    // A Space still held clicks nothing once the focus has gone.
+    if (m_bSpaceDown) {
+        m_bSpaceDown = FALSE;
+        m_bPressed = FALSE;
+    }
     m_bHover = FALSE;
     HWND parent = ::GetParent(m_hWnd);
     if (!parent)

@@ -11,6 +11,10 @@
 //
 // A click reaches the parent as STN_CLICKED (the static needs SS_NOTIFY);
 // when the pointer leaves, WM_PICTURE_LEFT is posted to the parent.
+//
+// Keyboard: the picture acts as the push button it stands for. Space clicks
+// it (pressed while held, STN_CLICKED on release, as a click does); Tab,
+// Enter, Escape and the arrows are left to the dialog manager.
 #pragma once
 
 #include "framework/Afx.h"
@@ -60,6 +64,8 @@ public:
 
     // The id of the picture the current state shows (0: none).
     UINT StateImage() const;
+    // Tells the parent of a click as the static does: STN_CLICKED.
+    void NotifyClicked();
 
 protected:
     void OnMouseMove(UINT flags, CPoint point);
@@ -70,11 +76,23 @@ protected:
     void OnEnable(BOOL enable);
     void OnSetFocus(CWnd* oldFocus);
     void OnKillFocus(CWnd* newFocus);
+    UINT OnGetDlgCode();
+    void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnKeyUp(UINT key, UINT repeat, UINT flags);
 
     // Asks for WM_MOUSELEAVE when the pointer leaves the control.
     void TrackLeave();
+    // The pressed look on or off, as the left button (or Space) gives and takes it.
+    void DrawPressed();
+    void DrawReleased();
     // The control's window rectangle in its parent's client coordinates.
     CRect RectInParent() const;
+
+    // WM_MOUSELEAVE has been asked for and not come yet. (The hover flag is
+    // no such sign: the focus sets it too.)
+    BOOL m_bLeaveTracked = FALSE;
+    // Space went down on the focused control and is not released yet.
+    BOOL m_bSpaceDown = FALSE;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -6,6 +6,8 @@ BEGIN_MESSAGE_MAP(CPicFrameButton, CPicButton)
     ON_WM_MOUSEMOVE()
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
+    ON_WM_GETDLGCODE()
+    ON_WM_KEYDOWN()
 END_MESSAGE_MAP()
 
 namespace {
@@ -86,9 +88,7 @@ void CPicFrameButton::OnMouseMove(UINT flags, CPoint point)
                     SetFrame(i);
                 break;
             }
-        DEVMODE_PAIR* pair = m_pContext ? m_pContext->devmode : nullptr;
-        if (pair && pair->pPrivate && count > 0)
-            pair->pPrivate->density = (WORD)(GetFrameValue() & 0xFFFF);
+        WriteValue();
     } else {
         m_nZone = ZoneAt(point.x);
     }
@@ -119,8 +119,48 @@ void CPicFrameButton::OnLButtonUp(UINT flags, CPoint point)
         ReleaseCapture();
     }
     CPicButton::OnLButtonUp(flags, point);
-    if (moved) {
-        if (HWND parent = ::GetParent(m_hWnd))
-            ::SendMessageW(parent, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(m_hWnd), STN_CLICKED), (LPARAM)m_hWnd);
+    if (moved)
+        NotifyClicked();
+}
+
+void CPicFrameButton::WriteValue()
+{
+    DEVMODE_PAIR* pair = m_pContext ? m_pContext->devmode : nullptr;
+    if (pair && pair->pPrivate && m_arrFrames.GetSize() > 0)
+        pair->pPrivate->density = (WORD)(GetFrameValue() & 0xFFFF);
+}
+
+// A slider's code: the arrows are its own.
+UINT CPicFrameButton::OnGetDlgCode() { return DLGC_BUTTON | DLGC_WANTARROWS; }
+
+void CPicFrameButton::OnKeyDown(UINT key, UINT, UINT)
+{
+    const int last = (int)m_arrFrames.GetSize() - 1;
+    int target;
+    switch (key) {
+    case VK_LEFT:
+    case VK_UP:
+        target = m_nCurFrame - 1;
+        break;
+    case VK_RIGHT:
+    case VK_DOWN:
+        target = m_nCurFrame + 1;
+        break;
+    case VK_HOME:
+        target = 0;
+        break;
+    case VK_END:
+        target = last;
+        break;
+    default:
+        Default();   // Space too: a slider has no click
+        return;
     }
+    if (target < 0 || target > last || target == m_nCurFrame)
+        return;
+    SetFrame(target);
+    WriteValue();
+    // The owner takes the value as after a drag: a click without a step.
+    m_nZone = ZONE_OTHER;
+    NotifyClicked();
 }

@@ -10,6 +10,9 @@
 // drag that ends on another frame than it started from tells the parent with
 // STN_CLICKED, as a click does (the press of a drag in the thumb clicks
 // without stepping; the owner's click handling then takes the new value).
+// The keys move it as a slider's: Left or Up one frame back, Right or Down one
+// forward, Home to the first and End to the last; a key that moves it writes
+// the value and tells the parent as the end of a drag does.
 #pragma once
 
 #include "ui/controls/PicButton.h"
@@ -59,10 +62,14 @@ protected:
     void OnMouseMove(UINT flags, CPoint point);
     void OnLButtonDown(UINT flags, CPoint point);
     void OnLButtonUp(UINT flags, CPoint point);
+    UINT OnGetDlgCode();
+    void OnKeyDown(UINT key, UINT repeat, UINT flags);
 
     void ShowFrame();
     // The zone of the current frame that holds x.
     int ZoneAt(int x) const;
+    // The current frame's value into the density of the private DEVMODE.
+    void WriteValue();
     bool HoldsCapture() const { return ::GetCapture() == m_hWnd; }
 
     DECLARE_MESSAGE_MAP()

@@ -4,8 +4,11 @@ BEGIN_MESSAGE_MAP(CPicNumButton, CPicButton)
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONDBLCLK()
     ON_WM_LBUTTONUP()
+    ON_WM_MOUSEMOVE()
     ON_WM_TIMER()
     ON_WM_MOUSELEAVE()
+    ON_WM_CAPTURECHANGED()
+    ON_WM_CANCELMODE()
 END_MESSAGE_MAP()
 
 void CPicNumButton::Step()
@@ -21,6 +24,8 @@ void CPicNumButton::Step()
 void CPicNumButton::Press()
 {
     SetFocus();
+    if (!HoldsCapture())
+        SetCapture();
     Step();
     SetTimer(TIMER_DELAY, m_nDelayMs);
 }
@@ -38,7 +43,24 @@ void CPicNumButton::OnLButtonDown(UINT, CPoint) { Press(); }
 
 void CPicNumButton::OnLButtonDblClk(UINT, CPoint) { Press(); }
 
-void CPicNumButton::OnLButtonUp(UINT, CPoint) { StopRepeat(); }
+void CPicNumButton::OnLButtonUp(UINT, CPoint)
+{
+    StopRepeat();
+    if (HoldsCapture())
+        ReleaseCapture();
+}
+
+void CPicNumButton::OnMouseMove(UINT flags, CPoint point)
+{
+    // While pressed the arrow hears every move: one off the arrow is its leaving.
+    CRect client;
+    GetClientRect(client);
+    if (HoldsCapture() && !client.PtInRect(point)) {
+        OnMouseLeave();
+        return;
+    }
+    CPicButton::OnMouseMove(flags, point);
+}
 
 void CPicNumButton::OnTimer(UINT_PTR id)
 {
@@ -61,4 +83,19 @@ void CPicNumButton::OnMouseLeave()
 {
     SendMessage(WM_LBUTTONUP, 0, 0);
     CPicButton::OnMouseLeave();
+}
+
+void CPicNumButton::OnCaptureChanged(CWnd* newCapture)
+{
+    if (!newCapture || newCapture->m_hWnd != m_hWnd)
+        StopRepeat();
+    Default();
+}
+
+void CPicNumButton::OnCancelMode()
+{
+    StopRepeat();
+    if (HoldsCapture())
+        ReleaseCapture();
+    Default();
 }

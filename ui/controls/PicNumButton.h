@@ -8,7 +8,9 @@
 // one step. The steps stop changing the number at its bound. The repeat runs
 // on timers of the arrow's own window, so every step and every owner callback
 // happens on the thread that owns the windows, and the repeat ends with the
-// window.
+// window. The arrow holds the mouse capture while pressed, so it sees the
+// release and the pointer's leaving wherever they happen; losing the capture
+// (to another window, or to the system's cancel mode) stops the repeat too.
 #pragma once
 
 #include "ui/controls/NumEdit.h"
@@ -40,8 +42,13 @@ protected:
     void OnLButtonDown(UINT flags, CPoint point);
     void OnLButtonDblClk(UINT flags, CPoint point);
     void OnLButtonUp(UINT flags, CPoint point);
+    void OnMouseMove(UINT flags, CPoint point);
     void OnTimer(UINT_PTR id);
     void OnMouseLeave();
+    void OnCaptureChanged(CWnd* newCapture);
+    void OnCancelMode();
+
+    bool HoldsCapture() const { return ::GetCapture() == m_hWnd; }
 
     DECLARE_MESSAGE_MAP()
 };

@@ -1,8 +1,27 @@
 #include "ui/controls/PicRadioDlg.h"
 #include "res/resource.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
+
+BEGIN_MESSAGE_MAP(CPicRadioButton, CPicButton)
+    ON_WM_GETDLGCODE()
+    ON_WM_KEYDOWN()
+END_MESSAGE_MAP()
+
+UINT CPicRadioButton::OnGetDlgCode() { return DLGC_BUTTON | DLGC_WANTARROWS; }
+
+void CPicRadioButton::OnKeyDown(UINT key, UINT repeat, UINT flags)
+{
+    const int step = key == VK_RIGHT || key == VK_DOWN ? 1 : key == VK_LEFT || key == VK_UP ? -1 : 0;
+    if (!step) {
+        CPicButton::OnKeyDown(key, repeat, flags);
+        return;
+    }
+    if (auto* group = dynamic_cast<CPicRadioDlg*>(CWnd::FromHandlePermanent(::GetParent(m_hWnd))))
+        group->MoveChoice(m_hWnd, step);
+}
 
 CPicRadioDlg::CPicRadioDlg(UINT templateId, CWnd* parent) : CUIDialog(templateId, parent) {}
 
@@ -31,7 +50,7 @@ void CPicRadioDlg::DoDataExchange(CDataExchange* dx)
     if (!m_buttons.IsEmpty())
         return;   // bound once
     for (INT_PTR i = 0; i < m_entries.GetSize(); ++i) {
-        std::unique_ptr<CPicButton> button(new (std::nothrow) CPicButton);
+        std::unique_ptr<CPicButton> button(new (std::nothrow) CPicRadioButton);
         if (!button)
             break;
         DDX_Control(dx, (int)m_entries[i].nCtrlID, *button);
@@ -44,6 +63,7 @@ BOOL CPicRadioDlg::OnInitDialog()
 {
     CUIDialog::OnInitDialog();
     LayoutButtons();
+    UpdateTabStop();
     m_tip.CreateFromModule(IDD_TIP_POPUP, this, nullptr);
     return TRUE;
 }
@@ -72,6 +92,15 @@ void CPicRadioDlg::SetCheck(int index)
         m_buttons[i]->m_bSelected = i == index;
         m_buttons[i]->InvalidateBackground();
     }
+    UpdateTabStop();
+}
+
+void CPicRadioDlg::UpdateTabStop()
+{
+    const int chosen = std::max(GetCheck(), 0);
+    for (INT_PTR i = 0; i < m_buttons.GetSize(); ++i)
+        if (m_buttons[i]->m_hWnd)
+            m_buttons[i]->ModifyStyle(i == chosen ? 0 : WS_TABSTOP, i == chosen ? WS_TABSTOP : 0);
 }
 
 int CPicRadioDlg::GetCheck() const
@@ -118,6 +147,8 @@ void CPicRadioDlg::OnButtonClicked(int index)
 {
     if (index < 0 || index >= m_buttons.GetSize())
         return;
+    const HWND focus = ::GetFocus();
+    const bool focusInGroup = m_hWnd && focus && ::IsChild(m_hWnd, focus);
     for (INT_PTR i = 0; i < m_buttons.GetSize(); ++i) {
         CPicButton* button = m_buttons[i];
         if (i == index && !button->m_bSelected) {
@@ -128,10 +159,27 @@ void CPicRadioDlg::OnButtonClicked(int index)
             button->InvalidateBackground();
         }
     }
+    UpdateTabStop();
     if (m_pfnCallback && m_hWnd) {
         if (HWND parent = ::GetParent(m_hWnd))
             m_pfnCallback(CWnd::FromHandle(parent));
     }
+    // The owner may have moved the focus away (onto its placeholder); a
+    // keyboard user goes on from the chosen picture.
+    HWND chosen = index < m_buttons.GetSize() ? m_buttons[index]->m_hWnd : nullptr;
+    if (focusInGroup && chosen && ::IsWindow(chosen) && ::GetFocus() != chosen)
+        ::SetFocus(chosen);
+}
+
+void CPicRadioDlg::MoveChoice(HWND from, int step)
+{
+    const int count = (int)m_buttons.GetSize();
+    const int index = IndexOfButton(from);
+    if (index < 0 || count < 1)
+        return;
+    const int next = ((index + step) % count + count) % count;
+    ::SetFocus(m_buttons[next]->m_hWnd);
+    OnButtonClicked(next);
 }
 
 void CPicRadioDlg::OnEnable(BOOL enable)

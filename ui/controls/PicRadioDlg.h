@@ -12,12 +12,27 @@
 //   group->m_tip.AddTool(group->GetDlgItem(IDC_DUPLEX_NONE), text); ...
 // and reads the choice with GetCheck. The owner deletes the group in its
 // destructor body; the group's window goes with the page.
+//
+// Keyboard, as a group of radio buttons: the group is one tab stop, on the
+// chosen picture (the first while none is chosen); the arrow keys move the
+// choice to the next or previous picture, round the row; Space chooses the
+// focused picture. A choice made with the focus in the group leaves it on the
+// chosen picture, whatever the owner's callback did with the focus.
 #pragma once
 
 #include "framework/Afx.h"
 #include "ui/UIDialog.h"
 #include "ui/controls/PicButton.h"
 #include "ui/controls/TipTools.h"
+
+// A picture of a radio group: its arrow keys move the group's choice.
+class CPicRadioButton : public CPicButton {
+protected:
+    UINT OnGetDlgCode();
+    void OnKeyDown(UINT key, UINT repeat, UINT flags);
+
+    DECLARE_MESSAGE_MAP()
+};
 
 class CPicRadioDlg : public CUIDialog {
 public:
@@ -31,7 +46,7 @@ public:
     UINT m_nImageType = 0;                    // of every picture: 0 PNG, 1 bitmap
     CTipTools m_tip;
     CArray<_RES_CTL_ID> m_entries;            // one per picture, in display order
-    CArray<CPicButton*> m_buttons;            // owned, one per entry
+    CArray<CPicButton*> m_buttons;            // owned, one per entry (CPicRadioButton)
 
     // Picture `index` chosen, every other one not; an index outside the
     // pictures leaves none chosen. The owner callback is not called.
@@ -45,6 +60,9 @@ public:
     void LayoutButtons();
     // The picture at that index was clicked: it is chosen, then the owner hears of it.
     void OnButtonClicked(int index);
+    // The choice moved by an arrow key from that picture, `step` pictures on
+    // (round the row): the new picture takes the focus and is clicked.
+    void MoveChoice(HWND from, int step);
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -59,4 +77,6 @@ protected:
 
 private:
     int IndexOfButton(HWND control) const;
+    // The tab stop on the chosen picture only (the first while none is).
+    void UpdateTabStop();
 };

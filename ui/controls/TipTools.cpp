@@ -16,18 +16,6 @@ void ReleaseBusy() { InterlockedExchange(&s_tipBusy, 0); }
 
 } // namespace
 
-UINT TipThreadProc(LPVOID request)
-{
-    if (!request)
-        return 0;
-    const TIP_REQUEST taken = *static_cast<const TIP_REQUEST*>(request);
-    if (!taken.pTip || !TakeBusy())
-        return 0;   // another show or hide runs: dropped
-    if (!taken.pTip->ShowOrHide(taken.bShow))
-        ReleaseBusy();
-    return 0;
-}
-
 BOOL CTipTools::IsBusy() { return InterlockedCompareExchange(&s_tipBusy, 0, 0) != 0; }
 
 CTipTools::CTipTools() : CUIDialog(IDD_TIP_POPUP, nullptr) {}
@@ -153,8 +141,9 @@ void CTipTools::OnTimer(UINT_PTR id)
         TipToolMap* entry = GetCurrentTool();
         POINT cursor;
         CRect control;
-        if (entry && g_seams.GetCursorPos(&cursor) && ::GetWindowRect(entry->hCtrl, &control) &&
-            control.PtInRect(cursor))
+        // A control hidden during the delay (its page left) shows no tip.
+        if (entry && ::IsWindowVisible(entry->hCtrl) && g_seams.GetCursorPos(&cursor) &&
+            ::GetWindowRect(entry->hCtrl, &control) && control.PtInRect(cursor))
             ShowTip(TRUE, entry);
     } else if (id == TIMER_FADE) {
         StepFade();
@@ -201,11 +190,10 @@ void CTipTools::ShowTip(BOOL show, TipToolMap* entry)
 
 void CTipTools::Request(BOOL show)
 {
-    if (!m_hWnd)
-        return;
-    m_request.pTip = this;
-    m_request.bShow = show;
-    TipThreadProc(&m_request);
+    if (!m_hWnd || !TakeBusy())
+        return;   // another show or hide runs: dropped
+    if (!ShowOrHide(show))
+        ReleaseBusy();
 }
 
 BOOL CTipTools::ShowOrHide(BOOL show)

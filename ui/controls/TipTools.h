@@ -42,18 +42,6 @@ struct TipToolMap {
     COLORREF crText = 0xF1F1F1;
 };
 
-class CTipTools;
-
-// What a show or hide request carries to TipThreadProc.
-struct TIP_REQUEST {
-    CTipTools* pTip;
-    BOOL bShow;
-};
-
-// Runs one show or hide request on the popup's thread: takes the process-wide
-// flag, or drops the request when another show or hide holds it. Answers 0.
-UINT TipThreadProc(LPVOID request);
-
 class CTipTools : public CUIDialog {
 public:
     enum : UINT_PTR { TIMER_SHOW = 2, TIMER_FADE = 3 };
@@ -72,8 +60,9 @@ public:
     TipToolMap* FindTool(CWnd* control) { return FindTool(control ? control->m_hWnd : nullptr); }
     INT_PTR GetToolCount() const { return m_entries.GetSize(); }
 
-    // A registered control: its tip shows after its delay. Anything else (or
-    // null): the delay stops and a shown tip fades out.
+    // A registered control: its tip shows after its delay, if the control is
+    // still visible then (its page may have been hidden meanwhile). Anything
+    // else (or null): the delay stops and a shown tip fades out.
     void Track(HWND control);
     void Track(CWnd* control) { Track(control ? control->m_hWnd : nullptr); }
 
@@ -125,11 +114,12 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    friend UINT TipThreadProc(LPVOID request);
     // The visible change, run with the flag taken: show at once, or start the
     // fade-out. TRUE when a fade took the flag over (it gives it back at its end).
     BOOL ShowOrHide(BOOL show);
     INT_PTR FindIndex(HWND control) const;
+    // A show or hide: takes the process-wide flag, or is dropped when another
+    // show or hide holds it.
     void Request(BOOL show);
     void StepFade();
     // Ends a running fade: hidden, opaque again, the flag released.
@@ -142,7 +132,6 @@ private:
     CRect m_rcPicture;
     INT_PTR m_nCurrent = -1;      // index of the current entry; -1: none
     HWND m_hTracked = nullptr;
-    TIP_REQUEST m_request = {};
     BOOL m_bFading = FALSE;       // a fade runs and holds the process-wide flag
     UINT m_nFadeTicks = 0;
     UINT m_nFadeTime = 0;

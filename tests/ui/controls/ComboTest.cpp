@@ -2,6 +2,7 @@
 // (sheet > host page > page), driven with the messages a user's actions cause.
 #include <gtest/gtest.h>
 
+#include "PictureTesting.h"
 #include "harness/TestWindow.h"
 #include "plugin/TessivonApp.h"
 #include "ui/controls/ComboDlg.h"
@@ -10,6 +11,7 @@
 #include <vector>
 
 using namespace harness;
+using picturetest::realMouse;
 
 namespace {
 
@@ -67,33 +69,8 @@ BEGIN_MESSAGE_MAP(CTestPage, CUIDialog)
     ON_MESSAGE(WM_PAPER_CHOSEN, &CTestPage::OnChosen)
 END_MESSAGE_MAP()
 
-bool g_released = false;
-LRESULT CALLBACK ReleaseHook(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code >= 0 && wParam == WM_LBUTTONUP)
-        g_released = true;
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-// A real click of the pointer (for what only input does: activation by a
-// click); true once its release was handled.
-bool RealClick(HWND window, POINT p)
-{
-    ClientToScreen(window, &p);
-    INPUT in[3] = { { INPUT_MOUSE }, { INPUT_MOUSE }, { INPUT_MOUSE } };
-    in[0].mi = { (p.x * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN), (p.y * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN),
-                 0, MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE };
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    HHOOK hook = SetWindowsHookExW(WH_MOUSE, ReleaseHook, nullptr, GetCurrentThreadId());
-    g_released = false;
-    for (DWORD start = GetTickCount(), sent = SendInput(3, in, sizeof(INPUT)); sent && !g_released && GetTickCount() - start < 5000;) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-        pumpMessages();
-    }
-    UnhookWindowsHookEx(hook);
-    return g_released;
-}
+// A real click of the pointer; true once its release was handled.
+bool RealClick(HWND window, POINT p) { return realMouse(window, p, { MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP }); }
 
 class ComboGui : public ::testing::Test {
 protected:

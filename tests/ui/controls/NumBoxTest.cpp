@@ -324,6 +324,32 @@ TEST_F(NumBoxGui, ThePointerLeavingAHeldArrowStopsTheRepeat)
     EXPECT_EQ(97, value(*box));
 }
 
+// An arrow that has the focus back (the sheet reactivated) already shows its
+// hover look when the pointer comes. Pressed, slid off and released over
+// another control, it stops all the same.
+TEST_F(NumBoxGui, AFocusedArrowReleasedOffItselfStops)
+{
+    auto box = makeScaleBox(100);
+    ASSERT_TRUE(box);
+    CPicNumButton& up = *box->m_pUpArrow;
+    SetFocus(frame.hwnd());
+    pumpMessages();
+    up.SetFocus();
+    ASSERT_TRUE(up.m_bHover);
+    ASSERT_TRUE(realMouse(up.m_hWnd, { 10, 10 }, { MOUSEEVENTF_LEFTDOWN }));
+    EXPECT_EQ(101, value(*box));
+    fire(up, CPicNumButton::TIMER_DELAY);
+    ASSERT_TRUE(up.m_bRepeating);
+    HWND other = GetDlgItem(page.m_hWnd, IDC_OTHER_EDIT);
+    ASSERT_TRUE(realMouse(other, { 5, 5 }));
+    ASSERT_TRUE(realMouse(other, { 6, 6 }, { MOUSEEVENTF_LEFTUP }));
+    EXPECT_FALSE(up.m_bRepeating);
+    EXPECT_FALSE(timerWasRunning(up, CPicNumButton::TIMER_REPEAT));
+    fire(up, CPicNumButton::TIMER_REPEAT);
+    EXPECT_EQ(102, value(*box));
+    EXPECT_EQ(nullptr, GetCapture());
+}
+
 // The arrow's own timers, as Windows fires them.
 TEST_F(NumBoxGui, TheRealTimersRepeatAfterTheDelay)
 {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "PictureTesting.h"
+#include "harness/Keys.h"
 #include "harness/TestWindow.h"
 #include "plugin/SystemSeams.h"
 #include "res/resource.h"
@@ -128,6 +129,13 @@ protected:
         return std::make_pair(rect.Width(), rect.Height());
     }
     COLORREF shown(const CWnd& control, int x = 5, int y = 5) { return screenPixel(control.m_hWnd, x, y); }
+    // The keyboard focus to the control, its frame the active window first.
+    void focusOn(CWnd& control)
+    {
+        SetFocus(frame.hwnd());
+        pumpMessages();
+        control.SetFocus();
+    }
 
     CAfxTempMapLock lock;
     TestFrame frame{ 640, 480, L"Picture controls" };
@@ -274,6 +282,43 @@ TEST_F(PicButtonsGui, ThePointerLeavingEndsTheHover)
     EXPECT_FALSE(button.m_bHover);
     EXPECT_EQ(RGB(160, 40, 40), shown(button));
     EXPECT_EQ(1, host.leaves);
+}
+
+// The focus gives the hover look before the pointer comes: the pointer's
+// arrival still asks for its leave, which ends the look.
+TEST_F(PicButtonsGui, AFocusedPictureLosesItsHoverLookWhenThePointerLeaves)
+{
+    CPicButton button;
+    bindPicture(button);
+    focusOn(button);
+    pointerTo(button.m_hWnd, 5, 5);
+    TRACKMOUSEEVENT asked = { sizeof asked, TME_QUERY };
+    ASSERT_TRUE(TrackMouseEvent(&asked));
+    EXPECT_EQ(button.m_hWnd, asked.hwndTrack);
+    EXPECT_TRUE(asked.dwFlags & TME_LEAVE);
+    pointerAway(button.m_hWnd);
+    EXPECT_FALSE(button.m_bHover);
+    EXPECT_EQ(RGB(160, 40, 40), shown(button));
+}
+
+// Space as on a push button: pressed while held (its repeats press nothing
+// more), clicked on its release unless the focus went first.
+TEST_F(PicButtonsGui, SpaceClicksTheFocusedPicture)
+{
+    CPicButton button;
+    bindPicture(button);
+    focusOn(button);
+    SendMessageW(button.m_hWnd, WM_KEYDOWN, VK_SPACE, 1);
+    SendMessageW(button.m_hWnd, WM_KEYDOWN, VK_SPACE, 1 | (KF_REPEAT << 16));
+    EXPECT_EQ(RGB(40, 40, 160), shown(button));
+    EXPECT_TRUE(host.clicks.empty());
+    pressKey(dialogLoop(host.m_hWnd), VK_SPACE);
+    EXPECT_EQ(Ids({ IDC_PICTURE }), host.clicks);
+    SendMessageW(button.m_hWnd, WM_KEYDOWN, VK_SPACE, 1);
+    SetFocus(frame.hwnd());
+    SendMessageW(button.m_hWnd, WM_KEYUP, VK_SPACE, 0xC0000001);
+    EXPECT_FALSE(button.m_bPressed);
+    EXPECT_EQ(1u, host.clicks.size());
 }
 
 TEST_F(PicButtonsGui, SizingKeepsThePlaceInACaptionedParent)
@@ -545,6 +590,18 @@ TEST_F(PicFramesGui, ADragWithoutTheDevmodePairWritesNothing)
     EXPECT_EQ(7, block.density);
 }
 
+// A key's move clicks the page without a step, whatever zone the pointer left.
+TEST_F(PicFramesGui, TheKeysMoveTheSliderWithoutTheZoneThePointerLeft)
+{
+    clickAt(30);   // a click in the step-forward zone: frame 1
+    host.clicks.clear();
+    focusOn(slider);
+    pressKey(dialogLoop(host.m_hWnd), VK_HOME);
+    EXPECT_EQ(0, slider.m_nCurFrame);
+    EXPECT_EQ(0, block.density);
+    EXPECT_EQ(Ids({ IDC_SLIDER }), host.clicks);
+}
+
 namespace {
 
 struct ShellCall {
@@ -597,6 +654,10 @@ TEST_F(PicButtonsGui, TheLogoOpensItsAddressThroughTheShell)
     // The logo handles its own click: the page hears nothing.
     EXPECT_TRUE(host.clicks.empty());
     saveScreenshot(host.m_hWnd, L"picture-logo");
+    // Space on the focused logo opens it as well.
+    focusOn(logo);
+    pressKey(dialogLoop(host.m_hWnd), VK_SPACE);
+    EXPECT_EQ(2u, g_shellCalls.size());
 }
 
 TEST_F(PicButtonsGui, TheHandIsTheLogosOwnCursor)

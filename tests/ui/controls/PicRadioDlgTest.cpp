@@ -5,6 +5,7 @@
 
 #include "PictureTesting.h"
 #include "TipTesting.h"
+#include "harness/Keys.h"
 #include "harness/TestWindow.h"
 #include "res/resource.h"
 #include "ui/controls/PicRadioDlg.h"
@@ -27,12 +28,16 @@ struct CallbackLog {
     CPicRadioDlg* group = nullptr;
 };
 CallbackLog g_log;
+// Where the owner puts the focus when told, as the pages do (null: nowhere).
+HWND g_focusOnChoice = nullptr;
 
 void RecordChoice(CWnd* owner)
 {
     ++g_log.calls;
     g_log.owner = owner ? owner->m_hWnd : nullptr;
     g_log.checkAtCall = g_log.group ? g_log.group->GetCheck() : -2;
+    if (g_focusOnChoice)
+        SetFocus(g_focusOnChoice);
 }
 
 const UINT kPictures[3] = { IDC_DUPLEX_NONE, IDC_DUPLEX_LONG, IDC_DUPLEX_SHORT };
@@ -43,6 +48,7 @@ protected:
     {
         ASSERT_TRUE(gdiplus.ok);
         g_log = CallbackLog();
+        g_focusOnChoice = nullptr;
         group = new CPicRadioDlg(IDD_DUPLEX_PICKER, CWnd::FromHandle(frame.hwnd()));
         ASSERT_NE(nullptr, group);
         group->m_entries.Add({ IDC_DUPLEX_NONE, IDR_DUPLEX_NONE_PORTRAIT, IDR_DUPLEX_NONE_PORTRAIT_SELECTED,
@@ -275,4 +281,23 @@ TEST_F(PicRadioDlgGui, AClickOnThePictureUnderTheTipHidesIt)
     for (UINT i = 0; i < CTipTools::FADE_STEPS && tip.IsFading(); ++i)
         SendMessageW(tip.m_hWnd, WM_TIMER, CTipTools::TIMER_FADE, 0);
     EXPECT_FALSE(IsWindowVisible(tip.m_hWnd));
+}
+
+// As radio buttons: one tab stop, on the choice (the first while there is
+// none); the arrows move the choice round the row and the focus stays on it,
+// whatever the owner did with the focus.
+TEST_F(PicRadioDlgGui, TheArrowsMoveTheChoiceRoundTheRowWithTheFocus)
+{
+    auto tabStop = [&](int i) { return (GetWindowLongPtrW(picture(i), GWL_STYLE) & WS_TABSTOP) != 0; };
+    EXPECT_TRUE(tabStop(0) && !tabStop(1) && !tabStop(2));
+    g_focusOnChoice = frame.hwnd();
+    SetFocus(frame.hwnd());
+    pumpMessages();
+    group->SetCheck(2);
+    SetFocus(picture(2));
+    pressKey(dialogLoop(group->m_hWnd), VK_RIGHT);
+    EXPECT_EQ(0, group->GetCheck());
+    EXPECT_EQ(picture(0), GetFocus());
+    EXPECT_TRUE(tabStop(0) && !tabStop(2));
+    EXPECT_EQ(1, g_log.calls);
 }

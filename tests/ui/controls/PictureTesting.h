@@ -13,6 +13,7 @@
 #include "plugin/TessivonApp.h"
 #include "ui/controls/GdiPlusBitmap.h"
 
+#include <utility>
 #include <vector>
 
 namespace picturetest {
@@ -84,6 +85,11 @@ void release(HWND control, int x, int y);
 void pointerAway(HWND control);
 // Moves the real pointer off every test window.
 void parkPointer();
+// Real input of a user's mouse (for what only input does: the capture's
+// routing, activation by a click): the pointer moved to a client point of the
+// window, then the button events (MOUSEEVENTF_LEFTDOWN, ...) there; true once
+// the last of them (or the move) has been handled.
+bool realMouse(HWND window, POINT p, std::initializer_list<DWORD> buttons = {});
 
 // --- definitions ---
 
@@ -169,6 +175,38 @@ inline void release(HWND control, int x, int y)
 inline void parkPointer()
 {
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+}
+
+inline UINT g_awaitedMouseMessage = 0;
+
+inline LRESULT CALLBACK SeeMouseMessage(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code >= 0 && wParam == g_awaitedMouseMessage)
+        g_awaitedMouseMessage = 0;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+inline bool realMouse(HWND window, POINT p, std::initializer_list<DWORD> buttons)
+{
+    ClientToScreen(window, &p);
+    std::vector<INPUT> in(1, INPUT{ INPUT_MOUSE });
+    in[0].mi = { (p.x * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN),
+                 (p.y * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN), 0, MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE };
+    for (DWORD flags : buttons) {
+        in.push_back(INPUT{ INPUT_MOUSE });
+        in.back().mi.dwFlags = flags;
+    }
+    const DWORD last = in.back().mi.dwFlags;
+    g_awaitedMouseMessage = last == MOUSEEVENTF_LEFTDOWN ? WM_LBUTTONDOWN
+                            : last == MOUSEEVENTF_LEFTUP ? WM_LBUTTONUP : WM_MOUSEMOVE;
+    HHOOK hook = SetWindowsHookExW(WH_MOUSE, &SeeMouseMessage, nullptr, GetCurrentThreadId());
+    for (DWORD start = GetTickCount(), sent = SendInput((UINT)in.size(), in.data(), sizeof(INPUT));
+         sent && g_awaitedMouseMessage && GetTickCount() - start < 5000;) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        harness::pumpMessages();
+    }
+    UnhookWindowsHookEx(hook);
+    return std::exchange(g_awaitedMouseMessage, 0u) == 0;
 }
 
 inline void pointerAway(HWND control)

@@ -283,6 +283,16 @@ TEST_F(TipToolsGui, NothingShowsWhenThePointerLeavesFirst)
     EXPECT_FALSE(visible(popup));
 }
 
+// Ctrl+Tab to the other page during the delay: the owner is hidden with
+// its controls, the pointer still where the control was.
+TEST_F(TipToolsGui, NoTipForAControlHiddenDuringTheDelay)
+{
+    pointerTo(a);
+    host.ShowWindow(SW_HIDE);
+    EXPECT_TRUE(elapseDelay(host.tip));
+    EXPECT_FALSE(visible(popup));
+}
+
 TEST_F(TipToolsGui, TheTipIsAsLargeAsItsLines)
 {
     showTipOf(b);
