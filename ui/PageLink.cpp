@@ -110,10 +110,23 @@ void ShowPicture(CWnd& picture, bool show)
         ::ShowWindow(picture.m_hWnd, show ? SW_SHOW : SW_HIDE);
 }
 
+// A control disabled while it has the focus (a quick-set button that its own
+// press disables) first hands the focus to the tab stop before it, as
+// Shift+Tab would: a disabled window keeps no focus, and the keys would start
+// again from the sheet's first control.
 void EnableControl(CWnd* control, bool enable)
 {
-    if (control && control->m_hWnd)
-        ::EnableWindow(control->m_hWnd, enable ? TRUE : FALSE);
+    if (!control || !control->m_hWnd)
+        return;
+    const HWND window = control->m_hWnd;
+    const HWND focus = ::GetFocus();
+    if (!enable && focus && (focus == window || ::IsChild(window, focus))) {
+        const HWND root = ::GetAncestor(window, GA_ROOT);
+        const HWND before = ::GetNextDlgTabItem(root, window, TRUE);
+        if (before && before != window)
+            ::SendMessageW(root, WM_NEXTDLGCTL, (WPARAM)before, TRUE);
+    }
+    ::EnableWindow(window, enable ? TRUE : FALSE);
 }
 
 // The conflict text of the control for the mask as the tip of the picture,

@@ -1011,9 +1011,13 @@ TEST_F(BasicPageDataFileGui, EverySettingIsReachedInReadingOrderAndSetWithTheKey
     pressKey(keys, VK_TAB);
     pressKey(keys, VK_SPACE);
     EXPECT_EQ(1u, Count(QuickSetFile(), "<Item name=\"Keys\""));
-    SetFocus(Item(IDC_QUICKSET_COMBO));
+    // A button its own press disables hands the focus back to the name.
+    ASSERT_EQ(QuickSetEdit(), GetFocus()) << "after the save";
     pressKey(keys, VK_TAB);
     EXPECT_EQ(Item(IDC_QUICKSET_DELETE), GetFocus()) << "the saved set's delete button joins in";
+    pressKey(keys, VK_SPACE);
+    EXPECT_EQ(0u, Count(QuickSetFile(), "<Item name=\"Keys\""));
+    EXPECT_EQ(QuickSetEdit(), GetFocus()) << "after the delete";
     pressKey(keys, VK_TAB);
     typeText(keys, L"7");
     EXPECT_EQ(7u, block.copies);

@@ -234,6 +234,24 @@ std::vector<Step> Fill(int row, int column, const std::wstring& text)
     return { [=](Dialog& d) { d.fill(row, column, text); }, [](Dialog& d) { d.key(VK_RETURN); } };
 }
 
+// Keys pressed where the focus is, one a step: the dialog's loop hands each
+// on (to an editor first, then to the dialog manager) before the next.
+std::vector<Step> Keys(std::initializer_list<UINT> keys)
+{
+    std::vector<Step> steps;
+    for (UINT key : keys)
+        steps.push_back([=](Dialog& d) { d.key(key); });
+    return steps;
+}
+
+Step Typed(const std::wstring& text)
+{
+    return [=](Dialog&) {
+        for (wchar_t c : text)
+            PostMessageW(GetFocus(), WM_CHAR, c, 1);
+    };
+}
+
 // Counts the replacements of data files (one per file written).
 int g_writes = 0;
 BOOL WINAPI CountedMove(LPCWSTR from, LPCWSTR to, DWORD flags)
@@ -819,6 +837,28 @@ TEST_F(CustomPaperDataFileGui, TheKeysReachEveryControlAndAddChooseAndDeletePape
     };
     EXPECT_EQ(IDOK, Run(steps));
     EXPECT_EQ(std::vector<std::wstring>({ L"P1", added }), Names(StoredPapers(papersFile)));
+    EXPECT_EQ(258, privateAfter.paperId);
+}
+
+TEST_F(CustomPaperDataFileGui, APaperIsRenamedResizedAndGivenTheOtherUnitWithTheKeysAlone)
+{
+    Store({ Paper(L"P1", 100, 150), Paper(L"P2", 110, 160) });
+    Steps steps;
+    steps << [](Dialog& d) { EXPECT_EQ(d.item(IDC_CUSTOM_ADD), GetFocus()); }
+          << Keys({ VK_TAB, VK_TAB, VK_END, VK_F2 }) << Typed(L"Wide") << Keys({ VK_RETURN, VK_RIGHT, VK_F2 })
+          << Typed(L"200") << Keys({ VK_RETURN, VK_RIGHT, VK_RIGHT, VK_F2, VK_DOWN, VK_RETURN })
+          << [](Dialog& d) {
+                 EXPECT_EQ(std::vector<std::wstring>({ L"Wide", L"7.87", L"6.30", L"inch" }), d.row(1));
+                 saveScreenshot(d.hwnd, L"custom-paper-dialog-keys");
+             }
+          << Keys({ VK_RETURN });   // on the grid: the dialog's OK
+    EXPECT_EQ(IDOK, Run(steps));
+    std::vector<PAPER_INFO> stored = StoredPapers(papersFile);
+    EXPECT_EQ(std::vector<std::wstring>({ L"P1", L"Wide" }), Names(stored));
+    ASSERT_EQ(2u, stored.size());
+    EXPECT_EQ(200.0f, stored[1].widthMm);
+    EXPECT_EQ(160.0f, stored[1].heightMm);
+    EXPECT_EQ(PAPER_UNIT_INCH, stored[1].unit);
     EXPECT_EQ(258, privateAfter.paperId);
 }
 

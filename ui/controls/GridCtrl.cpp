@@ -69,6 +69,9 @@ BEGIN_MESSAGE_MAP(CGridCtrl, CListCtrl)
     ON_WM_HSCROLL()
     ON_WM_TIMER()
     ON_WM_DESTROY()
+    ON_WM_KEYDOWN()
+    ON_WM_SETFOCUS()
+    ON_WM_KILLFOCUS()
 END_MESSAGE_MAP()
 
 CGridCtrl::CGridCtrl() = default;
@@ -255,9 +258,11 @@ void CGridCtrl::HideTextEditor()
 
 bool CGridCtrl::EditableCellAt(UINT flags, CPoint point, int kind, int& row, int& column)
 {
-    if ((flags & (MK_SHIFT | MK_CONTROL)) || ::GetKeyState(VK_MENU) < 0)
-        return false;
     if (!HitTestCell(point, row, column))
+        return false;
+    // The keys go on from the clicked cell.
+    SetFocusColumn(column);
+    if ((flags & (MK_SHIFT | MK_CONTROL)) || ::GetKeyState(VK_MENU) < 0)
         return false;
     GRID_CELL* cell = GetCell(row, column);
     if (!cell || !cell->enabled)
@@ -272,26 +277,27 @@ bool CGridCtrl::EditableCellAt(UINT flags, CPoint point, int kind, int& row, int
 
 void CGridCtrl::OnLButtonDown(UINT flags, CPoint point)
 {
+    const int focused = GetNextItem(-1, LVNI_FOCUSED);
     Default();
+    RepaintFocusedRows(focused);
     int row = 0, column = 0;
-    if (!EditableCellAt(flags, point, GRID_KIND_CHOICE, row, column))
-        return;
-    if (!ValidateCurrentCell()) {
-        StartFlash();
-        return;
-    }
-    m_nCurRow = row;
-    m_nCurCol = column;
-    OpenEditor(row, column);
+    if (EditableCellAt(flags, point, GRID_KIND_CHOICE, row, column))
+        EditCell(row, column, false);
 }
 
 void CGridCtrl::OnLButtonDblClk(UINT flags, CPoint point)
 {
+    const int focused = GetNextItem(-1, LVNI_FOCUSED);
     Default();
+    RepaintFocusedRows(focused);
     int row = 0, column = 0;
-    if (!EditableCellAt(flags, point, GRID_KIND_EDIT, row, column))
-        return;
-    if (row != m_nCurRow || column != m_nCurCol) {
+    if (EditableCellAt(flags, point, GRID_KIND_EDIT, row, column))
+        EditCell(row, column, false);
+}
+
+void CGridCtrl::EditCell(int row, int column, bool byKey)
+{
+    if (GetColumnKind(column) == GRID_KIND_CHOICE || row != m_nCurRow || column != m_nCurCol) {
         if (!ValidateCurrentCell()) {
             StartFlash();
             return;
@@ -301,10 +307,10 @@ void CGridCtrl::OnLButtonDblClk(UINT flags, CPoint point)
     } else {
         m_bValid = TRUE;
     }
-    OpenEditor(row, column);
+    OpenEditor(row, column, byKey);
 }
 
-void CGridCtrl::OpenEditor(int row, int column)
+void CGridCtrl::OpenEditor(int row, int column, bool byKey)
 {
     if (row < 0 || row >= GetItemCount() || column < 0 || column >= m_nColumnCount)
         return;
@@ -313,12 +319,12 @@ void CGridCtrl::OpenEditor(int row, int column)
         return;
     CString text = GetItemText(row, column);
     if (GetColumnKind(column) == GRID_KIND_CHOICE)
-        OpenChoiceEditor(row, column, cell, text);
+        OpenChoiceEditor(row, column, cell, text, byKey);
     else
-        OpenTextEditor(row, column, cell, text);
+        OpenTextEditor(row, column, cell, text, byKey);
 }
 
-void CGridCtrl::OpenTextEditor(int row, int column, const CRect& cell, const CString& text)
+void CGridCtrl::OpenTextEditor(int row, int column, const CRect& cell, const CString& text, bool byKey)
 {
     if (!m_pEdit)
         m_pEdit.reset(new (std::nothrow) CGridEdit);
@@ -333,9 +339,12 @@ void CGridCtrl::OpenTextEditor(int row, int column, const CRect& cell, const CSt
         return;
     }
     m_pEdit->SetWindowText(text);
+    // As F2 on a list's label: what is typed replaces the text.
+    if (byKey)
+        m_pEdit->SetSel(0, -1);
 }
 
-void CGridCtrl::OpenChoiceEditor(int row, int column, const CRect& cell, const CString& text)
+void CGridCtrl::OpenChoiceEditor(int row, int column, const CRect& cell, const CString& text, bool byKey)
 {
     if (!m_pComboBox)
         m_pComboBox.reset(new (std::nothrow) CGridComboBox);
@@ -363,7 +372,9 @@ void CGridCtrl::OpenChoiceEditor(int row, int column, const CRect& cell, const C
         // The entry that is the cell's text, not one that merely begins with it.
         combo.SetCurSel(combo.FindStringExact(-1, text));
     }
-    combo.PostMessage(CB_SHOWDROPDOWN, TRUE);
+    // A click on the arrow drops the list; F2 leaves that to the combo's own keys.
+    if (!byKey)
+        combo.PostMessage(CB_SHOWDROPDOWN, TRUE);
     Invalidate(FALSE);
     UpdateWindow();
 }
@@ -409,6 +420,114 @@ void CGridCtrl::OnInsertItem(NMHDR* header, LRESULT* result)
     *result = 0;
 }
 
+// --- keys ---------------------------------------------------------------------------------
+
+BOOL CGridCtrl::GetFocusCell(int& row, int& column) const
+{
+    row = GetNextItem(-1, LVNI_FOCUSED);
+    column = m_nFocusCol;
+    return row >= 0 && row < GetItemCount() && column >= 0 && column < m_nColumnCount;
+}
+
+void CGridCtrl::OnKeyDown(UINT key, UINT, UINT)
+{
+    // Up, Down, Home, End and the page keys are the list's: they move the focused item.
+    const bool plain = ::GetKeyState(VK_CONTROL) >= 0 && ::GetKeyState(VK_SHIFT) >= 0;
+    if (plain && (key == VK_LEFT || key == VK_RIGHT)) {
+        MoveFocusColumn(m_nFocusCol + (key == VK_LEFT ? -1 : 1));
+        return;
+    }
+    if (plain && key == VK_F2) {
+        EditFocusCell();
+        return;
+    }
+    const int focused = GetNextItem(-1, LVNI_FOCUSED);
+    Default();
+    RepaintFocusedRows(focused);
+}
+
+void CGridCtrl::RepaintFocusedRows(int before)
+{
+    const int after = GetNextItem(-1, LVNI_FOCUSED);
+    if (after == before)
+        return;
+    for (int row : { before, after }) {
+        CRect rect;
+        if (row >= 0 && GetItemRect(row, rect, LVIR_BOUNDS))
+            InvalidateRect(rect, FALSE);
+    }
+}
+
+void CGridCtrl::EditFocusCell()
+{
+    int row = 0, column = 0;
+    if (!GetFocusCell(row, column))
+        return;
+    const GRID_CELL* cell = GetCell(row, column);
+    const int kind = GetColumnKind(column);
+    if (!cell || !cell->enabled || (kind != GRID_KIND_EDIT && kind != GRID_KIND_CHOICE))
+        return;
+    EnsureVisible(row, FALSE);
+    ScrollColumnIntoView(column);
+    CloseEditors(false);
+    EditCell(row, column, true);
+}
+
+void CGridCtrl::SetFocusColumn(int column)
+{
+    if (column == m_nFocusCol)
+        return;
+    InvalidateFocusCell();
+    m_nFocusCol = column;
+    InvalidateFocusCell();
+}
+
+void CGridCtrl::MoveFocusColumn(int column)
+{
+    if (column < 0 || column >= m_nColumnCount)
+        return;
+    // Scrolled first: the frame is drawn where the cells then stand.
+    ScrollColumnIntoView(column);
+    SetFocusColumn(column);
+}
+
+void CGridCtrl::ScrollColumnIntoView(int column)
+{
+    const int focused = GetNextItem(-1, LVNI_FOCUSED);
+    CRect cell, client;
+    if (GetItemCount() <= 0 || !GetCellRect(focused >= 0 ? focused : 0, column, cell))
+        return;
+    GetClientRect(client);
+    int dx = 0;
+    if (cell.right > client.right)
+        dx = cell.right - client.right;
+    // A column wider than the list shows its start.
+    if (cell.left - dx < client.left)
+        dx = cell.left - client.left;
+    if (dx)
+        SendMessage(LVM_SCROLL, (WPARAM)dx, 0);
+}
+
+void CGridCtrl::InvalidateFocusCell()
+{
+    int row = 0, column = 0;
+    CRect rect;
+    if (m_hWnd && GetFocusCell(row, column) && GetCellRect(row, column, rect))
+        InvalidateRect(rect, FALSE);
+}
+
+void CGridCtrl::OnSetFocus(CWnd*)
+{
+    Default();
+    InvalidateFocusCell();
+}
+
+void CGridCtrl::OnKillFocus(CWnd*)
+{
+    Default();
+    InvalidateFocusCell();
+}
+
 // --- scrolling and the end ------------------------------------------------------------
 
 BOOL CGridCtrl::OnMouseWheel(UINT flags, short delta, CPoint point)
@@ -447,8 +566,10 @@ BOOL CGridCtrl::SimulateRightClick(int row)
         return FALSE;
     // As a right click on the row: it alone is selected and focused, the
     // selection mark moves to it, no editor opens.
+    const int focused = GetNextItem(-1, LVNI_FOCUSED);
     SetItemState(-1, 0, LVIS_SELECTED);
     SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    RepaintFocusedRows(focused);
     SetSelectionMark(row);
     EnsureVisible(row, TRUE);
     return TRUE;
@@ -563,6 +684,9 @@ void CGridCtrl::DrawCell(HDC dc, int row, int column, const CRect& cell)
         DrawTextCell(dc, cell, data, text, kind, column,
                      !m_bValid && row == m_nCurRow && column == m_nCurCol);
     }
+    int focusRow = 0, focusColumn = 0;
+    if (::GetFocus() == m_hWnd && GetFocusCell(focusRow, focusColumn) && row == focusRow && column == focusColumn)
+        ::DrawFocusRect(dc, &cell);
 }
 
 void CGridCtrl::DrawTextCell(HDC dc, const CRect& cell, const GRID_CELL& data, const CString& text, int kind,

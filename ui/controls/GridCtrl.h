@@ -12,6 +12,12 @@
 // - An edit that ends sends WM_GRID_CELL_INVALID or WM_GRID_CELL_VALID to
 //   the parent; an invalid current cell is flashed by timer GRID_FLASH_TIMER
 //   and keeps the warning colour until it validates.
+// - Keys: the focus cell is the list's focused item (moved by the list's own
+//   Up, Down, Home, End and page keys) in the focus column (moved by Left and
+//   Right, and by a click); it is framed while the grid has the focus. F2
+//   opens its editor as the double click (text) or the click (choice) does,
+//   the choice list not dropped (F4 or Alt+Down drops it). Enter, Tab and
+//   Escape are the dialog manager's.
 #pragma once
 
 #include "framework/AfxArray.h"
@@ -27,8 +33,8 @@ class CGridComboBox;
 enum : int {
     GRID_KIND_CHECK = 2,       // check box and text; the owner sets `ticked`
     GRID_KIND_RADIO = 3,       // radio button and text; the owner sets `ticked`
-    GRID_KIND_CHOICE = 4,      // text and a drop-down arrow; a click opens the choices
-    GRID_KIND_EDIT = 5,        // text; a double click opens an edit box
+    GRID_KIND_CHOICE = 4,      // text and a drop-down arrow; a click (or F2) opens the choices
+    GRID_KIND_EDIT = 5,        // text; a double click (or F2) opens an edit box
     GRID_KIND_PERCENT = 6,     // bar of value / total and its "%.2f%%" text
     GRID_KIND_LEFT_TEXT = 7,   // text, always left-aligned
 };
@@ -82,6 +88,8 @@ public:
     BOOL SimulateRightClick(int row);
     // Restarts the invalid-cell flash of the current cell.
     void StartFlash();
+    // The cell the keys act on; FALSE when no item has the list's focus.
+    BOOL GetFocusCell(int& row, int& column) const;
 
     // The cell, or null outside the rows and columns.
     GRID_CELL* GetCell(int row, int column);
@@ -126,16 +134,37 @@ protected:
     void OnHScroll(UINT code, UINT pos, CWnd* scrollBar);
     void OnTimer(UINT_PTR id);
     void OnDestroy();
+    void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnSetFocus(CWnd* oldFocus);
+    void OnKillFocus(CWnd* newFocus);
 
     DECLARE_MESSAGE_MAP()
 
 private:
     bool CurrentCellInside() const;
-    // The clicked cell when the click may open an editor of that kind.
+    // The clicked cell when the click may open an editor of that kind; a
+    // click on any cell makes its column the focus column.
     bool EditableCellAt(UINT flags, CPoint point, int kind, int& row, int& column);
-    void OpenEditor(int row, int column);
-    void OpenTextEditor(int row, int column, const CRect& cell, const CString& text);
-    void OpenChoiceEditor(int row, int column, const CRect& cell, const CString& text);
+    // The cell becomes current and its editor opens, when the current cell
+    // lets it: a choice cell asks it every time, a text cell when it is
+    // another one (the invalid current cell itself opens again to be mended).
+    void EditCell(int row, int column, bool byKey);
+    void OpenEditor(int row, int column, bool byKey);
+    void OpenTextEditor(int row, int column, const CRect& cell, const CString& text, bool byKey);
+    void OpenChoiceEditor(int row, int column, const CRect& cell, const CString& text, bool byKey);
+    // F2: the editor of the focus cell, when its kind has one.
+    void EditFocusCell();
+    // The focus column: moved by a click (SetFocusColumn) or a key, which
+    // also brings the cell into view.
+    void SetFocusColumn(int column);
+    void MoveFocusColumn(int column);
+    // Scrolls the list sideways until the column is in view, as far as it fits.
+    void ScrollColumnIntoView(int column);
+    void InvalidateFocusCell();
+    // After the list moved its focused item away from `before`: both rows
+    // repainted whole, as the list repaints an item only from its margin on
+    // and the first cell (and its frame) starts at the row's edge.
+    void RepaintFocusedRows(int before);
     // Closes both editors' windows now; an edit still running is first
     // ended (stored) or, when the grid is dying, dropped.
     void CloseEditors(bool dying);
@@ -146,6 +175,7 @@ private:
     void DrawTextCell(HDC dc, const CRect& cell, const GRID_CELL& data, const CString& text, int kind,
                       int column, bool flashing);
 
+    int m_nFocusCol = 0;   // column of the focus cell
     std::unique_ptr<CGridComboBox> m_pComboBox;   // made at the first choice edit
     std::unique_ptr<CGridEdit> m_pEdit;           // made at the first text edit
     // Working colours of the cell being drawn.

@@ -670,6 +670,73 @@ TEST_F(GridCtrlGui, AnEditorStillOpenIsClosedBeforeAnotherCellIsEdited)
     saveScreenshot(host.m_hWnd, L"grid-choice-open");
 }
 
+TEST_F(GridCtrlGui, TheKeysMoveAFramedCellAndF2OpensItsEditor)
+{
+    HWND grid = host.grid.m_hWnd;
+    // The dots of the focus frame on the shown part of the cell's top line.
+    auto framed = [&](int row, int column) {
+        CRect c, client;
+        GetClientRect(grid, client);
+        ::IntersectRect(&c, cell(row, column), client);
+        std::vector<COLORREF> top = screenPixels(grid, CRect(c.left, c.top, c.right, c.top + 1));
+        return std::count(top.begin(), top.end(), screenPixel(grid, c.right - 4, c.top + 3)) < c.Width() * 3 / 4;
+    };
+    SetFocus(grid);
+    for (UINT k : { VK_HOME, VK_DOWN, VK_RIGHT })
+        key(grid, k);
+    EXPECT_TRUE(framed(1, WIDTH));
+    EXPECT_FALSE(framed(1, NAME));
+
+    // F2 opens the text selected; Enter stores and judges it, Escape drops it.
+    key(grid, VK_F2);
+    type(host.grid.GetEditWindow(), L"99");
+    key(host.grid.GetEditWindow(), VK_RETURN);
+    key(grid, VK_F2);
+    type(host.grid.GetEditWindow(), L"5");
+    key(host.grid.GetEditWindow(), VK_ESCAPE);
+    EXPECT_STREQ(L"99", text(1, WIDTH));
+    EXPECT_EQ(1, host.validSent);
+    EXPECT_EQ(grid, GetFocus());
+
+    // A choice opens closed: Down shows the next one, F4 drops the list, Enter stores it.
+    key(grid, VK_RIGHT);
+    key(grid, VK_F2);
+    HWND combo = host.grid.GetComboWindow();
+    EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+    key(combo, VK_DOWN);
+    key(combo, VK_F4);
+    EXPECT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+    key(combo, VK_RETURN);
+    EXPECT_STREQ(L"inch", text(1, UNIT));
+
+    // An invalid cell keeps the others closed, as it does for a click.
+    key(grid, VK_LEFT);
+    key(grid, VK_F2);
+    type(host.grid.GetEditWindow(), L"x");
+    key(host.grid.GetEditWindow(), VK_RETURN);
+    key(grid, VK_DOWN);
+    key(grid, VK_F2);
+    EXPECT_EQ(1, host.invalidSent);
+    EXPECT_EQ(nullptr, host.grid.GetEditWindow());
+
+    // A column out of view scrolls in; a wide one shows its start.
+    SendMessageW(grid, LVM_SETCOLUMNWIDTH, NAME, 900);
+    for (int c = WIDTH; c < NOTE; ++c)
+        key(grid, VK_RIGHT);
+    CRect client;
+    GetClientRect(grid, client);
+    EXPECT_LE(cell(2, NOTE).right, client.right);
+    for (int c = NAME; c < NOTE; ++c)
+        key(grid, VK_LEFT);
+    EXPECT_EQ(0, cell(2, NAME).left);
+    // The row the frame leaves is repainted to its very edge; the frame leaves with the focus.
+    key(grid, VK_UP);
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), screenPixel(grid, 0, (cell(2, NAME).top + cell(2, NAME).bottom) / 2));
+    EXPECT_TRUE(framed(1, NAME));
+    key(grid, VK_TAB);
+    EXPECT_FALSE(framed(1, NAME));
+}
+
 namespace {
 
 // The windows this thread has, children included.
