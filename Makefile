@@ -39,6 +39,7 @@ bench: configure
 	@scripts/bench.sh $(BUILD)
 
 # make fuzz [CASES=n | SECONDS=s] [SEED=x] [KIND=devmode,quicksettings,...]
+# CASES and SECONDS are per kind; without SEED the run takes a fresh seed and prints it.
 fuzz: build
 	@scripts/fuzz.sh $(BUILD) $(if $(SECONDS),--seconds $(SECONDS),--cases $(or $(CASES),2000)) \
 		$(if $(SEED),--seed $(SEED)) $(if $(KIND),--kind $(KIND))

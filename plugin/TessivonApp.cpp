@@ -1,5 +1,6 @@
 #include "plugin/TessivonApp.h"
 #include "settings/Features.h"
+#include "sheets/PropSheet.h"
 
 HINSTANCE g_hModuleInstance = nullptr;
 
@@ -16,4 +17,11 @@ BOOL CTessivonApp::InitInstance()
     CWinApp::InitInstance();
     g_hModuleInstance = AfxGetModuleState()->m_hCurrentInstanceHandle;
     return TRUE;
+}
+
+int CTessivonApp::ExitInstance()
+{
+    if (!AfxGetModuleState()->m_bProcessDetaching)
+        ReleaseModuleActCtx();
+    return CWinApp::ExitInstance();
 }

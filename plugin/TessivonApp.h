@@ -9,6 +9,9 @@ class CTessivonApp : public CWinApp {
 public:
     CTessivonApp() : CWinApp(nullptr) {}
     BOOL InitInstance() override;
+    // At an unload (not at the end of the process) releases the module's
+    // activation context.
+    int ExitInstance() override;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -354,7 +354,8 @@ BOOL CPaperList::SaveCustomPapers() const
         return FALSE;
     if (found == DATA_FILE_UNREADABLE)
         return FALSE;
-    if (found == DATA_FILE_READ_OK && size % sizeof(PAPER_INFO) != 0 && !KeepDataFileBackup(path))
+    if (found == DATA_FILE_READ_OK && size % sizeof(PAPER_INFO) != 0 &&
+        !KeepDataFileBackup(path, MAX_CUSTOM_PAPERS * sizeof(PAPER_INFO), DATA_FILE_BACKUP_AGAIN))
         return FALSE;
 
     CDataFileWriter writer(path);

@@ -38,7 +38,8 @@ public:
     // Replaces the file by the custom papers; FALSE (and the old file kept)
     // when it cannot be written whole. A file that this list found but could
     // not read is never replaced (unless it is gone meanwhile), and a damaged
-    // file is copied to a backup first.
+    // file is kept as a backup first: copied when it is no larger than 20
+    // records, else moved aside whole.
     BOOL SaveCustomPapers() const;
 
     // Gives the record its id and the custom flags, appends a copy; its

@@ -151,8 +151,10 @@ bool CQuickSetting::LoadFile(bool makeMissing)
     const bool stamped = m_path[0] && GetDataFileStamp(m_path, &stamp);
     std::string content;
     ULONGLONG size = 0;
-    DATA_FILE_READ found =
-        m_path[0] ? ReadDataFile(m_path, MAX_QUICK_SETTINGS_FILE_BYTES, &content, &size) : DATA_FILE_MISSING;
+    // A file larger than a load takes is not read at all.
+    DATA_FILE_READ found = m_path[0] ? ReadDataFile(m_path, 0, nullptr, &size) : DATA_FILE_MISSING;
+    if (found == DATA_FILE_READ_OK && size <= MAX_QUICK_SETTINGS_FILE_BYTES)
+        found = ReadDataFile(m_path, MAX_QUICK_SETTINGS_FILE_BYTES, &content, &size);
     if (found == DATA_FILE_MISSING && (!m_path[0] || IsMissing(m_path))) {
         if (makeMissing)
             CreateDefaultFile();
@@ -196,9 +198,9 @@ bool CQuickSetting::LoadFile(bool makeMissing)
     }
     if (result || !IsParseError(result.status)) {
         // Unusable as a whole (too large, or nested deep outside the sets):
-        // copied aside before any save replaces it.
+        // kept aside before any save replaces it.
         m_keepPending = true;
-        KeepDamagedFile();
+        KeepDamagedFile(true);
         m_document.reset();
         m_records.RemoveAll();
         m_elements.clear();
@@ -207,7 +209,7 @@ bool CQuickSetting::LoadFile(bool makeMissing)
 
     // A parse that stopped: copied aside, and what it could read stays in the document.
     m_keepPending = true;
-    KeepDamagedFile();
+    KeepDamagedFile(true);
     // Unless something followed it, the last item is the one the file broke in.
     xml_node list = m_document.child(L"Root").child(L"QuickSetting");
     if (list && IsOnOpenPath(list) && list.last_child().type() == pugi::node_element)
@@ -257,7 +259,7 @@ bool CQuickSetting::BoundDepth()
 
     // The file is kept as it was before a save leaves these sets out.
     m_keepPending = true;
-    KeepDamagedFile();
+    KeepDamagedFile(true);
     for (xml_node item : deep) {
         if (xml_attribute id = item.attribute(L"id"))
             m_droppedIds.push_back(id.as_int());
@@ -692,7 +694,7 @@ void CQuickSetting::GetDefaultSetting(_QS_STRUCK* record)
     *record = r;
 }
 
-bool CQuickSetting::KeepDamagedFile()
+bool CQuickSetting::KeepDamagedFile(bool atLoad)
 {
     if (!m_keepPending)
         return true;
@@ -700,7 +702,8 @@ bool CQuickSetting::KeepDamagedFile()
         m_keepPending = false;
         return true;
     }
-    if (!KeepDataFileBackup(m_path))
+    if (!KeepDataFileBackup(m_path, MAX_QUICK_SETTINGS_FILE_BYTES,
+                            atLoad ? DATA_FILE_BACKUP_ONCE : DATA_FILE_BACKUP_AGAIN))
         return false;
     m_keepPending = false;
     return true;

@@ -79,9 +79,10 @@ struct _QS_STRUCK {
 // sets need; a larger file is damaged) and elements nested at most
 // MAX_QUICK_SETTINGS_DEPTH deep: a set nested deeper is skipped (its id stays
 // taken) and left out of the document, other deep nesting makes the file
-// damaged. A damaged file is copied to a numbered backup before any save
-// replaces it. A file that is there but could not be read is read again
-// before any save; until it can be, nothing is saved.
+// damaged. A damaged file is kept as a numbered backup before any save
+// replaces it: copied, or, when it is larger than a load takes, moved aside
+// whole at the load (it is never read). A file that is there but could not be
+// read is read again before any save; until it can be, nothing is saved.
 class CQuickSetting {
 public:
     // Loads the file, or writes a new one with the default set when there is none.
@@ -163,9 +164,10 @@ private:
     bool IsIdTaken(int id) const;
     int FindRecord(int id, bool withElement) const;
     HRESULT RemoveRecordElement(int index);
-    // Copies a file that could not be loaded to a numbered backup
+    // Keeps a file that could not be loaded as a numbered backup
     // ("<name>.bak", "<name>.bak2", ...); true when it is kept (or gone).
-    bool KeepDamagedFile();
+    // At a load, a file whose backup failed before is not tried again.
+    bool KeepDamagedFile(bool atLoad = false);
     HRESULT Save();
 
     pugi::xml_document m_document;

@@ -157,8 +157,9 @@ std::wstring BackupName(const std::wstring& path, int n)
     return n == 1 ? path + L".bak" : path + L".bak" + std::to_wstring(n);
 }
 
-// A new backup from the open source; false when the name is taken or the copy fails.
-bool CopyToNew(HANDLE source, const std::wstring& backup, bool* taken)
+// A new backup from the open source, at most `limit` bytes; false when the
+// name is taken or the copy fails.
+bool CopyToNew(HANDLE source, const std::wstring& backup, ULONGLONG limit, bool* taken)
 {
     *taken = false;
     CFileHandle target(g_DataFileCalls.CreateFileW(CallPath(backup).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -170,14 +171,16 @@ bool CopyToNew(HANDLE source, const std::wstring& backup, bool* taken)
     }
     bool ok = Rewind(source);
     std::string chunk(kCopyChunk, '\0');
-    while (ok) {
+    for (ULONGLONG copied = 0; ok;) {
         DWORD read = 0;
         if (!ReadFile(source, &chunk[0], kCopyChunk, &read, nullptr)) {
             ok = false;
         } else if (read == 0) {
             break;
         } else {
-            ok = WriteWhole(target.Get(), chunk.data(), read);
+            // A file that grew past the bound meanwhile is not the one measured.
+            copied += read;
+            ok = copied <= limit && WriteWhole(target.Get(), chunk.data(), read);
         }
     }
     ok = ok && FlushFileBuffers(target.Get());
@@ -185,6 +188,99 @@ bool CopyToNew(HANDLE source, const std::wstring& backup, bool* taken)
     if (!ok)
         DeleteFileW(CallPath(backup).c_str());
     return ok;
+}
+
+// Copies the open file to the first free backup name, or finds an earlier
+// backup of the same content.
+bool CopyAside(HANDLE source, const std::wstring& path, ULONGLONG limit)
+{
+    for (int n = 1; n <= kMaxBackups; ++n) {
+        std::wstring backup = BackupName(path, n);
+        bool taken = false;
+        if (CopyToNew(source, backup, limit, &taken))
+            return true;
+        if (!taken)
+            return false;
+        // An earlier backup of the same content is the backup.
+        DWORD attributes = g_DataFileCalls.GetFileAttributesW(CallPath(backup).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
+            continue;
+        CFileHandle earlier(OpenForReading(backup));
+        if (earlier && IsPlainFile(earlier.Get()) && Rewind(source) && SameContent(source, earlier.Get()))
+            return true;
+    }
+    return false;
+}
+
+// Renames the file to the first free backup name: no copy, no wait.
+bool MoveAside(const std::wstring& path)
+{
+    const std::wstring from = CallPath(path);
+    for (int n = 1; n <= kMaxBackups; ++n) {
+        if (g_DataFileCalls.MoveFileExW(from.c_str(), CallPath(BackupName(path, n)).c_str(), 0))
+            return true;
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    return false;
+}
+
+// One file as it was when its backup failed.
+struct FILE_IDENTITY {
+    DWORD volume;
+    DWORD indexHigh, indexLow;
+    ULONGLONG size;
+    FILETIME written;
+
+    bool operator==(const FILE_IDENTITY& o) const
+    {
+        return volume == o.volume && indexHigh == o.indexHigh && indexLow == o.indexLow && size == o.size &&
+               CompareFileTime(&written, &o.written) == 0;
+    }
+};
+
+bool Identify(HANDLE file, FILE_IDENTITY* identity)
+{
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!GetFileInformationByHandle(file, &info))
+        return false;
+    *identity = { info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow,
+                  ((ULONGLONG)info.nFileSizeHigh << 32) | info.nFileSizeLow, info.ftLastWriteTime };
+    return true;
+}
+
+// The last files whose backup failed in this process (a fixed table: nothing
+// to free at unload).
+constexpr int kFailedBackups = 8;
+SRWLOCK g_failedLock = SRWLOCK_INIT;
+FILE_IDENTITY g_failed[kFailedBackups];
+int g_failedCount = 0;   // entries in use
+int g_failedNext = 0;    // the entry the next failure takes
+
+bool FailedBefore(const FILE_IDENTITY& identity)
+{
+    AcquireSRWLockShared(&g_failedLock);
+    bool found = false;
+    for (int i = 0; i < g_failedCount && !found; ++i)
+        found = g_failed[i] == identity;
+    ReleaseSRWLockShared(&g_failedLock);
+    return found;
+}
+
+void RememberFailure(const FILE_IDENTITY& identity)
+{
+    AcquireSRWLockExclusive(&g_failedLock);
+    bool known = false;
+    for (int i = 0; i < g_failedCount && !known; ++i)
+        known = g_failed[i] == identity;
+    if (!known) {
+        g_failed[g_failedNext] = identity;
+        g_failedNext = (g_failedNext + 1) % kFailedBackups;
+        if (g_failedCount < kFailedBackups)
+            ++g_failedCount;
+    }
+    ReleaseSRWLockExclusive(&g_failedLock);
 }
 
 // Seeded at first use without a guarded local static (see CommonFolder).
@@ -290,30 +386,27 @@ DATA_FILE_READ ReadDataFile(const char* path, size_t maxBytes, std::string* cont
     return DATA_FILE_READ_OK;
 }
 
-bool KeepDataFileBackup(const char* path)
+bool KeepDataFileBackup(const char* path, ULONGLONG bound, DATA_FILE_BACKUP_RETRY retry)
 {
     if (!path || HasReparsePoint(path))
         return false;
     std::wstring wide = Widen(path);
     CFileHandle source(OpenForReading(wide));
-    if (!source || !IsPlainFile(source.Get()))
+    FILE_IDENTITY identity = {};
+    if (!source || !IsPlainFile(source.Get()) || !Identify(source.Get(), &identity))
         return false;
-    for (int n = 1; n <= kMaxBackups; ++n) {
-        std::wstring backup = BackupName(wide, n);
-        bool taken = false;
-        if (CopyToNew(source.Get(), backup, &taken))
-            return true;
-        if (!taken)
-            return false;
-        // An earlier backup of the same content is the backup.
-        DWORD attributes = g_DataFileCalls.GetFileAttributesW(CallPath(backup).c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
-            continue;
-        CFileHandle earlier(OpenForReading(backup));
-        if (earlier && IsPlainFile(earlier.Get()) && Rewind(source.Get()) && SameContent(source.Get(), earlier.Get()))
-            return true;
+    if (retry == DATA_FILE_BACKUP_ONCE && FailedBefore(identity))
+        return false;
+    bool kept;
+    if (identity.size > bound) {
+        source.Close();   // a file held open cannot be renamed
+        kept = MoveAside(wide);
+    } else {
+        kept = CopyAside(source.Get(), wide, bound);
     }
-    return false;
+    if (!kept)
+        RememberFailure(identity);
+    return kept;
 }
 
 DATA_FILE_CALLS g_DataFileCalls = kRealDataFileCalls;

@@ -4,8 +4,8 @@
 // The folder is shared by every user of the machine, so no data file is read
 // or written through a reparse point (junction, symbolic link) on its way, a
 // file is replaced whole (temporary file, then replace), a momentary sharing
-// violation is waited out briefly, and a file about to be given up is copied
-// to a numbered backup that never replaces an earlier one.
+// violation is waited out briefly, and a file about to be given up is kept as
+// a numbered backup that never replaces an earlier one.
 #pragma once
 
 #include <windows.h>
@@ -38,10 +38,20 @@ enum DATA_FILE_READ {
 // 200 ms in all) before the file counts as unreadable.
 DATA_FILE_READ ReadDataFile(const char* path, size_t maxBytes, std::string* content, ULONGLONG* size);
 
-// Copies a data file to the first free "<path>.bak", "<path>.bak2", ...
-// "<path>.bak99", never over an earlier backup; a backup already holding the
-// same content counts. False when no backup could be made.
-bool KeepDataFileBackup(const char* path);
+// What a backup that failed before means to a later one of the same file
+// (same file, size and time of last write) in this process.
+enum DATA_FILE_BACKUP_RETRY {
+    DATA_FILE_BACKUP_AGAIN,   // tried again: a save is about to replace the file
+    DATA_FILE_BACKUP_ONCE,    // not tried again: a load only keeps the file aside
+};
+// Keeps a data file that cannot be used as the first free "<path>.bak",
+// "<path>.bak2", ... "<path>.bak99", never over an earlier backup. A file of
+// at most `bound` bytes (what the plug-in itself could have written) is
+// copied, and a backup already holding the same content counts; a larger one
+// was not written by the plug-in and is moved aside whole: renamed, never
+// copied, so no backup larger than the bound is ever written. False when no
+// backup could be made.
+bool KeepDataFileBackup(const char* path, ULONGLONG bound, DATA_FILE_BACKUP_RETRY retry);
 
 // Owns a file handle (CreateFile's INVALID_HANDLE_VALUE or null when empty).
 class CFileHandle {
@@ -137,6 +147,7 @@ struct DATA_FILE_CALLS {
     HANDLE(WINAPI* CreateFileW)(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                 DWORD disposition, DWORD flags, HANDLE templateFile);
     BOOL(WINAPI* WriteFile)(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
+    // A save's replace of the file, and a backup's move aside.
     BOOL(WINAPI* MoveFileExW)(LPCWSTR from, LPCWSTR to, DWORD flags);
     // The attribute query of the reparse-point check.
     DWORD(WINAPI* GetFileAttributesW)(LPCWSTR path);

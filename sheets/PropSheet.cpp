@@ -511,6 +511,13 @@ bool SheetAllocationArmed() { return g_failAllocation > 0; }
 
 LONG SheetPartsAlive() { return g_partsAlive; }
 
+void ReleaseModuleActCtx()
+{
+    HANDLE actCtx = InterlockedExchangePointer(&g_moduleActCtx, INVALID_HANDLE_VALUE);
+    if (actCtx && actCtx != INVALID_HANDLE_VALUE)
+        ReleaseActCtx(actCtx);
+}
+
 HANDLE CreateModuleActCtx()
 {
     typedef HANDLE(WINAPI * CreateActCtxFn)(PCACTCTXW);

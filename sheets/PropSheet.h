@@ -99,6 +99,9 @@ HRESULT LoadFeatureSettings(PROPSHEET_CONTEXT* context, CFeatureSettings* settin
 HRESULT DestroySheetContext(PROPSHEET_CONTEXT* context);
 LONG CALLBACK PropSheetApplyCallback(PCPSUICBPARAM cb);
 HANDLE CreateModuleActCtx();
+// Releases the activation context that the pages were given (made again by
+// the next page added); called when the module is unloaded.
+void ReleaseModuleActCtx();
 
 // For tests: the nth allocation of the sheet starts from now (1 = the next)
 // fails; 0 lets every allocation through. SheetAllocationArmed() tells

@@ -7,7 +7,11 @@
 // A case passes when the process survives it (no access violation: buffers
 // handed to the plug-in end at a page nobody may touch), it ends in time,
 // the heaps still validate, the canaries before the buffers are intact and
-// the user's files are neither unreadable nor lost.
+// the user's files are neither unreadable nor lost. Where a kind knows a
+// normal input, a case also fails when it takes far longer than the same case
+// over that input, and where a kind writes a data file or printer data, when
+// the data folder grows far beyond its input or a backup beyond the bound of
+// its file is written.
 #pragma once
 
 #include <windows.h>
@@ -74,6 +78,8 @@ private:
 
 // Records a finding of the running case (the run goes on, and fails at the end).
 void finding(const char* format, ...);
+// Counts a window of the plug-in that a case opened (the run tells how many).
+void windowOpened();
 // Checks a buffer's canary and records a finding when it is broken.
 void checkCanary(const GuardedBuffer& buffer, const char* what);
 
@@ -82,9 +88,12 @@ struct Kind {
     const char* name;
     // Makes what the cases share; false when the kind cannot run here.
     std::function<bool()> setUp;
-    // One case from its generator.
-    std::function<void(Rng&)> run;
+    // One case from its generator; with normalInput, the same case (the same
+    // operations) over the kind's normal input instead of the generated one.
+    std::function<void(Rng&, bool normalInput)> run;
     std::function<void()> tearDown;
+    // Whether run knows a normal input: a slow case is then timed against it.
+    bool hasNormalInput = false;
 };
 
 // The kinds, each defined in its own file.
@@ -104,6 +113,8 @@ public:
     // Files of the data folder that were not there when the guard began.
     std::vector<std::wstring> newFiles() const;
     void removeNewBackups();
+    // The sizes of the data folder's files, added (holes of sparse files included).
+    ULONGLONG folderBytes() const;
 
 private:
     struct Impl;

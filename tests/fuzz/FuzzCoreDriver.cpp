@@ -191,7 +191,7 @@ Kind coreDriverKind()
         g_state->files = std::make_unique<DataFolderGuard>();
         return true;
     };
-    kind.run = &RunCoreDriver;
+    kind.run = [](Rng& rng, bool) { RunCoreDriver(rng); };
     kind.tearDown = [] {
         delete g_state;
         g_state = nullptr;

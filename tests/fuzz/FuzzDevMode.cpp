@@ -149,7 +149,7 @@ Kind devModeKind()
                                                g_state->core.get());
         return g_state->host->ok() && g_state->host->defaultBlock(&g_state->defaults);
     };
-    kind.run = &RunCase;
+    kind.run = [](Rng& rng, bool) { RunCase(rng); };
     kind.tearDown = [] {
         delete g_state;
         g_state = nullptr;

@@ -1,9 +1,13 @@
-// The quick-settings and custom-paper files: mutated files read through the
-// loaded plug-in (sheet starts, capability queries, DEVMODE merges) and
+// The quick-settings and custom-paper files: mutated files, now and then
+// huge or just over their bound (a hole after what the generator wrote: a
+// sparse file), read through the loaded plug-in (sheet starts, capability
+// queries, DEVMODE merges, and the windows a user opens over them) and
 // through the stores of the plug-in's code, whose saves must never leave the
-// user's sets or papers unreadable or lost.
+// user's sets or papers unreadable or lost, nor write a backup beyond the
+// bound or grow the data folder far beyond the input.
 #include "FuzzHost.h"
 
+#include "harness/DriverSession.h"
 #include "harness/Files.h"
 #include "harness/SavedDataFile.h"
 #include "harness/TestPrinter.h"
@@ -75,13 +79,103 @@ FileState* g_state = nullptr;
 
 std::wstring Path(const char* name) { return harness::dataFilePath(harness::widen(name)); }
 
-// Whether a backup made during the case holds exactly these bytes.
-bool KeptAsBackup(const std::string& content)
+// A data file as a case writes it: its first bytes, then a hole up to its size.
+struct FileInput {
+    std::string head;
+    ULONGLONG size = 0;
+    bool whole() const { return size == head.size(); }
+};
+
+FileInput Whole(std::string content)
+{
+    ULONGLONG size = content.size();
+    return { std::move(content), size };
+}
+
+// The input with a hole up to that size (its head cut to fit).
+FileInput Holed(std::string head, ULONGLONG size)
+{
+    if (head.size() > size)
+        head.resize((size_t)size);
+    return { std::move(head), size };
+}
+
+ULONGLONG FileSize(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return ((ULONGLONG)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+}
+
+// At most the first n bytes of a file.
+std::optional<std::string> ReadHead(const std::wstring& path, size_t n)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::string out(n, '\0');
+    DWORD read = 0;
+    BOOL ok = n == 0 || ReadFile(file, &out[0], (DWORD)n, &read, nullptr);
+    CloseHandle(file);
+    if (!ok)
+        return std::nullopt;
+    out.resize(read);
+    return out;
+}
+
+// Whether the file holds exactly the input (its hole read as far as its head).
+bool Holds(const std::wstring& path, const FileInput& input)
+{
+    return harness::fileExists(path) && FileSize(path) == input.size && ReadHead(path, input.head.size()) == input.head;
+}
+
+// What a case's data file was when it began.
+struct WrittenInput {
+    FileInput input;
+    std::optional<ULONGLONG> index;   // the file that holds it
+    ULONGLONG folderBytes = 0;        // the data folder with it
+};
+
+WrittenInput WriteInput(const std::wstring& path, const FileInput& input)
+{
+    if (!harness::writeFile(path, input.head) || (!input.whole() && !harness::setFileSize(path, input.size)))
+        finding("the input file could not be written");
+    return { input, harness::fileIndex(path), g_state->files->folderBytes() };
+}
+
+// Whether a backup made during the case holds exactly the input.
+bool KeptAsBackup(const FileInput& input)
 {
     for (const std::wstring& name : g_state->files->newFiles())
-        if (isBackupName(name) && harness::readFile(harness::dataFolder() + L"\\" + name) == content)
+        if (isBackupName(name) && Holds(harness::dataFolder() + L"\\" + name, input))
             return true;
     return false;
+}
+
+// The plug-in keeps no copy larger than what it could have written itself
+// (the input moved aside is no copy), and the folder grows by no more than a
+// backup and a saved file of at most that bound, and a little.
+void CheckFolder(const WrittenInput& written, ULONGLONG bound)
+{
+    for (const std::wstring& name : g_state->files->newFiles()) {
+        const std::wstring path = harness::dataFolder() + L"\\" + name;
+        if (isBackupName(name) && FileSize(path) > bound && harness::fileIndex(path) != written.index)
+            finding("a backup of %llu bytes was written, over the bound of %llu", FileSize(path), bound);
+    }
+    const ULONGLONG allowed = 2 * std::min(written.input.size, bound) + 64 * 1024;
+    const ULONGLONG now = g_state->files->folderBytes();
+    if (now > written.folderBytes + allowed)
+        finding("the data folder grew by %llu bytes over an input of %llu", now - written.folderBytes,
+                written.input.size);
+}
+
+// A window over the input, closed with OK or Cancel.
+void ShowWindow(Rng& rng, Host::Window window)
+{
+    if (!g_state->host->showWindow(window, rng.oneIn(2)))
+        finding("the window did not show");
 }
 
 // --- quick settings ----------------------------------------------------------------------
@@ -247,15 +341,46 @@ bool SetIds(const std::string& text, std::multiset<int>* ids)
     return true;
 }
 
-void RunQuickSettings(Rng& rng)
+// Now and then a hole after the text: just over the bound, or far beyond
+// it (over 4 GiB, where a 32-bit size wraps round).
+FileInput QuickSettingsInput(Rng& rng)
 {
-    const std::string input = QuickSettingsText(rng);
+    std::string text = QuickSettingsText(rng);
+    switch (rng.below(12)) {
+    case 0: return Holed(std::move(text), MAX_QUICK_SETTINGS_FILE_BYTES + 1ull);
+    case 1: return Holed(std::move(text), MAX_QUICK_SETTINGS_FILE_BYTES + (ULONGLONG)rng.between(2, 1 << 20));
+    case 2: return Holed(std::move(text), 1ull << 31);
+    case 3: return Holed(std::move(text), (1ull << 32) + rng.below(4));
+    default: return Whole(std::move(text));
+    }
+}
+
+// Three sets as the plug-in writes them.
+FileInput NormalQuickSettings()
+{
+    Rng rng(1);
+    std::string items;
+    for (int i = 0; i < 3; ++i)
+        items += ItemText(rng, i);
+    return Whole("<?xml version=\"1.0\"?>\n<Root><QuickSetting>" + items + "</QuickSetting></Root>\n");
+}
+
+void RunQuickSettings(Rng& rng, bool normalInput)
+{
+    Rng make(rng.next());
     const std::wstring path = Path(QUICK_SETTINGS_FILE_NAME);
-    harness::writeFile(path, input);
+    const WrittenInput written = WriteInput(path, normalInput ? NormalQuickSettings() : QuickSettingsInput(make));
+    const FileInput& input = written.input;
     std::multiset<int> deleted;
-    if (rng.oneIn(3)) {
+    switch (rng.below(6)) {
+    case 0:
+    case 1:
         g_state->host->startSheet(harness::SheetKind::Document, nullptr, nullptr);
-    } else {
+        break;
+    case 2:
+        ShowWindow(rng, Host::Window::Preferences);
+        break;
+    default: {
         CQuickSetting store(g_state->printer->handle(), g_state->settings.get());
         for (uint32_t op = 0, n = rng.below(4); op < n; ++op) {
             if (rng.oneIn(2) && store.GetCount() > 0) {
@@ -270,16 +395,25 @@ void RunQuickSettings(Rng& rng)
                 store.AddItem(record);
             }
         }
+        break;
+    }
     }
 
-    std::optional<std::string> after = harness::readFile(path);
-    if (!after) {
-        finding("the quick-settings file is gone or unreadable");
-    } else if (*after != input && !KeptAsBackup(input)) {
+    const bool kept = KeptAsBackup(input);
+    if (Holds(path, input)) {
+        // Untouched.
+    } else if (!harness::fileExists(path)) {
+        if (!kept)
+            finding("the quick-settings file is gone");
+    } else if (FileSize(path) > MAX_QUICK_SETTINGS_FILE_BYTES) {
+        finding("the quick-settings file was replaced by one larger than a load takes");
+    } else if (std::optional<std::string> after = harness::readFile(path); !after) {
+        finding("the quick-settings file is unreadable");
+    } else if (!kept) {
         std::multiset<int> before, now;
         if (!SetIds(*after, &now))
             finding("the saved quick-settings file is no document the store takes");
-        else if (!SetIds(input, &before))
+        else if (!input.whole() || !SetIds(input.head, &before))
             finding("a quick-settings file that could not be taken whole was replaced without a backup");
         else
             for (int id : before)
@@ -288,6 +422,7 @@ void RunQuickSettings(Rng& rng)
                     break;
                 }
     }
+    CheckFolder(written, MAX_QUICK_SETTINGS_FILE_BYTES);
     g_state->files->removeNewBackups();
 }
 
@@ -341,12 +476,57 @@ void CheckLoadedPapers(const CPaperList& list)
     }
 }
 
-void RunCustomPapers(Rng& rng)
+constexpr ULONGLONG kPaperFileBound = MAX_CUSTOM_PAPERS * sizeof(PAPER_INFO);
+
+// Now and then a hole after the records: one byte or one record over the
+// twenty that are taken, or far beyond them, damaged or whole.
+FileInput CustomPapersInput(Rng& rng)
 {
-    const std::string input = CustomPapersFile(rng);
+    std::string file = CustomPapersFile(rng);
+    switch (rng.below(10)) {
+    case 0: return Holed(std::move(file), kPaperFileBound + 1);
+    case 1: return Holed(std::move(file), kPaperFileBound + sizeof(PAPER_INFO));
+    case 2: return Holed(std::move(file), 1ull << 31);
+    case 3: return Holed(std::move(file), sizeof(PAPER_INFO) << 24);
+    default: return Whole(std::move(file));
+    }
+}
+
+FileInput NormalCustomPapers() { return Whole(harness::recordBytes(harness::sampleCustomPapers())); }
+
+// The file after the custom papers were saved (loaded: whether the list
+// that saved them had loaded the file).
+void CheckSavedPapers(const WrittenInput& written, std::optional<bool> loaded)
+{
     const std::wstring path = Path(CUSTOM_PAPER_FILE_NAME);
-    harness::writeFile(path, input);
-    switch (rng.below(4)) {
+    const FileInput& input = written.input;
+    const bool whole = input.size != 0 && input.size % sizeof(PAPER_INFO) == 0;
+    if (Holds(path, input)) {
+        // Untouched.
+    } else if (!harness::fileExists(path)) {
+        if (!KeptAsBackup(input))
+            finding("the custom-paper file is gone");
+    } else if (FileSize(path) > kPaperFileBound) {
+        finding("the custom-paper file was replaced by one of more than 20 papers");
+    } else if (std::optional<std::string> after = harness::readFile(path); !after) {
+        finding("the custom-paper file is unreadable");
+    } else if (after->size() % sizeof(PAPER_INFO) != 0) {
+        finding("the saved custom-paper file is damaged");
+    } else if (!whole && input.size != 0 && !KeptAsBackup(input)) {
+        finding("a damaged custom-paper file was replaced without a backup");
+    } else if (whole && loaded == false) {
+        finding("a custom-paper file that did not load was replaced");
+    }
+    CheckFolder(written, kPaperFileBound);
+}
+
+void RunCustomPapers(Rng& rng, bool normalInput)
+{
+    Rng make(rng.next());
+    const WrittenInput written =
+        WriteInput(Path(CUSTOM_PAPER_FILE_NAME), normalInput ? NormalCustomPapers() : CustomPapersInput(make));
+    std::optional<bool> loaded;
+    switch (rng.below(6)) {
     case 0: {
         static const std::vector<WORD> kCapabilities = { DC_PAPERNAMES, DC_PAPERSIZE, DC_PAPERS };
         WORD capability = rng.pick(kCapabilities);
@@ -381,9 +561,12 @@ void RunCustomPapers(Rng& rng)
     case 2:
         g_state->host->startSheet(harness::SheetKind::Document, nullptr, nullptr);
         break;
+    case 3:
+        ShowWindow(rng, rng.oneIn(3) ? Host::Window::Preferences : Host::Window::CustomPaper);
+        break;
     default: {
         CPaperList list;
-        BOOL loaded = list.LoadCustomPapers();
+        loaded = list.LoadCustomPapers() != FALSE;
         CheckLoadedPapers(list);
         if (rng.oneIn(2) && list.GetCustomCount() > 0)
             list.DeleteCustomPaper(rng.below((uint32_t)list.GetCustomCount()));
@@ -394,26 +577,18 @@ void RunCustomPapers(Rng& rng)
             list.AddCustomPaper(&p);
         }
         list.SaveCustomPapers();
-        std::optional<std::string> after = harness::readFile(path);
-        const bool whole = !input.empty() && input.size() % sizeof(PAPER_INFO) == 0;
-        if (!after)
-            finding("the custom-paper file is gone or unreadable");
-        else if (*after != input && after->size() % sizeof(PAPER_INFO) != 0)
-            finding("the saved custom-paper file is damaged");
-        else if (*after != input && !whole && !input.empty() && !KeptAsBackup(input))
-            finding("a damaged custom-paper file was replaced without a backup");
-        else if (*after != input && whole && !loaded)
-            finding("a custom-paper file that did not load was replaced");
         break;
     }
     }
+    CheckSavedPapers(written, loaded);
     g_state->files->removeNewBackups();
 }
 
-Kind FileKind(const char* name, void (*run)(Rng&))
+Kind FileKind(const char* name, void (*run)(Rng&, bool))
 {
     Kind kind;
     kind.name = name;
+    kind.hasNormalInput = true;
     kind.setUp = [] {
         g_state = new FileState;
         return g_state->make();

@@ -1,9 +1,69 @@
 #include "FuzzHost.h"
 
+#include "harness/DriverSession.h"
+#include "harness/TestWindow.h"
+#include "res/resource.h"
+
+#include <commctrl.h>
+
 #include <algorithm>
 #include <string.h>
 
 namespace fuzz {
+
+namespace {
+
+// The window a case has open: how the custom-paper dialog closes, and whether it showed.
+struct OpenWindow {
+    bool ok = false;
+    bool dialogSeen = false;
+    int closeTries = 0;
+};
+OpenWindow* g_open = nullptr;
+
+bool IsDialog(HWND hwnd)
+{
+    WCHAR name[16] = {};
+    GetClassNameW(hwnd, name, 16);
+    return lstrcmpW(name, L"#32770") == 0;
+}
+
+// Closes the custom-paper dialog (OK first when asked, Cancel when OK left it
+// open) and answers a message box; the clicks are posted, so nothing runs
+// inside this search.
+BOOL CALLBACK CloseDialogs(HWND hwnd, LPARAM)
+{
+    if (!IsWindowVisible(hwnd) || !IsDialog(hwnd) || PropSheet_GetTabControl(hwnd))
+        return TRUE;
+    OpenWindow& open = *g_open;
+    if (HWND okButton = harness::findVisibleControl(hwnd, IDC_CUSTOM_OK)) {
+        open.dialogSeen = true;
+        const int tries = open.closeTries++;
+        if (open.ok && tries == 0) {
+            PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_CUSTOM_OK, BN_CLICKED), reinterpret_cast<LPARAM>(okButton));
+        } else if (HWND cancel = harness::findVisibleControl(hwnd, IDC_CUSTOM_CANCEL); cancel && tries < 10) {
+            PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_CUSTOM_CANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
+        } else {
+            PostMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
+        }
+        return TRUE;
+    }
+    for (int answer : { IDOK, IDYES, IDNO, IDCANCEL }) {
+        if (GetDlgItem(hwnd, answer)) {
+            PostMessageW(hwnd, WM_COMMAND, answer, 0);
+            break;
+        }
+    }
+    return TRUE;
+}
+
+VOID CALLBACK CloseDialogsTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_open)
+        EnumThreadWindows(GetCurrentThreadId(), &CloseDialogs, 0);
+}
+
+} // namespace
 
 Host::Host(HANDLE printer, const std::wstring& printerName, harness::CoreDriver* core)
     : m_printer(printer), m_name(printerName), m_core(core), m_heap(HeapCreate(0, 0, 0))
@@ -118,6 +178,35 @@ void Host::printerItems()
     param.pOEMOptItems = items.as<OPTITEM>();
     m_plugin->CommonUIProp(OEMCUIP_PRNPROP, &param);
     checkCanary(items, "the printer sheet's items");
+}
+
+bool Host::showWindow(Window window, bool ok)
+{
+    OpenWindow open;
+    open.ok = ok;
+    g_open = &open;
+    UINT_PTR timer = 0;
+    const harness::SheetKind kind =
+        window == Window::PrinterProperties ? harness::SheetKind::Printer : harness::SheetKind::Document;
+    harness::SheetRun run = harness::showPluginSheet(
+        m_module, m_printer, m_name, m_core, kind, [&] { timer = SetTimer(nullptr, 0, 20, &CloseDialogsTick); },
+        [&](HWND sheet) {
+            if (window == Window::Preferences) {
+                PropSheet_SetCurSel(sheet, nullptr, 1);
+                harness::pumpMessages();
+            } else if (window == Window::CustomPaper) {
+                if (HWND button = harness::findVisibleControl(sheet, IDC_CUSTOM_PAPER))
+                    harness::clickControl(button);
+            }
+        },
+        ok ? harness::SheetButton::Ok : harness::SheetButton::Cancel);
+    if (timer)
+        KillTimer(nullptr, timer);
+    g_open = nullptr;
+    const bool shown = run.shown && (window != Window::CustomPaper || open.dialogSeen);
+    if (shown)
+        windowOpened();
+    return shown;
 }
 
 } // namespace fuzz

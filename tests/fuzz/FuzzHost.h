@@ -45,6 +45,16 @@ public:
     // The printer-sheet items of CommonUIProp.
     void printerItems();
 
+    // A window as a user opens it, through the common property-sheet UI with
+    // a fresh plug-in object of the loaded module, closed with OK or Cancel;
+    // every message box on the way is answered. False when it did not show.
+    enum class Window {
+        Preferences,         // the printing preferences, both pages shown
+        CustomPaper,         // the custom-paper dialog of the preferences' Basic page, then the sheet
+        PrinterProperties,   // the printer properties
+    };
+    bool showWindow(Window window, bool ok);
+
 private:
     HANDLE m_printer;
     std::wstring m_name;

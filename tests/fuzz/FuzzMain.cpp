@@ -1,12 +1,13 @@
 // bq_fuzz [--kind NAME[,NAME...]|all] [--cases N] [--seconds S] [--seed X] [--first I] [--debugger 1]
 //         [--trace 1]
 //
-// Runs N cases of each kind (or as many as S seconds allow), case I first.
-// Prints the cases run and the findings per kind, then "fuzz: passed" or
-// "fuzz: FAILED". A crash or a hang names its kind, seed and case and ends
-// the run at once; with --debugger 1 a crash goes to the system's debugger
-// (under Wine, winedbg prints the stack) instead; --trace 1 names every case
-// as it starts, for a process that ends without a word.
+// Runs N cases of each kind (or as many as S seconds allow each kind), case I
+// first. Without --seed the seed is a fresh one; it is printed first. Prints
+// the cases run, the windows opened and the findings per kind, then
+// "fuzz: passed" or "fuzz: FAILED". A crash or a hang names its kind, seed and
+// case and ends the run at once; with --debugger 1 a crash goes to the
+// system's debugger (under Wine, winedbg prints the stack) instead; --trace 1
+// names every case as it starts, for a process that ends without a word.
 #include "Fuzz.h"
 
 #include "harness/SavedDataFile.h"
@@ -27,6 +28,12 @@ namespace fuzz {
 namespace {
 
 constexpr ULONGLONG kCaseTimeLimitMs = 60000;
+// A case that takes this long is timed against the same case over the
+// kind's normal input, and fails when it takes this many times as long and
+// at least kSlackMs longer.
+constexpr ULONGLONG kSlowCaseMs = 1000;
+constexpr ULONGLONG kFarLonger = 5;
+constexpr ULONGLONG kSlackMs = 2000;
 constexpr size_t kCanaryBytes = 64;
 constexpr BYTE kCanary = 0xC5;
 
@@ -37,6 +44,7 @@ std::atomic<long long> g_case{ -1 };
 std::atomic<ULONGLONG> g_caseStart{ 0 };
 std::atomic<bool> g_stopWatching{ false };
 int g_findings = 0;
+int g_windows = 0;
 
 void report(const char* what)
 {
@@ -109,6 +117,36 @@ uint64_t Mix(uint64_t seed, uint64_t kind, uint64_t index)
     Rng rng(seed ^ (kind * 0x9E3779B97F4A7C15ull) ^ (index * 0xD1B54A32D192ED03ull));
     rng.next();
     return rng.next();
+}
+
+// A slow case runs over the kind's normal input twice, then again as it was:
+// it fails when even its faster run took far longer than the faster normal
+// one (two runs of each, so that what one run left the machine to do, such as
+// writing back a file, does not decide).
+void CompareWithNormal(const Kind& kind, uint64_t caseSeed, ULONGLONG took)
+{
+    auto timed = [&](bool normalInput) {
+        const ULONGLONG start = GetTickCount64();
+        g_caseStart = start;
+        Rng rng(caseSeed);
+        kind.run(rng, normalInput);
+        return GetTickCount64() - start;
+    };
+    const ULONGLONG normal = std::min(timed(true), timed(true));
+    const ULONGLONG again = timed(false);
+    const ULONGLONG fuzzed = std::min(took, again);
+    if (fuzzed > std::max(kFarLonger * normal, normal + kSlackMs))
+        finding("SLOW: %.1f s and %.1f s again, the same case over the normal input %.1f s", took / 1000.0,
+                again / 1000.0, normal / 1000.0);
+}
+
+// A seed of its own for a run that was given none.
+uint64_t FreshSeed()
+{
+    LARGE_INTEGER now = {};
+    QueryPerformanceCounter(&now);
+    Rng rng((uint64_t)now.QuadPart ^ ((uint64_t)GetCurrentProcessId() << 32) ^ GetTickCount64());
+    return rng.next() % 10000000000ull;
 }
 
 bool HeapsValid()
@@ -259,6 +297,8 @@ void finding(const char* format, ...)
     report(text);
 }
 
+void windowOpened() { ++g_windows; }
+
 void checkCanary(const GuardedBuffer& buffer, const char* what)
 {
     if (!buffer.canaryIntact())
@@ -281,6 +321,17 @@ DataFolderGuard::~DataFolderGuard()
 {
     removeNewBackups();
     delete m_impl;
+}
+
+ULONGLONG DataFolderGuard::folderBytes() const
+{
+    ULONGLONG bytes = 0;
+    for (const std::wstring& name : harness::filesIn(harness::dataFolder())) {
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        if (GetFileAttributesExW((harness::dataFolder() + L"\\" + name).c_str(), GetFileExInfoStandard, &data))
+            bytes += ((ULONGLONG)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+    }
+    return bytes;
 }
 
 std::vector<std::wstring> DataFolderGuard::newFiles() const
@@ -312,8 +363,8 @@ int main(int argc, char** argv)
     std::string kinds = "all";
     long long cases = 100, first = 0;
     double seconds = 0;
-    uint64_t seed = 20261209;
-    bool debugger = false, trace = false;
+    uint64_t seed = 0;
+    bool seeded = false, debugger = false, trace = false;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string option = argv[i], value = argv[i + 1];
         if (option == "--kind")
@@ -322,9 +373,10 @@ int main(int argc, char** argv)
             cases = atoll(value.c_str());
         else if (option == "--seconds")
             seconds = atof(value.c_str());
-        else if (option == "--seed")
+        else if (option == "--seed") {
             seed = strtoull(value.c_str(), nullptr, 0);
-        else if (option == "--first")
+            seeded = true;
+        } else if (option == "--first")
             first = atoll(value.c_str());
         else if (option == "--debugger")
             debugger = value != "0";
@@ -354,6 +406,10 @@ int main(int argc, char** argv)
         SetUnhandledExceptionFilter(&CrashFilter);
         SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     }
+    if (!seeded)
+        seed = FreshSeed();
+    printf("fuzz: seed %llu\n", (unsigned long long)seed);
+    fflush(stdout);
     std::thread watchdog(&Watch);
 
     const std::vector<Kind> all = { devModeKind(), quickSettingsKind(), customPapersKind(),
@@ -373,7 +429,7 @@ int main(int argc, char** argv)
             ++g_findings;
             continue;
         }
-        const int findingsBefore = g_findings;
+        const int findingsBefore = g_findings, windowsBefore = g_windows;
         const ULONGLONG start = GetTickCount64();
         const double setUpSeconds = (start - setUpStart) / 1000.0;
         long long run = 0;
@@ -392,8 +448,13 @@ int main(int argc, char** argv)
                         kind.name, index, (size_t)(memory.PrivateUsage >> 20), HandleCount(), tls);
                 fflush(stderr);
             }
-            Rng rng(Mix(seed, k, (uint64_t)index));
-            kind.run(rng);
+            const uint64_t caseSeed = Mix(seed, k, (uint64_t)index);
+            Rng rng(caseSeed);
+            const ULONGLONG caseStart = GetTickCount64();
+            kind.run(rng, false);
+            const ULONGLONG took = GetTickCount64() - caseStart;
+            if (kind.hasNormalInput && took >= kSlowCaseMs)
+                CompareWithNormal(kind, caseSeed, took);
             g_caseStart = 0;
             if (!HeapsValid())
                 finding("a heap does not validate after the case");
@@ -401,9 +462,9 @@ int main(int argc, char** argv)
         }
         const ULONGLONG end = GetTickCount64();
         kind.tearDown();
-        printf("fuzz: %-14s %6lld cases, %d findings, %.1f s (set-up %.1f s, tear-down %.1f s)\n", kind.name, run,
-               g_findings - findingsBefore, (end - start) / 1000.0, setUpSeconds,
-               (GetTickCount64() - end) / 1000.0);
+        printf("fuzz: %-14s %6lld cases, %4d windows, %d findings, %.1f s (set-up %.1f s, tear-down %.1f s)\n",
+               kind.name, run, g_windows - windowsBefore, g_findings - findingsBefore, (end - start) / 1000.0,
+               setUpSeconds, (GetTickCount64() - end) / 1000.0);
         fflush(stdout);
     }
     g_stopWatching = true;

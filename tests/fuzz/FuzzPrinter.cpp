@@ -2,7 +2,8 @@
 //
 // Printer data ("InstallableInfo", "SleepTime", "MuteVal", "OEMUI_VALUE",
 // "BqPSResDll") of any type and length, read by the loaded plug-in's sheet
-// starts, printer items and capability queries, and by the plug-in's code.
+// starts, printer items, capability queries and windows (the printer
+// properties' device page, the printing preferences), and by the plug-in's code.
 // The device's replies (command replies, information blocks) and SetupAPI's
 // interface details reach only the plug-in's code: the loaded plug-in talks to
 // a device only from its device page, and its system seams are its own.
@@ -43,7 +44,7 @@ std::string ValueBytes(Rng& rng, const wchar_t* name)
         std::string bytes(reinterpret_cast<const char*>(text.c_str()), (text.size() + (rng.oneIn(4) ? 0 : 1)) * 2);
         return bytes;
     }
-    static const std::vector<uint32_t> kSizes = { 0, 1, 2, 3, 4, 5, 8, 15, 16, 17, 64, 522, 523, 600, 4096 };
+    static const std::vector<uint32_t> kSizes = { 0, 1, 2, 3, 4, 5, 8, 15, 16, 17, 64, 522, 523, 600, 4096, 1 << 20 };
     std::string bytes = randomBytes(rng, rng.pick(kSizes));
     if (rng.oneIn(3) && bytes.size() >= 4) {
         uint32_t v = interestingNumber(rng);
@@ -52,21 +53,46 @@ std::string ValueBytes(Rng& rng, const wchar_t* name)
     return bytes;
 }
 
-void RunPrinterData(Rng& rng)
+void SetValue(const wchar_t* name, DWORD type, std::string bytes)
+{
+    SetPrinterDataW(g_data->printer->handle(), const_cast<LPWSTR>(name), type,
+                    reinterpret_cast<BYTE*>(bytes.empty() ? nullptr : &bytes[0]), (DWORD)bytes.size());
+}
+
+std::string DwordBytes(DWORD value) { return std::string(reinterpret_cast<const char*>(&value), sizeof value); }
+
+// Every value as the plug-in and its language module's installation write them.
+void SetNormalValues()
+{
+    const std::wstring language = L"bq2100PSenUS.dll";
+    SetValue(L"InstallableInfo", REG_BINARY, std::string(sizeof(INSTALLABLE_INFO), '\0'));
+    SetValue(L"SleepTime", REG_DWORD, DwordBytes(15));
+    SetValue(L"MuteVal", REG_DWORD, DwordBytes(0));
+    SetValue(L"OEMUI_VALUE", REG_DWORD, DwordBytes(50));
+    SetValue(L"BqPSResDll", REG_SZ,
+             std::string(reinterpret_cast<const char*>(language.c_str()), (language.size() + 1) * sizeof(wchar_t)));
+}
+
+void RunPrinterData(Rng& rng, bool normalInput)
 {
     PrinterDataState& s = *g_data;
     static const wchar_t* const kValues[] = { L"InstallableInfo", L"SleepTime", L"MuteVal", L"OEMUI_VALUE",
                                               L"BqPSResDll" };
     static const std::vector<DWORD> kTypes = { REG_SZ,        REG_BINARY, REG_DWORD, REG_EXPAND_SZ,
                                                REG_MULTI_SZ,  REG_QWORD,  REG_NONE,  0x12345 };
-    for (const wchar_t* name : kValues) {
-        if (rng.oneIn(3))
-            continue;
-        std::string bytes = ValueBytes(rng, name);
-        SetPrinterDataW(s.printer->handle(), const_cast<LPWSTR>(name), rng.pick(kTypes),
-                        reinterpret_cast<BYTE*>(bytes.empty() ? nullptr : &bytes[0]), (DWORD)bytes.size());
+    Rng make(rng.next());
+    if (normalInput) {
+        SetNormalValues();
+    } else {
+        for (const wchar_t* name : kValues) {
+            if (make.oneIn(3))
+                continue;
+            std::string bytes = ValueBytes(make, name);
+            SetValue(name, make.pick(kTypes), std::move(bytes));
+        }
     }
-    switch (rng.below(5)) {
+    const ULONGLONG folderBefore = s.files->folderBytes();
+    switch (rng.below(6)) {
     case 0:
         s.host->startSheet(harness::SheetKind::Printer, nullptr, nullptr, rng.oneIn(2) ? 1 : 0);
         break;
@@ -79,13 +105,21 @@ void RunPrinterData(Rng& rng)
     case 3:
         s.host->startSheet(harness::SheetKind::Document, nullptr, nullptr);
         break;
-    default: {
+    case 4: {
         GuardedBuffer info(sizeof(INSTALLABLE_INFO));
         ReadInstallableInfo(s.printer->handle(), info.as<INSTALLABLE_INFO>());
         checkCanary(info, "the optional-tray information");
         break;
     }
+    default:
+        if (!s.host->showWindow(rng.oneIn(2) ? Host::Window::PrinterProperties : Host::Window::Preferences,
+                                rng.oneIn(2)))
+            finding("the window did not show");
+        break;
     }
+    // Printer data writes no data file beyond the default quick sets.
+    if (s.files->folderBytes() > folderBefore + 64 * 1024)
+        finding("the data folder grew by %llu bytes", s.files->folderBytes() - folderBefore);
     s.files->removeNewBackups();
 }
 
@@ -248,6 +282,7 @@ Kind printerDataKind()
         return true;
     };
     kind.run = &RunPrinterData;
+    kind.hasNormalInput = true;
     kind.tearDown = [] {
         delete g_data;
         g_data = nullptr;
@@ -266,7 +301,7 @@ Kind deviceKind()
         g_device->printer = std::make_unique<harness::TestPrinter>(harness::TestPrinter::Mode::Unique, port);
         return g_device->printer->ok();
     };
-    kind.run = &RunDevice;
+    kind.run = [](Rng& rng, bool) { RunDevice(rng); };
     kind.tearDown = [] {
         if (g_device) {
             g_device->printer.reset();

@@ -58,17 +58,24 @@ SheetRun DriverSession::show(SheetKind kind, const std::function<void()>& before
 {
     if (!ok())
         return SheetRun();
-    ComPtr<IPrintOemUI2> plugin = m_module.createPlugin();
-    if (!plugin)
+    return showPluginSheet(m_module, m_printer.get(), kPrinterName, m_core.get(), kind, beforeOpen, onShown, close);
+}
+
+SheetRun showPluginSheet(const PluginModule& module, HANDLE printer, const std::wstring& printerName,
+                         CoreDriver* core, SheetKind kind, const std::function<void()>& beforeOpen,
+                         const std::function<void(HWND)>& onShown, SheetButton close)
+{
+    ComPtr<IPrintOemUI2> plugin = module.createPlugin();
+    if (!plugin || !core)
         return SheetRun();
-    plugin->PublishDriverInterface(m_core->unknown());
+    plugin->PublishDriverInterface(core->unknown());
     SheetRun run;
     {
-        SheetHost host(plugin.get(), m_printer.get(), kPrinterName, m_core.get());
+        SheetHost host(plugin.get(), printer, printerName, core);
         if (kind == SheetKind::Document) {
             OEMDMPARAM dm = {};
             dm.cbSize = sizeof dm;
-            dm.hPrinter = m_printer.get();
+            dm.hPrinter = printer;
             dm.pPublicDMIn = host.publicDevMode();
             dm.pOEMDMOut = host.privateDevMode();
             dm.cbBufSize = host.publicDevMode()->dmDriverExtra;

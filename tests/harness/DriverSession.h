@@ -52,6 +52,14 @@ private:
     std::wstring m_failure;
 };
 
+// A window of the plug-in (the printing preferences or the printer
+// properties) through the common property-sheet UI over that printer and core
+// driver, with a fresh plug-in object of the module made as the driver makes
+// it; as DriverSession::show.
+SheetRun showPluginSheet(const PluginModule& module, HANDLE printer, const std::wstring& printerName,
+                         CoreDriver* core, SheetKind kind, const std::function<void()>& beforeOpen = {},
+                         const std::function<void(HWND)>& onShown = {}, SheetButton close = SheetButton::None);
+
 // The two custom papers the demo and the window benchmarks open the
 // custom-paper dialog over, within the bounds of a custom paper and stored as
 // the dialog stores them: sizes in points, flags {0, 1, 0, 1}.

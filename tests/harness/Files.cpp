@@ -90,6 +90,24 @@ bool fileExists(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool setFileSize(const std::wstring& path, ULONGLONG size)
+{
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER end;
+    end.QuadPart = (LONGLONG)size;
+    return file && SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get());
+}
+
+std::optional<ULONGLONG> fileIndex(const std::wstring& path)
+{
+    FileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!file || !GetFileInformationByHandle(file.get(), &info))
+        return std::nullopt;
+    return ((ULONGLONG)info.nFileIndexHigh << 32) | info.nFileIndexLow;
+}
+
 std::set<std::wstring> filesIn(const std::wstring& folder)
 {
     std::set<std::wstring> names;

@@ -54,6 +54,11 @@ std::string recordBytes(const std::vector<T>& records)
 }
 
 bool fileExists(const std::wstring& path);
+// Sets a file's size, creating it when missing; what a longer file gains is a
+// hole, which takes no disk (under Wine on a Linux file system: a sparse file).
+bool setFileSize(const std::wstring& path, ULONGLONG size);
+// Which file the path names now (its index on its volume); nothing when none.
+std::optional<ULONGLONG> fileIndex(const std::wstring& path);
 
 // The names of the files (not the folders) in a folder.
 std::set<std::wstring> filesIn(const std::wstring& folder);

@@ -85,4 +85,21 @@ int threadWindowCount()
     return count;
 }
 
+size_t heapBytesInUse()
+{
+    HANDLE heaps[256];
+    DWORD n = GetProcessHeaps(256, heaps);
+    size_t bytes = 0;
+    for (DWORD i = 0; i < n && i < 256; ++i) {
+        PROCESS_HEAP_ENTRY entry = {};
+        if (!HeapLock(heaps[i]))
+            continue;
+        while (HeapWalk(heaps[i], &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                bytes += entry.cbData;
+        HeapUnlock(heaps[i]);
+    }
+    return bytes;
+}
+
 } // namespace harness

@@ -12,5 +12,7 @@ int threadCount();
 int gdiObjectCount();
 // Windows of this thread: top-level ones and all their descendants.
 int threadWindowCount();
+// Bytes in the busy blocks of every heap of the process (HeapWalk).
+size_t heapBytesInUse();
 
 } // namespace harness

@@ -1,7 +1,14 @@
 // The plug-in's COM surface, through the DLL loaded as the core driver loads it.
 #include <gtest/gtest.h>
 
+#include "harness/CoreDriver.h"
 #include "harness/PluginHost.h"
+#include "harness/ProcessResources.h"
+#include "harness/SavedDataFile.h"
+#include "harness/SheetHost.h"
+#include "harness/TestPrinter.h"
+
+#include <string.h>
 
 using namespace harness;
 
@@ -344,4 +351,99 @@ TEST(ModuleReloadDataFile, LoadingAndUnloadingAgainTakesNoThreadSlot)
     for (int i = 0; i < 25; ++i)
         LoadAskUnload();
     EXPECT_EQ(before, FirstFreeThreadSlot());
+}
+
+namespace {
+
+// The activation contexts a loaded module makes (it finds CreateActCtxW
+// through GetProcAddress) and releases (through its imported ReleaseActCtx).
+int g_contextsMade = 0;
+int g_contextsReleased = 0;
+
+HANDLE WINAPI CountedCreateActCtxW(PCACTCTXW context)
+{
+    HANDLE made = CreateActCtxW(context);
+    if (made != INVALID_HANDLE_VALUE)
+        ++g_contextsMade;
+    return made;
+}
+
+void WINAPI CountedReleaseActCtx(HANDLE context)
+{
+    if (context && context != INVALID_HANDLE_VALUE)
+        ++g_contextsReleased;
+    ReleaseActCtx(context);
+}
+
+FARPROC WINAPI CountingGetProcAddress(HMODULE module, LPCSTR name)
+{
+    if (!IS_INTRESOURCE(name) && strcmp(name, "CreateActCtxW") == 0)
+        return reinterpret_cast<FARPROC>(&CountedCreateActCtxW);
+    return GetProcAddress(module, name);
+}
+
+// Points the module's import of a KERNEL32 function at another.
+bool RedirectImport(HMODULE module, const char* name, const void* to)
+{
+    auto* base = reinterpret_cast<BYTE*>(module);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); dll->Name; ++dll) {
+        if (lstrcmpiA(reinterpret_cast<char*>(base + dll->Name), "KERNEL32.dll") != 0)
+            continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) ||
+                strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name, name) != 0)
+                continue;
+            DWORD old = 0;
+            if (!VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old))
+                return false;
+            slots->u1.Function = reinterpret_cast<ULONG_PTR>(to);
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(ModuleReloadDataFileGui, AnUnloadGivesBackWhatItsLoadAndSheetsTook)
+{
+    // A spooler loads the plug-in, shows the printing preferences and
+    // unloads it, again and again: the activation context of the pages and
+    // the C++ runtime's exception pool (about 80 KB a cycle) used to stay.
+    SavedDataFile quickSettings("bq2100PS_qs.xml"), customPapers("bq2100PS_cp.cfg");
+    TestPrinter printer(TestPrinter::Mode::Unique);
+    std::unique_ptr<CoreDriver> core = CoreDriver::fromDefaultPpd();
+    ASSERT_TRUE(printer.ok()) << printer.failureText();
+    ASSERT_TRUE(core);
+    auto cycle = [&] {
+        PluginModule module;
+        ASSERT_TRUE(module.handle());
+        ASSERT_TRUE(RedirectImport(module.handle(), "GetProcAddress",
+                                   reinterpret_cast<void*>(&CountingGetProcAddress)));
+        ASSERT_TRUE(RedirectImport(module.handle(), "ReleaseActCtx",
+                                   reinterpret_cast<void*>(&CountedReleaseActCtx)));
+        ComPtr<IPrintOemUI2> plugin = module.createPlugin();
+        ASSERT_TRUE(plugin);
+        plugin->PublishDriverInterface(core->unknown());
+        SheetHost host(plugin.get(), printer.handle(), printer.name(), core.get());
+        SheetRun run = host.show(SheetKind::Document);
+        plugin.reset();
+        core->clearCalls();   // its log would grow
+        ASSERT_TRUE(run.shown);
+    };
+    // Wine keeps what the first sheets of a process make.
+    for (int i = 0; i < 5; ++i)
+        ASSERT_NO_FATAL_FAILURE(cycle());
+    const size_t before = heapBytesInUse();
+    for (int i = 0; i < 20; ++i)
+        ASSERT_NO_FATAL_FAILURE(cycle());
+    const size_t after = heapBytesInUse();
+    EXPECT_LT((long long)after - (long long)before, 20 * 1024) << "bytes kept by 20 cycles";
+    EXPECT_EQ(25, g_contextsMade);
+    EXPECT_EQ(g_contextsMade, g_contextsReleased);
 }

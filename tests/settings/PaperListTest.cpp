@@ -788,6 +788,20 @@ TEST(CustomPaperDataFile, ADamagedFileIsKeptAsABackupBeforeItIsReplaced)
     EXPECT_EQ(second, file.secondBackup.read().value_or(""));
 }
 
+TEST(CustomPaperDataFile, ADamagedFileLargerThanTwentyRecordsIsMovedAsideWhole)
+{
+    // A hole of 2 GiB: no plug-in wrote it, and the dialog's close copies none of it.
+    PaperFile file;
+    ASSERT_TRUE(file.write(recordBytesOf(records(1))));
+    ASSERT_TRUE(harness::setFileSize(file.path(), 1ull << 31));
+    const auto original = harness::fileIndex(file.path());
+    CPaperList list;
+    EXPECT_TRUE(list.SaveCustomPapers());
+    EXPECT_EQ(original, harness::fileIndex(file.backup.path())) << "the file itself, renamed";
+    EXPECT_EQ(0u, file.read().value_or("-").size());
+    EXPECT_FALSE(harness::fileExists(file.secondBackup.path()));
+}
+
 TEST(CustomPaperDataFile, NumbersThatAreNoSizesAreRecomputedFromTheDots)
 {
     PaperFile file;

@@ -669,6 +669,39 @@ TEST_F(QuickSettingDataFile, AFileFarBeyondAThousandSetsIsDamaged)
     EXPECT_EQ(fileText({ sample(1) }), content());
 }
 
+namespace {
+
+int g_refusedMoves = 0;
+
+BOOL WINAPI RefuseMove(LPCWSTR, LPCWSTR, DWORD)
+{
+    ++g_refusedMoves;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+} // namespace
+
+TEST_F(QuickSettingDataFile, AFileLargerThanALoadTakesIsMovedAsideWholeOnce)
+{
+    // A hole just over the bound: no plug-in wrote it, and no load copies it.
+    ASSERT_TRUE(file.write("<Root>"));
+    ASSERT_TRUE(harness::setFileSize(file.path(), MAX_QUICK_SETTINGS_FILE_BYTES + 1));
+    const auto original = harness::fileIndex(file.path());
+    EXPECT_EQ(0, open()->GetCount());
+    EXPECT_FALSE(harness::fileExists(file.path()));
+    EXPECT_EQ(original, harness::fileIndex(backup.path())) << "the file itself, renamed";
+
+    // A move that failed is not tried again by the next load of that file.
+    ASSERT_TRUE(harness::setFileSize(file.path(), MAX_QUICK_SETTINGS_FILE_BYTES + 1));
+    g_DataFileCalls.MoveFileExW = &RefuseMove;
+    g_refusedMoves = 0;
+    open();
+    open();
+    EXPECT_EQ(1, g_refusedMoves);
+    EXPECT_FALSE(harness::fileExists(secondBackup.path())) << "nor copied instead";
+}
+
 TEST_F(QuickSettingDataFile, ALinkedDataFolderIsNeitherReadNorWritten)
 {
     harness::LinkedDataFolder linked;
