@@ -144,6 +144,15 @@ CQuickSetting::CQuickSetting(HANDLE hPrinter, CFeatureSettings* settings) : m_se
 
 CQuickSetting::~CQuickSetting() { FreeResourceModule(&m_language); }
 
+void CQuickSetting::ForgetSets()
+{
+    m_brokenItem = xml_node();
+    m_droppedIds.clear();
+    m_records.RemoveAll();
+    m_elements.clear();
+    m_reservedIds.clear();
+}
+
 bool CQuickSetting::LoadFile(bool makeMissing)
 {
     // Taken first: a file replaced after it only makes the next write read it again.
@@ -169,19 +178,12 @@ bool CQuickSetting::LoadFile(bool makeMissing)
         return false;
     }
     m_unread = false;
-    m_brokenItem = xml_node();
-    m_droppedIds.clear();
-    m_records.RemoveAll();
-    m_elements.clear();
-    m_reservedIds.clear();
+    ForgetSets();
     m_stamp = stamp;
     m_stampKnown = stamped;
     if (found != DATA_FILE_READ_OK) {
         // There, but not read: no set, and no save, until it is read.
         m_document.reset();
-        m_records.RemoveAll();
-        m_elements.clear();
-        m_reservedIds.clear();
         m_unread = true;
         return false;
     }
@@ -617,11 +619,7 @@ HRESULT CQuickSetting::CreateDefaultFile()
     if (lock.Held() && GetDataFileStamp(m_path, &stamp) && stamp.present)
         return LoadFile(false) && !m_unread ? S_OK : E_FAIL;
     m_document.reset();
-    m_brokenItem = xml_node();
-    m_records.RemoveAll();
-    m_elements.clear();
-    m_reservedIds.clear();
-    m_droppedIds.clear();
+    ForgetSets();
     m_unread = false;
     if (!GetQuickSettingNode())
         return E_FAIL;

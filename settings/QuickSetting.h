@@ -144,6 +144,8 @@ private:
     // when makeMissing, else what the store holds stands. False when the
     // file is there but could not be read.
     bool LoadFile(bool makeMissing);
+    // Drops every set and what was known of the items of the last read.
+    void ForgetSets();
     // Under the lock, before a change: the file is read again when it
     // changed since it was read, or could not be read; false while it
     // cannot be.
