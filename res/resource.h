@@ -340,6 +340,7 @@
 #define IDS_QUICKSET_FULL           5203
 #define IDS_QUICKSET_NOT_SAVED      5204
 #define IDS_QUICKSET_NOT_DELETED    5205
+#define IDS_QUICKSET_GONE           5207    // the chosen set is no longer in the file
 
 // Both document pages
 #define IDS_DEFAULT_BUTTON          4020

@@ -381,6 +381,28 @@ int CQuickSetting::FindRecord(int id, bool withElement) const
     return -1;
 }
 
+int CQuickSetting::FindNamedRecord(int id, const WCHAR* name) const
+{
+    for (INT_PTR i = 0; i < m_records.GetSize(); ++i)
+        if (m_records[i].id == id && (!name || m_records[i].name == name))
+            return (int)i;
+    return -1;
+}
+
+HRESULT CQuickSetting::FindCurrentItem(int id, const WCHAR* name, _QS_STRUCK* record)
+{
+    if (!record)
+        return E_INVALIDARG;
+    // Files are replaced whole, so the read needs no lock; one that cannot be
+    // read now leaves the sets as they were.
+    ReadAgainIfChanged();
+    const int index = FindNamedRecord(id, name);
+    if (index < 0)
+        return S_FALSE;
+    *record = m_records[index];
+    return S_OK;
+}
+
 HRESULT CQuickSetting::AddItem(_QS_STRUCK record)
 {
     return Write([&]() -> HRESULT {
@@ -395,7 +417,7 @@ HRESULT CQuickSetting::AddItem(_QS_STRUCK record)
     });
 }
 
-HRESULT CQuickSetting::AddNewItem(_QS_STRUCK* record, int replacedId)
+HRESULT CQuickSetting::AddNewItem(_QS_STRUCK* record, int replacedId, const WCHAR* replacedName)
 {
     if (!record)
         return E_INVALIDARG;
@@ -405,7 +427,8 @@ HRESULT CQuickSetting::AddNewItem(_QS_STRUCK* record, int replacedId)
         record->id = GetFreeId();
         if (record->id >= MAX_QUICK_SET_ID)
             return E_FAIL;
-        const int replaced = replacedId < 0 ? -1 : FindRecord(replacedId, false);
+        // An id that names another set by now leaves that set alone.
+        const int replaced = replacedId < 0 ? -1 : FindNamedRecord(replacedId, replacedName);
         if (replaced >= 0)
             RemoveRecord(replaced);
         xml_node element = AppendItemElement(*record);
@@ -417,14 +440,15 @@ HRESULT CQuickSetting::AddNewItem(_QS_STRUCK* record, int replacedId)
     });
 }
 
-HRESULT CQuickSetting::DeleteItem(int id)
+HRESULT CQuickSetting::DeleteItem(int id, const WCHAR* name)
 {
-    if (FindRecord(id, false) < 0)
+    // A set chosen by name is looked for in the file as it is now.
+    if (!name && FindRecord(id, false) < 0)
         return E_FAIL;
     return Write([&]() -> HRESULT {
-        const int index = FindRecord(id, false);
+        const int index = FindNamedRecord(id, name);
         if (index < 0)
-            return S_FALSE;   // deleted by another writer meanwhile
+            return S_FALSE;   // deleted, or its id given to another set, by another writer meanwhile
         RemoveRecord(index);
         return S_OK;
     });

@@ -106,13 +106,17 @@ public:
     HRESULT AddItem(_QS_STRUCK record);
     // Appends the set under the lowest id free in the file (given back in
     // record->id; the replaced set's id counts as taken) in place of the set
-    // with replacedId, when that is not -1 and the file still holds it, and
-    // writes the file.
-    HRESULT AddNewItem(_QS_STRUCK* record, int replacedId = -1);
-    // Removes the first set with this id and writes the file: E_FAIL when
-    // the store holds no such set, S_FALSE (nothing written) when the file
-    // no longer does.
-    HRESULT DeleteItem(int id);
+    // with replacedId, when that is not -1 and the file still holds it (under
+    // replacedName, when one is given), and writes the file.
+    HRESULT AddNewItem(_QS_STRUCK* record, int replacedId = -1, const WCHAR* replacedName = nullptr);
+    // Removes the first set with this id (and this name, when one is given)
+    // and writes the file: S_FALSE (nothing written) when the file no longer
+    // holds it; without a name, E_FAIL when the store holds no such set.
+    HRESULT DeleteItem(int id, const WCHAR* name = nullptr);
+    // The set with this id and name as the file holds it now (read again
+    // when it changed): S_OK and the set in *record, S_FALSE when the file no
+    // longer holds it (its id gone or naming another set).
+    HRESULT FindCurrentItem(int id, const WCHAR* name, _QS_STRUCK* record);
     // The element half of DeleteItem: removes the element of the first set
     // with this id and writes the file (the set itself stays in the list).
     HRESULT RemoveItemNode(int id);
@@ -165,6 +169,8 @@ private:
     static bool IsOnOpenPath(pugi::xml_node node);
     bool IsIdTaken(int id) const;
     int FindRecord(int id, bool withElement) const;
+    // The first set with this id, and this name when one is given; -1 when none.
+    int FindNamedRecord(int id, const WCHAR* name) const;
     HRESULT RemoveRecordElement(int index);
     // Keeps a file that could not be loaded as a numbered backup
     // ("<name>.bak", "<name>.bak2", ...); true when it is kept (or gone).

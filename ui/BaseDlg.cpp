@@ -39,6 +39,7 @@ bool IsOptionalTray(int slot) { return slot == 3 || slot == 4; }
 // Failed writes of the quick sets, for a language module without their texts.
 const WCHAR kQuickSetNotSaved[] = L"The quick setting could not be saved.";
 const WCHAR kQuickSetNotDeleted[] = L"The quick setting could not be deleted.";
+const WCHAR kQuickSetGone[] = L"This quick setting is no longer saved.";
 
 } // namespace
 
@@ -496,17 +497,9 @@ void CBaseDlg::OnInputSlotChanged()
     const int row = m_inputSlot.GetCurSel();
     int slot = row >= 0 ? (int)(INT_PTR)m_inputSlot.GetItemData(row) : 0;
     if (slot != block->inputSlot) {
-        if (link->constraints->word[CONSTRAINT_TRAY] == 4 && IsOptionalTray(slot)) {
-            WarnInputSlot(4);
+        if (const UINT bit = OptionalTrayConflict(slot, block->feedEdge)) {
+            WarnInputSlot(bit);
             slot = 0;
-        }
-        if (IsOptionalTray(slot) && block->feedEdge == 1 && m_context->settings) {
-            CPaperList& papers = m_context->settings->PaperList();
-            const PAPER_INFO* paper = papers.GetPaper(papers.FindPaperById(block->paperId));
-            if (paper && lstrcmpW(paper->name, L"A5") == 0) {
-                WarnInputSlot(8);
-                slot = 0;
-            }
         }
         block->inputSlot = (INT16)slot;
         NotifyPageChanged(this);
@@ -632,11 +625,31 @@ void CBaseDlg::LoadBasicDefaults()
     block->collate = (INT16)defaults.items[DEFAULT_COLLATE].value;
 }
 
+UINT CBaseDlg::OptionalTrayConflict(int slot, INT16 feedEdge) const
+{
+    if (!IsOptionalTray(slot))
+        return 0;
+    const PAGE_LINK* link = Link();
+    if (link && link->constraints && link->constraints->word[CONSTRAINT_TRAY] == 4)
+        return 4;
+    if (feedEdge == 1 && m_context->settings) {
+        const CPaperList& papers = m_context->settings->PaperList();
+        const PAPER_INFO* paper = papers.GetPaper(papers.FindPaperById(Block()->paperId));
+        if (paper && lstrcmpW(paper->name, L"A5") == 0)
+            return 8;
+    }
+    return 0;
+}
+
 void CBaseDlg::SelectTrayByInstallableInfo()
 {
     PRIVATE_DEVMODE* block = Block();
     if (!block)
         return;
+    // The feed edge first: the tray rules weigh the edge the driver gets.
+    INT16 feedEdge = 0;
+    if (GetFeedEdgeChoice(&feedEdge))
+        block->feedEdge = feedEdge;
     if (block->inputSlot == 0) {
         INSTALLABLE_INFO trays = {};
         if (m_context->hPrinter)
@@ -644,18 +657,17 @@ void CBaseDlg::SelectTrayByInstallableInfo()
         CArray<PAPER_INFO> trayPapers;
         if (m_context->settings)
             m_context->settings->PaperList().GetTrayPaperList(&trayPapers);
+        // A tray the page would refuse by hand is not picked either.
         auto holdsPaper = [&](int tray) {
             const INSTALLABLE_TRAY& t = trays.tray[tray];
-            return t.installed && t.paper < (DWORD)trayPapers.GetSize() && trayPapers[t.paper].id == block->paperId;
+            return t.installed && t.paper < (DWORD)trayPapers.GetSize() && trayPapers[t.paper].id == block->paperId &&
+                   !OptionalTrayConflict(3 + tray, block->feedEdge);
         };
         if (holdsPaper(0))
             block->inputSlot = 3;
         else if (holdsPaper(1))
             block->inputSlot = 4;
     }
-    INT16 feedEdge = 0;
-    if (GetFeedEdgeChoice(&feedEdge))
-        block->feedEdge = feedEdge;
 }
 
 BOOL CBaseDlg::GetFeedEdgeChoice(INT16* feedEdge) const
@@ -734,22 +746,36 @@ void CBaseDlg::OnQuickSetSelChange()
     PAGE_LINK* link = Link();
     const int row = m_quickSets.GetCurSel();
     const int id = row >= 0 ? (int)(INT_PTR)m_quickSets.GetItemData(row) : -1;
-    const CArray<_QS_STRUCK>& records = m_context->quickSettings->GetItems();
-    INT_PTR found = -1;
-    for (INT_PTR i = 0; i < records.GetSize() && found < 0; ++i)
-        if (records[i].id == id)
-            found = i;
-    if (found >= 0) {
-        _QS_STRUCK record = records[found];
+    CString name;
+    if (row >= 0)
+        m_quickSets.GetLBText(row, name);
+    // The set as the file holds it now: another sheet may have deleted it,
+    // or given its id to a set of its own.
+    _QS_STRUCK record;
+    const HRESULT found = row >= 0 ? m_context->quickSettings->FindCurrentItem(id, name, &record) : S_FALSE;
+    if (found == S_OK) {
         ValidateQuickSetting(link, m_context->hPrinter, &record);
         ApplyQuickSetting(link, record);
         UpdateConstraintState(link);
         ApplySettingsToPages(link);
         Block()->quickSetId = id;
+        UpdateQuickSetButtons(link, FALSE, TRUE);
+    } else if (row >= 0) {
+        ForgetGoneQuickSet(id);
+    } else {
+        UpdateQuickSetButtons(link, FALSE, TRUE);
     }
-    UpdateQuickSetButtons(link, FALSE, TRUE);
     ShowConstraintIndicators(link);
     NotifyPageChanged(this);
+}
+
+void CBaseDlg::ForgetGoneQuickSet(int id)
+{
+    // Settings that were that set are a saved set no more.
+    if ((INT16)LOWORD(Block()->quickSetId) == id)
+        MarkQuickSetUnsaved(Link());
+    FillQuickSetList();
+    TellQuickSetFailure(IDS_QUICKSET_GONE, kQuickSetGone);
 }
 
 void CBaseDlg::OnQuickSetEditChange()
@@ -815,7 +841,7 @@ void CBaseDlg::OnSaveQuickSet()
     CaptureQuickSetting(link, &record);
     record.name = name;
     const int replaced = same >= 0 ? (int)(INT_PTR)m_quickSets.GetItemData(same) : -1;
-    const HRESULT hr = store.AddNewItem(&record, replaced);
+    const HRESULT hr = store.AddNewItem(&record, replaced, name);
     if (SUCCEEDED(hr))
         Block()->quickSetId = record.id;
     // The store read the file again: the list shows the sets of other sheets too.
@@ -837,7 +863,16 @@ void CBaseDlg::DeleteQuickSet(BOOL markUnsaved, int index)
         index = m_quickSets.GetCurSel();
     if (index >= 0) {
         const int id = (int)(INT_PTR)m_quickSets.GetItemData(index);
-        const HRESULT hr = m_context->quickSettings->DeleteItem(id);
+        CString name;
+        m_quickSets.GetLBText(index, name);
+        const HRESULT hr = m_context->quickSettings->DeleteItem(id, name);
+        if (hr == S_FALSE) {
+            // Gone from the file already: whatever holds its id now stays.
+            if (markUnsaved)
+                MarkQuickSetUnsaved(Link());
+            ForgetGoneQuickSet(id);
+            return;
+        }
         if (SUCCEEDED(hr) && markUnsaved)
             MarkQuickSetUnsaved(Link());
         FillQuickSetList();

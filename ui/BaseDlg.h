@@ -23,9 +23,10 @@ public:
     explicit CBaseDlg(PROPSHEET_CONTEXT* context);
     ~CBaseDlg() override;
 
-    // Before the sheet's apply: with an automatic input slot, the optional
-    // tray that holds the current paper becomes the input slot (tray 1 first);
-    // the feed edge is taken from the feed-edge group.
+    // Before the sheet's apply: the feed edge is taken from the feed-edge
+    // group; with an automatic input slot, the optional tray that holds the
+    // current paper, and that the tray rules allow, becomes the input slot
+    // (tray 1 first).
     void SelectTrayByInstallableInfo();
     // The collate switch on or off, with its tip.
     void ShowCollate(BOOL on);
@@ -110,6 +111,10 @@ private:
     void SetLabel(int controlId, UINT stringId);
     // A picture button sized to its normal image and drawn.
     void InitPicture(CPicButton& button, UINT normal, UINT hover, UINT pressed);
+    // The conflict bit (4 or 8) that refuses an optional tray as the input
+    // slot with the block's paper and that feed edge; 0 for any other slot
+    // or a tray the rules allow.
+    UINT OptionalTrayConflict(int slot, INT16 feedEdge) const;
     // The conflict text of the input slot for the bit, in the warning box;
     // the input slot then shows automatic.
     void WarnInputSlot(UINT bit);
@@ -122,4 +127,7 @@ private:
     // A failed write of the quick sets, told with the language module's text
     // or, where the module has none, the fixed English one.
     void TellQuickSetFailure(UINT textId, const WCHAR* fallback);
+    // The chosen set is no longer in the file: the list shows the file's
+    // sets, the settings that were that set are unsaved, and the user is told.
+    void ForgetGoneQuickSet(int id);
 };

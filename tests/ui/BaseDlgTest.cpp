@@ -736,6 +736,46 @@ TEST_F(BasicPageDataFileGui, DeletingASetRemovesItFromTheFileAndTheList)
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_QUICKSET_SAVE)));
 }
 
+TEST_F(BasicPageDataFileGui, AStaleListActsOnlyOnTheSetsTheFileStillHolds)
+{
+    ShowSheet();
+    // Another sheet deletes the set and saves one of its own under the freed id.
+    auto replaceElsewhere = [&](int id, const wchar_t* name) {
+        CQuickSetting other(printer.handle(), context->settings);
+        _QS_STRUCK set = other.GetItem(0);
+        ASSERT_EQ(S_OK, other.DeleteItem(id));
+        set.name = name;
+        set.id = id;
+        set.paper.sizeIndex = kLegal;
+        ASSERT_EQ(S_OK, other.AddItem(set));
+    };
+    SaveQuickSet(L"Old");
+    replaceElsewhere(1, L"New");
+    boxes.clear();
+    Click(Item(IDC_QUICKSET_DELETE));
+    EXPECT_EQ(1u, Count(QuickSetFile(), "<Item name=\"New\" id=\"1\""));
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(languageString(IDS_QUICKSET_GONE), boxes[0].text);
+    ExpectUnsaved();
+
+    SaveQuickSet(L"Mine");   // id 2, shown at row 2
+    replaceElsewhere(2, L"Theirs");
+    Choose(IDC_QUICKSET_COMBO, 2);
+    EXPECT_NE(kLegal, block.paperId) << "not the other set's values";
+    ExpectUnsaved();
+    WCHAR name[64];
+    SendMessageW(Item(IDC_QUICKSET_COMBO), CB_GETLBTEXT, 2, (LPARAM)name);
+    EXPECT_STREQ(L"Theirs", name) << "the list shows the file";
+
+    SaveQuickSet(L"Mine2");   // id 3
+    replaceElsewhere(3, L"Yours");
+    boxes.answer = IDYES;
+    SaveQuickSet(L"Mine2");
+    const std::string file = QuickSetFile();
+    EXPECT_EQ(1u, Count(file, "<Item name=\"Yours\" id=\"3\""));
+    EXPECT_EQ(1u, Count(file, "name=\"Mine2\""));
+}
+
 TEST_F(BasicPageDataFileGui, TypedNamesLoseTheRefusedCharacters)
 {
     ShowSheet();
@@ -827,6 +867,26 @@ TEST_F(BasicPageDataFileGui, BeforeApplyAnAutomaticSlotTakesTheTrayHoldingThePap
     apply();
     EXPECT_EQ(0, block.inputSlot);
     EXPECT_EQ("JCLInputSlot=Auto", core->writtenPairs()[2]);
+}
+
+TEST_F(BasicPageDataFileGui, BeforeApplyATrayThePageRefusesIsNotPicked)
+{
+    CArray<PAPER_INFO> trayPapers;
+    StartSheet();
+    context->settings->PaperList().GetTrayPaperList(&trayPapers);
+    DWORD a5 = 0;
+    while (a5 < (DWORD)trayPapers.GetSize() && trayPapers[a5].id != kA5)
+        ++a5;
+    ASSERT_LT(a5, (DWORD)trayPapers.GetSize());
+    setInstallableInfo(true, a5, true, a5);
+    block.paperId = kA5;
+    block.feedEdge = 1;
+    block.inputSlot = 0;
+    ShowSheet();
+    apply();
+    EXPECT_EQ(0, block.inputSlot);
+    EXPECT_EQ("Auto", WrittenOption("JCLInputSlot"));
+    EXPECT_EQ("LongEdge", WrittenOption("JCLFeedEdge"));
 }
 
 // --- the custom-paper dialog --------------------------------------------------------
