@@ -13,6 +13,7 @@
 #include "ui/PageLink.h"
 
 #include <math.h>
+#include <string.h>
 #include <vector>
 
 namespace {
@@ -172,6 +173,32 @@ void CCustomPaperDlg::AppendRow(const PAPER_INFO& paper)
     m_grid.SetItemText(row, CUSTOM_COLUMN_UNIT, UnitName(paper.unit));
 }
 
+void CCustomPaperDlg::StartFromFile()
+{
+    CPaperList* papers = Papers();
+    if (!papers)
+        return;
+    PRIVATE_DEVMODE* block = m_context->devmode ? m_context->devmode->pPrivate : nullptr;
+    const int index = block ? papers->FindPaperById(block->paperId) : -1;
+    const bool custom = index >= papers->GetStandardCount();
+    WCHAR name[PAPER_NAME_CHARS] = {};
+    if (custom)
+        wcsncpy(name, papers->GetPaper(index)->name, PAPER_NAME_CHARS - 1);
+    papers->ReloadCustomPapers();
+    if (!custom)
+        return;
+    // Numbered by position: a paper deleted before it moved it down.
+    for (INT_PTR i = 0; i < papers->GetCustomCount(); ++i) {
+        if (wcscmp(papers->CustomPapers()[i].name, name) == 0) {
+            block->paperId = (INT16)papers->CustomPapers()[i].id;
+            return;
+        }
+    }
+    // Deleted elsewhere: the sheet that deleted it moved its quick sets.
+    DEFAULT_SETTINGS defaults;
+    block->paperId = (INT16)LocaleDefaultPaper(*LoadDefaultSettings(&defaults)).paperId;
+}
+
 void CCustomPaperDlg::FillGrid()
 {
     m_grid.DeleteAllItems();
@@ -212,6 +239,7 @@ BOOL CCustomPaperDlg::OnInitDialog()
     for (int c = 0; c < CUSTOM_COLUMN_COUNT; ++c)
         m_grid.InsertColumn(c, LoadText(kColumns[c].headerId), kColumns[c].width, kColumns[c].kind);
 
+    StartFromFile();
     FillGrid();
 
     // The document's paper, when it is a custom one, is the selected row.

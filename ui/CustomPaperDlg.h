@@ -2,12 +2,15 @@
 // renames, resizes and deletes the custom papers of the sheet's paper list,
 // and may pick one of them as the document's paper.
 //
-// One grid row per custom paper, in paper-list order (row n is custom paper
-// n). Every accepted edit, addition and deletion changes the sheet's paper
-// list at once; the custom-paper file is written when the dialog closes, by
-// OK or Cancel (Enter, Escape and the close box do the same). A deletion
-// also rewrites the quick sets and the private block that name the deleted
-// paper or a later one (custom papers are numbered by position).
+// The dialog starts from the custom papers in the file as it is when the
+// dialog opens (another sheet may have changed it), the document's paper
+// following its custom paper by name. One grid row per custom paper, in
+// paper-list order (row n is custom paper n). Every accepted edit, addition
+// and deletion changes the sheet's paper list at once; the custom-paper file
+// is written when the dialog closes, by OK or Cancel (Enter, Escape and the
+// close box do the same). A deletion also rewrites the quick sets and the
+// private block that name the deleted paper or a later one (custom papers are
+// numbered by position).
 #pragma once
 
 #include "framework/AfxString.h"
@@ -80,6 +83,9 @@ private:
     CPaperList* Papers() const;
     HINSTANCE LanguageModule() const;
     CString LoadText(UINT stringId) const;
+    // The custom papers from the file; the document's custom paper is found
+    // again by its name, or gives way to the locale's default paper.
+    void StartFromFile();
     // Rows for every custom paper, after the grid is emptied.
     void FillGrid();
     // Appends the row of a paper: name, sizes, unit choices and unit.

@@ -926,3 +926,23 @@ TEST_F(CustomPaperDataFileGui, ResizingTheDocumentsPaperIsAChangeToApply)
     EXPECT_EQ(257, privateAfter.paperId);
     EXPECT_TRUE(applyAfter);
 }
+
+TEST_F(CustomPaperDataFileGui, TheDialogStartsFromTheFileAndTheDocumentKeepsItsPaperByName)
+{
+    Store({ Paper(L"P1", 100, 150), Paper(L"Card", 110, 160) });
+    int shown = -1;   // the Basic page's paper, among the custom ones
+    afterDialog = [&](PROPSHEET_CONTEXT* c) {
+        shown = c->pageLink->basicPage->m_paperSize.GetCurSel() - (int)c->settings->PaperList().GetStandardCount();
+    };
+    Run({ [](Dialog& d) {
+        EXPECT_EQ(L"Card", d.text(0, CUSTOM_COLUMN_NAME));
+        EXPECT_EQ(L"New", d.text(1, CUSTOM_COLUMN_NAME));
+        EXPECT_EQ(0, d.mark());
+        d.press(IDC_CUSTOM_CANCEL);
+    } }, [&](PROPSHEET_CONTEXT* c) {
+        c->devmode->pPrivate->paperId = 258;
+        Store({ Paper(L"Card", 110, 160), Paper(L"New", 120, 170) });   // by another sheet
+    }, true);
+    EXPECT_EQ(257, privateAfter.paperId);
+    EXPECT_EQ(0, shown);
+}
