@@ -42,8 +42,9 @@ float ShownHeight(const PAPER_INFO& paper) { return InInches(paper.unit) ? paper
 
 CString UnitName(DWORD unit) { return g_strUnitName[InInches(unit) ? 1 : 0]; }
 
-// A deletion whose files could not be written, for a language module without its text.
+// Writes that failed, for a language module without their texts.
 const WCHAR kPaperNotDeleted[] = L"The custom paper could not be deleted.";
+const WCHAR kPapersNotSaved[] = L"The custom papers could not be saved.";
 
 } // namespace
 
@@ -185,6 +186,7 @@ void CCustomPaperDlg::StartFromFile()
     if (custom)
         wcsncpy(name, papers->GetPaper(index)->name, PAPER_NAME_CHARS - 1);
     papers->ReloadCustomPapers();
+    m_stored.Copy(papers->CustomPapers());
     if (!custom)
         return;
     // Numbered by position: a paper deleted before it moved it down.
@@ -197,6 +199,21 @@ void CCustomPaperDlg::StartFromFile()
     // Deleted elsewhere: the sheet that deleted it moved its quick sets.
     DEFAULT_SETTINGS defaults;
     block->paperId = (INT16)LocaleDefaultPaper(*LoadDefaultSettings(&defaults)).paperId;
+}
+
+bool CCustomPaperDlg::SavePapers()
+{
+    CPaperList* papers = Papers();
+    if (!papers)
+        return true;
+    const CArray<PAPER_INFO>& now = papers->CustomPapers();
+    if (now.GetSize() == m_stored.GetSize() &&
+        (now.IsEmpty() || memcmp(now.GetData(), m_stored.GetData(), now.GetSize() * sizeof(PAPER_INFO)) == 0))
+        return true;
+    if (!papers->SaveCustomPapers())
+        return false;
+    m_stored.Copy(now);
+    return true;
 }
 
 void CCustomPaperDlg::FillGrid()
@@ -373,11 +390,11 @@ void CCustomPaperDlg::OnDeletePaper()
     kept.Copy(papers->CustomPapers());
     if (!papers->DeleteCustomPaper(row))
         return;
-    const bool written = papers->SaveCustomPapers() != FALSE;
+    const bool written = SavePapers();
     if (!written || FAILED(FollowDeletion(deletedId, name))) {
         papers->CustomPapers().Copy(kept);
         if (written)
-            papers->SaveCustomPapers();
+            SavePapers();
         CString text = LoadText(IDS_CUSTOM_PAPER_NOT_DELETED);
         ShowWarningBox(m_context->resources, m_hWnd, text.IsEmpty() ? kPaperNotDeleted : text.GetString());
         return;
@@ -421,8 +438,10 @@ HRESULT CCustomPaperDlg::FollowDeletion(int deletedId, const CString& deletedNam
 
 void CCustomPaperDlg::Close(int result)
 {
-    if (CPaperList* papers = Papers())
-        papers->SaveCustomPapers();
+    if (!SavePapers()) {
+        CString text = LoadText(IDS_CUSTOM_PAPERS_NOT_SAVED);
+        ShowWarningBox(m_context->resources, m_hWnd, text.IsEmpty() ? kPapersNotSaved : text.GetString());
+    }
     EndDialog(result);
 }
 
@@ -434,8 +453,6 @@ void CCustomPaperDlg::OnClickOk()
         return;
     }
     CPaperList* papers = Papers();
-    if (papers)
-        papers->SaveCustomPapers();
     const int row = m_grid.GetSelectionMark();
     DEVMODE_PAIR* devmode = m_context ? m_context->devmode : nullptr;
     PAGE_LINK* link = m_context ? m_context->pageLink : nullptr;
@@ -447,7 +464,7 @@ void CCustomPaperDlg::OnClickOk()
     }
     if (link)
         MarkQuickSetUnsaved(link);
-    EndDialog(IDOK);
+    Close(IDOK);
 }
 
 void CCustomPaperDlg::OnClickCancel()

@@ -946,3 +946,28 @@ TEST_F(CustomPaperDataFileGui, TheDialogStartsFromTheFileAndTheDocumentKeepsItsP
     EXPECT_EQ(257, privateAfter.paperId);
     EXPECT_EQ(0, shown);
 }
+
+TEST_F(CustomPaperDataFileGui, ADialogClosedWithNoChangeWritesNothing)
+{
+    Store({ Paper(L"P1", 100, 150) });
+    g_writes = 0;
+    for (Step end : std::vector<Step>{ [](Dialog& d) { d.click(0, 0); d.press(IDC_CUSTOM_OK); },
+                                       [](Dialog& d) { d.press(IDC_CUSTOM_CANCEL); },
+                                       [](Dialog& d) { PostMessageW(d.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); },
+                                       [](Dialog& d) { PostMessageW(d.hwnd, WM_KEYDOWN, VK_ESCAPE, 1); } })
+        Run({ end }, [](PROPSHEET_CONTEXT*) { g_DataFileCalls.MoveFileExW = &CountedMove; });
+    EXPECT_EQ(0, g_writes);
+}
+
+TEST_F(CustomPaperDataFileGui, AWriteWaitsForTheFilesLockAndIsToldWhenItStaysHeld)
+{
+    Store({ Paper(L"P1", 100, 150) });
+    g_DataFileCalls.Sleep = [](DWORD) {};
+    HANDLE lock = CreateFileW((papersFile.path() + L".lock").c_str(), GENERIC_READ | DELETE, 0, nullptr,
+                              OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    Run({ [](Dialog& d) { d.clickPicture(IDC_CUSTOM_ADD); d.press(IDC_CUSTOM_OK); } });
+    CloseHandle(lock);
+    EXPECT_EQ(1u, StoredPapers(papersFile).size());
+    ASSERT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(Text(IDS_CUSTOM_PAPERS_NOT_SAVED), g_boxes[0].text);
+}
