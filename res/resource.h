@@ -385,6 +385,7 @@
 #define IDS_UNIT_INCH               4049
 #define IDS_CUSTOM_PAPER            5033    // dialog caption; tip of its button
 #define IDS_CUSTOM_PAPER_NOT_DELETED 5206
+#define IDS_CUSTOM_PAPERS_NOT_SAVED 5208
 
 // Device-settings dialog
 #define IDS_SLEEP_GROUP             4027

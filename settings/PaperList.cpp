@@ -296,7 +296,11 @@ BOOL CPaperList::LoadStandardPapers()
     return TRUE;
 }
 
-BOOL CPaperList::LoadCustomPapers()
+BOOL CPaperList::LoadCustomPapers() { return ReadCustomPapers(false); }
+
+BOOL CPaperList::ReloadCustomPapers() { return ReadCustomPapers(true); }
+
+BOOL CPaperList::ReadCustomPapers(bool asStored)
 {
     char path[MAX_PATH] = {};
     if (FAILED(BuildDataFilePath(path, CUSTOM_PAPER_FILE_NAME)))
@@ -314,6 +318,8 @@ BOOL CPaperList::LoadCustomPapers()
     ULONGLONG size = 0;
     switch (ReadDataFile(path, MAX_CUSTOM_PAPERS * sizeof(PAPER_INFO), &content, &size)) {
     case DATA_FILE_MISSING:
+        if (asStored)
+            m_customPapers.RemoveAll();
         m_fileState = FileState::Read;
         return TRUE;
     case DATA_FILE_UNREADABLE:
@@ -321,6 +327,11 @@ BOOL CPaperList::LoadCustomPapers()
         return FALSE;
     case DATA_FILE_READ_OK:
         break;
+    }
+    if (size == 0 && asStored) {
+        m_customPapers.RemoveAll();
+        m_fileState = FileState::Read;
+        return TRUE;
     }
     if (size == 0 || size % sizeof(PAPER_INFO) != 0) {
         m_fileState = FileState::Damaged;
@@ -346,6 +357,9 @@ BOOL CPaperList::SaveCustomPapers() const
     char path[MAX_PATH] = {};
     if (FAILED(BuildDataFilePath(path, CUSTOM_PAPER_FILE_NAME)))
         return m_customPapers.IsEmpty();
+    CDataFileLock lock(path);
+    if (!lock.Held())
+        return FALSE;
     ULONGLONG size = 0;
     DATA_FILE_READ found = ReadDataFile(path, 0, nullptr, &size);
     // A file that was there but could not be read stays, unless it is gone:

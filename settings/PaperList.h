@@ -35,11 +35,16 @@ public:
     // change). Sizes that are no numbers or out of their bounds are
     // recomputed from the record's dots.
     BOOL LoadCustomPapers();
+    // The custom papers as the file holds them now: none when there is no
+    // file or an empty one (what a save of no paper leaves). A file that
+    // cannot be read, or is damaged, leaves the list as it is (FALSE).
+    BOOL ReloadCustomPapers();
     // Replaces the file by the custom papers; FALSE (and the old file kept)
     // when it cannot be written whole. A file that this list found but could
     // not read is never replaced (unless it is gone meanwhile), and a damaged
     // file is kept as a backup first: copied when it is no larger than 20
-    // records, else moved aside whole.
+    // records, else moved aside whole. The file's lock is held meanwhile; a
+    // lock that another writer keeps fails the save.
     BOOL SaveCustomPapers() const;
 
     // Gives the record its id and the custom flags, appends a copy; its
@@ -84,6 +89,9 @@ public:
 private:
     // What the last load found of the file.
     enum class FileState { NotRead, Read, Damaged, Unreadable };
+
+    // asStored: a missing or empty file is no custom paper.
+    BOOL ReadCustomPapers(bool asStored);
 
     CArray<PAPER_INFO> m_standardPapers;
     CArray<PAPER_INFO> m_customPapers;

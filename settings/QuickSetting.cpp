@@ -393,8 +393,6 @@ HRESULT CQuickSetting::FindCurrentItem(int id, const WCHAR* name, _QS_STRUCK* re
 {
     if (!record)
         return E_INVALIDARG;
-    // Files are replaced whole, so the read needs no lock; one that cannot be
-    // read now leaves the sets as they were.
     ReadAgainIfChanged();
     const int index = FindNamedRecord(id, name);
     if (index < 0)

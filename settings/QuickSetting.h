@@ -128,6 +128,11 @@ public:
     HRESULT FollowCustomPaperDeletion(int deletedId, const WCHAR* deletedName, const WCHAR* fallbackName,
                                       int fallbackId);
 
+    // The file is read again when it changed since it was read, or could
+    // not be read; false while it cannot be (the sets then stand). Files are
+    // replaced whole, so a read needs no lock; a change takes it first.
+    bool ReadAgainIfChanged();
+
     // Root/QuickSetting, made when missing; null when it cannot be made.
     pugi::xml_node GetQuickSettingNode();
     // Rebuilds the sets from the document. An item that cannot be read is
@@ -150,10 +155,6 @@ private:
     bool LoadFile(bool makeMissing);
     // Drops every set and what was known of the items of the last read.
     void ForgetSets();
-    // Under the lock, before a change: the file is read again when it
-    // changed since it was read, or could not be read; false while it
-    // cannot be.
-    bool ReadAgainIfChanged();
     // One change: made under the lock in the document and the sets and
     // written; on any failure the document and the sets are put back.
     // The change answers S_OK to be written, S_FALSE for nothing to write.

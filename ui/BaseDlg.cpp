@@ -588,7 +588,9 @@ void CBaseDlg::OnCustomPaper()
         dialog->DoModal();
     }
     FillPaperList();
-    // A deleted paper's quick sets were written again, with the file's other sets.
+    // A paper deleted here or by another sheet moved its quick sets in the file.
+    if (m_context->quickSettings)
+        m_context->quickSettings->ReadAgainIfChanged();
     FillQuickSetList();
     delete dialog;
     // A paper chosen (or given back after a deletion) in the dialog, or the

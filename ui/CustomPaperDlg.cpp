@@ -13,6 +13,7 @@
 #include "ui/PageLink.h"
 
 #include <math.h>
+#include <string.h>
 #include <vector>
 
 namespace {
@@ -41,8 +42,9 @@ float ShownHeight(const PAPER_INFO& paper) { return InInches(paper.unit) ? paper
 
 CString UnitName(DWORD unit) { return g_strUnitName[InInches(unit) ? 1 : 0]; }
 
-// A deletion whose files could not be written, for a language module without its text.
+// Writes that failed, for a language module without their texts.
 const WCHAR kPaperNotDeleted[] = L"The custom paper could not be deleted.";
+const WCHAR kPapersNotSaved[] = L"The custom papers could not be saved.";
 
 } // namespace
 
@@ -172,6 +174,48 @@ void CCustomPaperDlg::AppendRow(const PAPER_INFO& paper)
     m_grid.SetItemText(row, CUSTOM_COLUMN_UNIT, UnitName(paper.unit));
 }
 
+void CCustomPaperDlg::StartFromFile()
+{
+    CPaperList* papers = Papers();
+    if (!papers)
+        return;
+    PRIVATE_DEVMODE* block = m_context->devmode ? m_context->devmode->pPrivate : nullptr;
+    const int index = block ? papers->FindPaperById(block->paperId) : -1;
+    const bool custom = index >= papers->GetStandardCount();
+    WCHAR name[PAPER_NAME_CHARS] = {};
+    if (custom)
+        wcsncpy(name, papers->GetPaper(index)->name, PAPER_NAME_CHARS - 1);
+    papers->ReloadCustomPapers();
+    m_stored.Copy(papers->CustomPapers());
+    if (!custom)
+        return;
+    // Numbered by position: a paper deleted before it moved it down.
+    for (INT_PTR i = 0; i < papers->GetCustomCount(); ++i) {
+        if (wcscmp(papers->CustomPapers()[i].name, name) == 0) {
+            block->paperId = (INT16)papers->CustomPapers()[i].id;
+            return;
+        }
+    }
+    // Deleted elsewhere: the sheet that deleted it moved its quick sets.
+    DEFAULT_SETTINGS defaults;
+    block->paperId = (INT16)LocaleDefaultPaper(*LoadDefaultSettings(&defaults)).paperId;
+}
+
+bool CCustomPaperDlg::SavePapers()
+{
+    CPaperList* papers = Papers();
+    if (!papers)
+        return true;
+    const CArray<PAPER_INFO>& now = papers->CustomPapers();
+    if (now.GetSize() == m_stored.GetSize() &&
+        (now.IsEmpty() || memcmp(now.GetData(), m_stored.GetData(), now.GetSize() * sizeof(PAPER_INFO)) == 0))
+        return true;
+    if (!papers->SaveCustomPapers())
+        return false;
+    m_stored.Copy(now);
+    return true;
+}
+
 void CCustomPaperDlg::FillGrid()
 {
     m_grid.DeleteAllItems();
@@ -212,6 +256,7 @@ BOOL CCustomPaperDlg::OnInitDialog()
     for (int c = 0; c < CUSTOM_COLUMN_COUNT; ++c)
         m_grid.InsertColumn(c, LoadText(kColumns[c].headerId), kColumns[c].width, kColumns[c].kind);
 
+    StartFromFile();
     FillGrid();
 
     // The document's paper, when it is a custom one, is the selected row.
@@ -345,11 +390,11 @@ void CCustomPaperDlg::OnDeletePaper()
     kept.Copy(papers->CustomPapers());
     if (!papers->DeleteCustomPaper(row))
         return;
-    const bool written = papers->SaveCustomPapers() != FALSE;
+    const bool written = SavePapers();
     if (!written || FAILED(FollowDeletion(deletedId, name))) {
         papers->CustomPapers().Copy(kept);
         if (written)
-            papers->SaveCustomPapers();
+            SavePapers();
         CString text = LoadText(IDS_CUSTOM_PAPER_NOT_DELETED);
         ShowWarningBox(m_context->resources, m_hWnd, text.IsEmpty() ? kPaperNotDeleted : text.GetString());
         return;
@@ -393,8 +438,10 @@ HRESULT CCustomPaperDlg::FollowDeletion(int deletedId, const CString& deletedNam
 
 void CCustomPaperDlg::Close(int result)
 {
-    if (CPaperList* papers = Papers())
-        papers->SaveCustomPapers();
+    if (!SavePapers()) {
+        CString text = LoadText(IDS_CUSTOM_PAPERS_NOT_SAVED);
+        ShowWarningBox(m_context->resources, m_hWnd, text.IsEmpty() ? kPapersNotSaved : text.GetString());
+    }
     EndDialog(result);
 }
 
@@ -406,8 +453,6 @@ void CCustomPaperDlg::OnClickOk()
         return;
     }
     CPaperList* papers = Papers();
-    if (papers)
-        papers->SaveCustomPapers();
     const int row = m_grid.GetSelectionMark();
     DEVMODE_PAIR* devmode = m_context ? m_context->devmode : nullptr;
     PAGE_LINK* link = m_context ? m_context->pageLink : nullptr;
@@ -419,7 +464,7 @@ void CCustomPaperDlg::OnClickOk()
     }
     if (link)
         MarkQuickSetUnsaved(link);
-    EndDialog(IDOK);
+    Close(IDOK);
 }
 
 void CCustomPaperDlg::OnClickCancel()

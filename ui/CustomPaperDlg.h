@@ -2,22 +2,27 @@
 // renames, resizes and deletes the custom papers of the sheet's paper list,
 // and may pick one of them as the document's paper.
 //
-// One grid row per custom paper, in paper-list order (row n is custom paper
-// n). Every accepted edit, addition and deletion changes the sheet's paper
-// list at once; the custom-paper file is written when the dialog closes, by
-// OK or Cancel (Enter, Escape and the close box do the same). A deletion
-// also rewrites the quick sets and the private block that name the deleted
-// paper or a later one (custom papers are numbered by position).
+// The dialog starts from the custom papers in the file as it is when the
+// dialog opens (another sheet may have changed it), the document's paper
+// following its custom paper by name. One grid row per custom paper, in
+// paper-list order (row n is custom paper n). Every accepted edit, addition
+// and deletion changes the sheet's paper list at once; the custom-paper file
+// is written when the dialog closes, by OK or Cancel (Enter, Escape and the
+// close box do the same), unless the papers are still as the dialog found or
+// last wrote them. A deletion is written at once and also rewrites the quick
+// sets and the private block that name the deleted paper or a later one
+// (custom papers are numbered by position).
 #pragma once
 
+#include "framework/AfxArray.h"
 #include "framework/AfxString.h"
+#include "settings/PaperInfo.h"
 #include "ui/PropDlg.h"
 #include "ui/controls/GridCtrl.h"
 #include "ui/controls/PicButton.h"
 #include "ui/controls/TipTools.h"
 
 struct PROPSHEET_CONTEXT;
-struct PAPER_INFO;
 class CPaperList;
 
 // Grid columns of the dialog.
@@ -80,6 +85,12 @@ private:
     CPaperList* Papers() const;
     HINSTANCE LanguageModule() const;
     CString LoadText(UINT stringId) const;
+    // The custom papers from the file; the document's custom paper is found
+    // again by its name, or gives way to the locale's default paper.
+    void StartFromFile();
+    // Writes the custom papers unless the file holds them already; false
+    // when the write failed.
+    bool SavePapers();
     // Rows for every custom paper, after the grid is emptied.
     void FillGrid();
     // Appends the row of a paper: name, sizes, unit choices and unit.
@@ -92,8 +103,9 @@ private:
     // private paper; E_FAIL (nothing changed) when the quick sets are not written.
     HRESULT FollowDeletion(int deletedId, const CString& deletedName);
     void ShowPicture(CPicButton& picture, UINT normal, UINT hover);
-    // Ends the dialog, the custom papers written first.
+    // Ends the dialog, the custom papers written first (a failed write told).
     void Close(int result);
 
     CArray<CString> m_unitChoices;   // the unit names, as the unit cells offer them
+    CArray<PAPER_INFO> m_stored;     // the custom papers as the file was last read or written
 };

@@ -926,3 +926,48 @@ TEST_F(CustomPaperDataFileGui, ResizingTheDocumentsPaperIsAChangeToApply)
     EXPECT_EQ(257, privateAfter.paperId);
     EXPECT_TRUE(applyAfter);
 }
+
+TEST_F(CustomPaperDataFileGui, TheDialogStartsFromTheFileAndTheDocumentKeepsItsPaperByName)
+{
+    Store({ Paper(L"P1", 100, 150), Paper(L"Card", 110, 160) });
+    int shown = -1;   // the Basic page's paper, among the custom ones
+    afterDialog = [&](PROPSHEET_CONTEXT* c) {
+        shown = c->pageLink->basicPage->m_paperSize.GetCurSel() - (int)c->settings->PaperList().GetStandardCount();
+    };
+    Run({ [](Dialog& d) {
+        EXPECT_EQ(L"Card", d.text(0, CUSTOM_COLUMN_NAME));
+        EXPECT_EQ(L"New", d.text(1, CUSTOM_COLUMN_NAME));
+        EXPECT_EQ(0, d.mark());
+        d.press(IDC_CUSTOM_CANCEL);
+    } }, [&](PROPSHEET_CONTEXT* c) {
+        c->devmode->pPrivate->paperId = 258;
+        Store({ Paper(L"Card", 110, 160), Paper(L"New", 120, 170) });   // by another sheet
+    }, true);
+    EXPECT_EQ(257, privateAfter.paperId);
+    EXPECT_EQ(0, shown);
+}
+
+TEST_F(CustomPaperDataFileGui, ADialogClosedWithNoChangeWritesNothing)
+{
+    Store({ Paper(L"P1", 100, 150) });
+    g_writes = 0;
+    for (Step end : std::vector<Step>{ [](Dialog& d) { d.click(0, 0); d.press(IDC_CUSTOM_OK); },
+                                       [](Dialog& d) { d.press(IDC_CUSTOM_CANCEL); },
+                                       [](Dialog& d) { PostMessageW(d.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); },
+                                       [](Dialog& d) { PostMessageW(d.hwnd, WM_KEYDOWN, VK_ESCAPE, 1); } })
+        Run({ end }, [](PROPSHEET_CONTEXT*) { g_DataFileCalls.MoveFileExW = &CountedMove; });
+    EXPECT_EQ(0, g_writes);
+}
+
+TEST_F(CustomPaperDataFileGui, AWriteWaitsForTheFilesLockAndIsToldWhenItStaysHeld)
+{
+    Store({ Paper(L"P1", 100, 150) });
+    g_DataFileCalls.Sleep = [](DWORD) {};
+    HANDLE lock = CreateFileW((papersFile.path() + L".lock").c_str(), GENERIC_READ | DELETE, 0, nullptr,
+                              OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    Run({ [](Dialog& d) { d.clickPicture(IDC_CUSTOM_ADD); d.press(IDC_CUSTOM_OK); } });
+    CloseHandle(lock);
+    EXPECT_EQ(1u, StoredPapers(papersFile).size());
+    ASSERT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(Text(IDS_CUSTOM_PAPERS_NOT_SAVED), g_boxes[0].text);
+}
