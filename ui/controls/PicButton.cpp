@@ -9,6 +9,8 @@ BEGIN_MESSAGE_MAP(CPicButton, CStatic)
     ON_WM_MOUSELEAVE()
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
+    ON_WM_LBUTTONDBLCLK()
+    ON_WM_CAPTURECHANGED()
     ON_WM_PAINT()
     ON_WM_ENABLE()
     ON_WM_SETFOCUS()
@@ -110,10 +112,24 @@ void CPicButton::NotifyClicked()
         ::SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), STN_CLICKED), (LPARAM)m_hWnd);
 }
 
-void CPicButton::OnMouseMove(UINT, CPoint)
+void CPicButton::OnMouseMove(UINT, CPoint point)
 {
+    CRect client;
+    GetClientRect(client);
+    // Held, the control hears every move: off it, the pressed look goes.
+    if (m_bHeld && !client.PtInRect(point)) {
+        if (m_bHover) {
+            m_bHover = m_bPressed = FALSE;
+            if (!m_bSelected)
+                InvalidateBackground();
+        }
+        Default();
+        return;
+    }
     if (!m_bHover) {
         m_bHover = TRUE;
+        if (m_bHeld)
+            m_bPressed = m_nPressedID != 0;
         if (!m_bSelected)
             DrawImage(m_bPressed ? m_nPressedID : m_nHoverID);
     }
@@ -151,15 +167,37 @@ void CPicButton::DrawReleased()
         DrawImage(m_bSelected ? m_nSelectedID : m_bHover ? m_nHoverID : m_nNormalID);
 }
 
+// No default processing: the static would click on the press.
 void CPicButton::OnLButtonDown(UINT, CPoint)
 {
+    m_bHeld = TRUE;
+    SetCapture();
     DrawPressed();
-    Default();
 }
 
-void CPicButton::OnLButtonUp(UINT, CPoint)
+void CPicButton::OnLButtonDblClk(UINT flags, CPoint point) { OnLButtonDown(flags, point); }
+
+void CPicButton::OnLButtonUp(UINT, CPoint point)
 {
+    const BOOL held = m_bHeld;
+    m_bHeld = FALSE;
+    if (::GetCapture() == m_hWnd)
+        ReleaseCapture();
     DrawReleased();
+    Default();
+    CRect client;
+    GetClientRect(client);
+    if (held && client.PtInRect(point))
+        NotifyClicked();
+}
+
+// The capture taken away while held (another window, cancel mode): no click.
+void CPicButton::OnCaptureChanged(CWnd*)
+{
+    if (m_bHeld) {
+        m_bHeld = FALSE;
+        DrawReleased();
+    }
     Default();
 }
 

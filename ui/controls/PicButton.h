@@ -9,8 +9,11 @@
 // the normal one. A disabled control draws its picture with gamma 0.4
 // (lighter). Pictures are drawn at the client origin in their own size.
 //
-// A click reaches the parent as STN_CLICKED (the static needs SS_NOTIFY);
-// when the pointer leaves, WM_PICTURE_LEFT is posted to the parent.
+// A click reaches the parent as STN_CLICKED (the static needs SS_NOTIFY), as
+// a push button's: the control holds the capture from the press and clicks
+// on a release over it; it shows pressed only while the pointer is over it,
+// and the press of a double click is a press like any other. When the
+// pointer leaves, WM_PICTURE_LEFT is posted to the parent.
 //
 // Keyboard: the picture acts as the push button it stands for. Space clicks
 // it (pressed while held, STN_CLICKED on release, as a click does); Tab,
@@ -72,6 +75,8 @@ protected:
     void OnMouseLeave();
     void OnLButtonDown(UINT flags, CPoint point);
     void OnLButtonUp(UINT flags, CPoint point);
+    void OnLButtonDblClk(UINT flags, CPoint point);
+    void OnCaptureChanged(CWnd* newCapture);
     void OnPaint();
     void OnEnable(BOOL enable);
     void OnSetFocus(CWnd* oldFocus);
@@ -93,6 +98,8 @@ protected:
     BOOL m_bLeaveTracked = FALSE;
     // Space went down on the focused control and is not released yet.
     BOOL m_bSpaceDown = FALSE;
+    // The left button went down on the control and is not released yet.
+    BOOL m_bHeld = FALSE;
 
     DECLARE_MESSAGE_MAP()
 };
