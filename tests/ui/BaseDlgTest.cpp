@@ -1062,3 +1062,13 @@ TEST_F(BasicPageDataFileGui, EverySettingIsReachedInReadingOrderAndSetWithTheKey
     EXPECT_EQ(0, block.feedEdge) << "Default";
     EXPECT_EQ(1u, block.copies);
 }
+
+// Enter on the focused save picture presses it, as on a push button.
+TEST_F(BasicPageDataFileGui, EnterOnTheFocusedSavePictureSavesTheSet)
+{
+    ShowSheet();
+    Type(QuickSetEdit(), L"Keys");
+    SetFocus(Item(IDC_QUICKSET_SAVE));
+    pressKey(sheetLoop(sheetWindow), VK_RETURN);
+    EXPECT_EQ(1u, Count(QuickSetFile(), "<Item name=\"Keys\""));
+}

@@ -15,7 +15,7 @@ BEGIN_MESSAGE_MAP(CPicButton, CStatic)
     ON_WM_ENABLE()
     ON_WM_SETFOCUS()
     ON_WM_KILLFOCUS()
-    ON_WM_GETDLGCODE()
+    ON_MESSAGE(WM_GETDLGCODE, &CPicButton::OnGetDlgCode)
     ON_WM_KEYDOWN()
     ON_WM_KEYUP()
 END_MESSAGE_MAP()
@@ -201,11 +201,25 @@ void CPicButton::OnCaptureChanged(CWnd*)
     Default();
 }
 
-// A button's code: the dialog manager keeps Tab, Enter, Escape and the arrows.
-UINT CPicButton::OnGetDlgCode() { return DLGC_BUTTON; }
+// A button's code: the dialog manager keeps Tab, Escape and the arrows. A
+// push button takes Enter itself: the sheet's dialog manager would press the
+// sheet's default button, and the click it sends a focused default push
+// button goes to the sheet, which hands it to its host page, not to the
+// picture's dialog.
+LRESULT CPicButton::OnGetDlgCode(WPARAM, LPARAM lParam)
+{
+    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+    if (m_bPushButton && msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN)
+        return DLGC_BUTTON | DLGC_WANTMESSAGE;
+    return DLGC_BUTTON;
+}
 
 void CPicButton::OnKeyDown(UINT key, UINT, UINT flags)
 {
+    if (key == VK_RETURN && m_bPushButton) {
+        NotifyClicked();
+        return;
+    }
     if (key != VK_SPACE) {
         Default();
         return;

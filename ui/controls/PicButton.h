@@ -16,8 +16,10 @@
 // pointer leaves, WM_PICTURE_LEFT is posted to the parent.
 //
 // Keyboard: the picture acts as the push button it stands for. Space clicks
-// it (pressed while held, STN_CLICKED on release, as a click does); Tab,
-// Enter, Escape and the arrows are left to the dialog manager.
+// it (pressed while held, STN_CLICKED on release, as a click does), and so
+// does Enter while it has the focus; Tab, Escape and the arrows are left to
+// the dialog manager. Kinds that are no push button (switches, spin arrows,
+// pictures of a radio group) leave Enter to the dialog's default button.
 #pragma once
 
 #include "framework/Afx.h"
@@ -81,7 +83,7 @@ protected:
     void OnEnable(BOOL enable);
     void OnSetFocus(CWnd* oldFocus);
     void OnKillFocus(CWnd* newFocus);
-    UINT OnGetDlgCode();
+    LRESULT OnGetDlgCode(WPARAM, LPARAM lParam);
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
     void OnKeyUp(UINT key, UINT repeat, UINT flags);
 
@@ -100,6 +102,9 @@ protected:
     BOOL m_bSpaceDown = FALSE;
     // The left button went down on the control and is not released yet.
     BOOL m_bHeld = FALSE;
+    // Enter with the focus on it clicks it; kinds that are no push button
+    // clear it.
+    BOOL m_bPushButton = TRUE;
 
     DECLARE_MESSAGE_MAP()
 };

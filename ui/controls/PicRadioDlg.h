@@ -27,6 +27,9 @@
 
 // A picture of a radio group: its arrow keys move the group's choice.
 class CPicRadioButton : public CPicButton {
+public:
+    CPicRadioButton() { m_bPushButton = FALSE; }
+
 protected:
     UINT OnGetDlgCode();
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
