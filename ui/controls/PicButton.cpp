@@ -80,13 +80,37 @@ void CPicButton::DrawImage(UINT id)
             ::SelectClipRgn(dc.GetSafeHdc(), shape);
         ::DeleteObject(shape);
     }
-    Gdiplus::Graphics graphics(dc.GetSafeHdc());
-    Gdiplus::ImageAttributes attributes;
-    if (!IsWindowEnabled())
-        attributes.SetGamma(0.4f, Gdiplus::ColorAdjustTypeDefault);
-    const INT width = (INT)picture->width, height = (INT)picture->height;
-    graphics.DrawImage(&image, Gdiplus::Rect(0, 0, width, height), 0, 0, width, height, Gdiplus::UnitPixel,
-                       &attributes);
+    {
+        Gdiplus::Graphics graphics(dc.GetSafeHdc());
+        Gdiplus::ImageAttributes attributes;
+        if (!IsWindowEnabled())
+            attributes.SetGamma(0.4f, Gdiplus::ColorAdjustTypeDefault);
+        const INT width = (INT)picture->width, height = (INT)picture->height;
+        graphics.DrawImage(&image, Gdiplus::Rect(0, 0, width, height), 0, 0, width, height, Gdiplus::UnitPixel,
+                           &attributes);
+    }
+    if (!ShowsFocusCue())
+        return;
+    // Dotted as the system's focus frame, but drawn, not inverted: drawing
+    // the picture again over it leaves it as it was.
+    CRect cue;
+    GetClientRect(cue);
+    cue.InflateRect(-3, -3);
+    LOGBRUSH colour = { BS_SOLID, ::GetSysColor(COLOR_WINDOWTEXT), 0 };
+    if (HPEN pen = ::ExtCreatePen(PS_COSMETIC | PS_ALTERNATE, 1, &colour, 0, nullptr)) {
+        const HDC hdc = dc.GetSafeHdc();
+        HGDIOBJ oldPen = ::SelectObject(hdc, pen), oldBrush = ::SelectObject(hdc, ::GetStockObject(NULL_BRUSH));
+        ::Rectangle(hdc, cue.left, cue.top, cue.right, cue.bottom);
+        ::SelectObject(hdc, oldBrush);
+        ::SelectObject(hdc, oldPen);
+        ::DeleteObject(pen);
+    }
+}
+
+bool CPicButton::ShowsFocusCue() const
+{
+    return m_bOwnFocusCue && ::GetFocus() == m_hWnd &&
+           !(::SendMessageW(m_hWnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
 }
 
 UINT CPicButton::StateImage() const

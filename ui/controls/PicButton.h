@@ -94,6 +94,10 @@ protected:
     void DrawReleased();
     // The control's window rectangle in its parent's client coordinates.
     CRect RectInParent() const;
+    // The control draws its own focus cue and has the focus, and the
+    // window's UI state does not hide focus cues (they show once the
+    // keyboard is used).
+    bool ShowsFocusCue() const;
 
     // WM_MOUSELEAVE has been asked for and not come yet. (The hover flag is
     // no such sign: the focus sets it too.)
@@ -105,6 +109,10 @@ protected:
     // Enter with the focus on it clicks it; kinds that are no push button
     // clear it.
     BOOL m_bPushButton = TRUE;
+    // The focus cue is a dotted frame inside the picture, drawn with it.
+    // Otherwise the focus shows as the hover picture and a frame drawn once
+    // on the parent around the control.
+    BOOL m_bOwnFocusCue = FALSE;
 
     DECLARE_MESSAGE_MAP()
 };
