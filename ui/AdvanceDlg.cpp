@@ -534,7 +534,6 @@ void CAdvanceDlg::OnDuplexChanged(CWnd* page)
     if (!self || !self->CanChange() || !self->m_pDuplex)
         return;
     const int index = self->m_pDuplex->GetCheck();
-    ::SetFocus(::GetDlgItem(self->m_hWnd, IDC_DUPLEX_FRAME));
     PRIVATE_DEVMODE* block = self->Block();
     if (block->duplex != index) {
         block->duplex = (INT16)index;
@@ -697,7 +696,6 @@ void CAdvanceDlg::OnOrientationChanged(CWnd* page)
         block->orientation = (INT16)index;
     }
     self->MarkUnsaved();
-    ::SetFocus(::GetDlgItem(self->m_hWnd, IDC_ORIENTATION_FRAME));
     self->NotifyChanged();
 }
 
@@ -707,7 +705,6 @@ void CAdvanceDlg::OnPrintQualityChanged(CWnd* page)
     if (!self || !self->CanChange() || !self->m_pPrintQuality)
         return;
     const int index = self->m_pPrintQuality->GetCheck();
-    ::SetFocus(::GetDlgItem(self->m_hWnd, IDC_QUALITY_FRAME));
     PRIVATE_DEVMODE* block = self->Block();
     if (block->printQuality != index) {
         block->printQuality = (INT16)index;

@@ -445,8 +445,6 @@ void CBaseDlg::OnFeedEdgeChanged(CWnd* page)
         return;
     PRIVATE_DEVMODE* block = self->Block();
     const int choice = self->m_pFeedEdge->GetCheck();
-    if (HWND frame = ::GetDlgItem(self->m_hWnd, IDC_FEEDEDGE_FRAME))
-        ::SetFocus(frame);
     block->feedEdge = (INT16)choice;
     if (choice == 1 && IsOptionalTray(block->inputSlot)) {
         self->WarnInputSlot(8);

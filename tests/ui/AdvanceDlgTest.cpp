@@ -926,6 +926,7 @@ TEST_F(AdvancedPageDataFileGui, EverySettingIsReachedInReadingOrderAndSetWithThe
 
     pressKey(keys, VK_RIGHT);
     EXPECT_EQ(1, block.duplex);
+    saveScreenshot(sheetWindow, L"advanced-page-keys");
     pressKey(keys, VK_TAB);
     pressKey(keys, VK_DOWN);
     pressKey(keys, VK_SPACE);   // the chosen picture stays chosen

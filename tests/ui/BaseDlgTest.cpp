@@ -1122,3 +1122,32 @@ TEST_F(BasicPageDataFileGui, EverySettingIsReachedInReadingOrderAndSetWithTheKey
     EXPECT_EQ(0, block.feedEdge) << "Default";
     EXPECT_EQ(1u, block.copies);
 }
+
+// Enter on the focused save picture presses it, as on a push button.
+TEST_F(BasicPageDataFileGui, EnterOnTheFocusedSavePictureSavesTheSet)
+{
+    ShowSheet();
+    Type(QuickSetEdit(), L"Keys");
+    SetFocus(Item(IDC_QUICKSET_SAVE));
+    pressKey(sheetLoop(sheetWindow), VK_RETURN);
+    EXPECT_EQ(1u, Count(QuickSetFile(), "<Item name=\"Keys\""));
+}
+
+// F4, Alt+Down and Alt+Up close the paper popup as they open it; after Alt+F4
+// hid it, the next F4 opens it with its list holding the keys.
+TEST_F(BasicPageDataFileGui, TheKeysThatOpenThePaperPopupCloseIt)
+{
+    ShowSheet();
+    const KeyLoop keys = sheetLoop(sheetWindow);
+    SetFocus(Item(IDC_PAPER_SIZE));
+    for (const auto& [key, modifiers] : { std::pair<UINT, UINT>{ VK_F4, 0 }, { VK_DOWN, KEY_ALT },
+                                          { VK_UP, KEY_ALT }, { VK_F4, KEY_ALT } }) {
+        pressKey(keys, VK_F4);
+        pressKey(keys, key, modifiers);
+        EXPECT_FALSE(page->m_pPaperPopup->IsWindowVisible()) << key << " " << modifiers;
+    }
+    pressKey(keys, VK_F4);
+    pressKey(keys, VK_DOWN);
+    pressKey(keys, VK_RETURN);
+    EXPECT_EQ(kA4, block.paperId);
+}

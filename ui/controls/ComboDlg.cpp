@@ -60,6 +60,8 @@ BOOL CComboDlg::OnInitDialog()
     return FALSE;
 }
 
+void CComboDlg::OnCancel() { HidePopup(); }
+
 void CComboDlg::SetColumns(const WCHAR* t0, const WCHAR* t1, const WCHAR* t2, const WCHAR* t3)
 {
     CRect rect;

@@ -45,6 +45,9 @@ public:
 protected:
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
+    // Alt+F4 (the close of the popup) hides it as a toggle does; the dialog's
+    // end would keep its list from the focus when it opens again.
+    void OnCancel() override;
 
     LRESULT OnItemChosen(WPARAM wParam, LPARAM lParam);
     LRESULT OnToggle(WPARAM wParam, LPARAM lParam);

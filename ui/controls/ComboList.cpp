@@ -5,6 +5,7 @@ BEGIN_MESSAGE_MAP(CComboList, CListCtrl)
     ON_NOTIFY_REFLECT(NM_RETURN, &CComboList::OnReturn)
     ON_NOTIFY_REFLECT(NM_CLICK, &CComboList::OnClick)
     ON_NOTIFY_REFLECT(LVN_KEYDOWN, &CComboList::OnKeyDown)
+    ON_WM_SYSKEYDOWN()
     ON_WM_MOUSEMOVE()
     ON_WM_LBUTTONUP()
     ON_WM_MOUSEACTIVATE()
@@ -56,10 +57,19 @@ void CComboList::OnClick(NMHDR*, LRESULT* result)
 
 void CComboList::OnKeyDown(NMHDR* header, LRESULT* result)
 {
-    // Escape closes the popup without a choice.
-    if (reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey == VK_ESCAPE)
+    // Escape, or F4 as on a combo box's list, closes the popup without a choice.
+    const WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
+    if (key == VK_ESCAPE || key == VK_F4)
         ::SendMessageW(::GetParent(m_hWnd), WM_PAPER_POPUP_TOGGLE, 0, 0);
     *result = 0;
+}
+
+void CComboList::OnSysKeyDown(UINT key, UINT, UINT flags)
+{
+    if ((key == VK_DOWN || key == VK_UP) && (flags & KF_ALTDOWN))
+        ::SendMessageW(::GetParent(m_hWnd), WM_PAPER_POPUP_TOGGLE, 0, 0);
+    else
+        Default();
 }
 
 void CComboList::OnMouseMove(UINT, CPoint point)

@@ -1,5 +1,6 @@
 // CComboList: the report-view list of the paper popup (control 2801). Its
-// selection follows the pointer; a click or Return chooses a paper.
+// selection follows the pointer; a click or Return chooses a paper. Escape,
+// and the keys that open the popup (F4, Alt+Down, Alt+Up), close it.
 #pragma once
 
 #include "framework/AfxCtrls.h"
@@ -26,6 +27,7 @@ protected:
     void OnReturn(NMHDR* header, LRESULT* result);
     void OnClick(NMHDR* header, LRESULT* result);
     void OnKeyDown(NMHDR* header, LRESULT* result);
+    void OnSysKeyDown(UINT key, UINT repeat, UINT flags);
     void OnMouseMove(UINT flags, CPoint point);
     void OnLButtonUp(UINT flags, CPoint point);
     int OnMouseActivate(CWnd* topLevel, UINT hitTest, UINT mouseMessage);

@@ -9,11 +9,13 @@ BEGIN_MESSAGE_MAP(CPicButton, CStatic)
     ON_WM_MOUSELEAVE()
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
+    ON_WM_LBUTTONDBLCLK()
+    ON_WM_CAPTURECHANGED()
     ON_WM_PAINT()
     ON_WM_ENABLE()
     ON_WM_SETFOCUS()
     ON_WM_KILLFOCUS()
-    ON_WM_GETDLGCODE()
+    ON_MESSAGE(WM_GETDLGCODE, &CPicButton::OnGetDlgCode)
     ON_WM_KEYDOWN()
     ON_WM_KEYUP()
 END_MESSAGE_MAP()
@@ -78,13 +80,37 @@ void CPicButton::DrawImage(UINT id)
             ::SelectClipRgn(dc.GetSafeHdc(), shape);
         ::DeleteObject(shape);
     }
-    Gdiplus::Graphics graphics(dc.GetSafeHdc());
-    Gdiplus::ImageAttributes attributes;
-    if (!IsWindowEnabled())
-        attributes.SetGamma(0.4f, Gdiplus::ColorAdjustTypeDefault);
-    const INT width = (INT)picture->width, height = (INT)picture->height;
-    graphics.DrawImage(&image, Gdiplus::Rect(0, 0, width, height), 0, 0, width, height, Gdiplus::UnitPixel,
-                       &attributes);
+    {
+        Gdiplus::Graphics graphics(dc.GetSafeHdc());
+        Gdiplus::ImageAttributes attributes;
+        if (!IsWindowEnabled())
+            attributes.SetGamma(0.4f, Gdiplus::ColorAdjustTypeDefault);
+        const INT width = (INT)picture->width, height = (INT)picture->height;
+        graphics.DrawImage(&image, Gdiplus::Rect(0, 0, width, height), 0, 0, width, height, Gdiplus::UnitPixel,
+                           &attributes);
+    }
+    if (!ShowsFocusCue())
+        return;
+    // Dotted as the system's focus frame, but drawn, not inverted: drawing
+    // the picture again over it leaves it as it was.
+    CRect cue;
+    GetClientRect(cue);
+    cue.InflateRect(-3, -3);
+    LOGBRUSH colour = { BS_SOLID, ::GetSysColor(COLOR_WINDOWTEXT), 0 };
+    if (HPEN pen = ::ExtCreatePen(PS_COSMETIC | PS_ALTERNATE, 1, &colour, 0, nullptr)) {
+        const HDC hdc = dc.GetSafeHdc();
+        HGDIOBJ oldPen = ::SelectObject(hdc, pen), oldBrush = ::SelectObject(hdc, ::GetStockObject(NULL_BRUSH));
+        ::Rectangle(hdc, cue.left, cue.top, cue.right, cue.bottom);
+        ::SelectObject(hdc, oldBrush);
+        ::SelectObject(hdc, oldPen);
+        ::DeleteObject(pen);
+    }
+}
+
+bool CPicButton::ShowsFocusCue() const
+{
+    return m_bOwnFocusCue && ::GetFocus() == m_hWnd &&
+           !(::SendMessageW(m_hWnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
 }
 
 UINT CPicButton::StateImage() const
@@ -110,10 +136,24 @@ void CPicButton::NotifyClicked()
         ::SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), STN_CLICKED), (LPARAM)m_hWnd);
 }
 
-void CPicButton::OnMouseMove(UINT, CPoint)
+void CPicButton::OnMouseMove(UINT, CPoint point)
 {
+    CRect client;
+    GetClientRect(client);
+    // Held, the control hears every move: off it, the pressed look goes.
+    if (m_bHeld && !client.PtInRect(point)) {
+        if (m_bHover) {
+            m_bHover = m_bPressed = FALSE;
+            if (!m_bSelected)
+                InvalidateBackground();
+        }
+        Default();
+        return;
+    }
     if (!m_bHover) {
         m_bHover = TRUE;
+        if (m_bHeld)
+            m_bPressed = m_nPressedID != 0;
         if (!m_bSelected)
             DrawImage(m_bPressed ? m_nPressedID : m_nHoverID);
     }
@@ -151,23 +191,59 @@ void CPicButton::DrawReleased()
         DrawImage(m_bSelected ? m_nSelectedID : m_bHover ? m_nHoverID : m_nNormalID);
 }
 
+// No default processing: the static would click on the press.
 void CPicButton::OnLButtonDown(UINT, CPoint)
 {
+    m_bHeld = TRUE;
+    SetCapture();
     DrawPressed();
-    Default();
 }
 
-void CPicButton::OnLButtonUp(UINT, CPoint)
+void CPicButton::OnLButtonDblClk(UINT flags, CPoint point) { OnLButtonDown(flags, point); }
+
+void CPicButton::OnLButtonUp(UINT, CPoint point)
 {
+    const BOOL held = m_bHeld;
+    m_bHeld = FALSE;
+    if (::GetCapture() == m_hWnd)
+        ReleaseCapture();
     DrawReleased();
     Default();
+    CRect client;
+    GetClientRect(client);
+    if (held && client.PtInRect(point))
+        NotifyClicked();
 }
 
-// A button's code: the dialog manager keeps Tab, Enter, Escape and the arrows.
-UINT CPicButton::OnGetDlgCode() { return DLGC_BUTTON; }
+// The capture taken away while held (another window, cancel mode): no click.
+void CPicButton::OnCaptureChanged(CWnd*)
+{
+    if (m_bHeld) {
+        m_bHeld = FALSE;
+        DrawReleased();
+    }
+    Default();
+}
+
+// A button's code: the dialog manager keeps Tab, Escape and the arrows. A
+// push button takes Enter itself: the sheet's dialog manager would press the
+// sheet's default button, and the click it sends a focused default push
+// button goes to the sheet, which hands it to its host page, not to the
+// picture's dialog.
+LRESULT CPicButton::OnGetDlgCode(WPARAM, LPARAM lParam)
+{
+    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+    if (m_bPushButton && msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN)
+        return DLGC_BUTTON | DLGC_WANTMESSAGE;
+    return DLGC_BUTTON;
+}
 
 void CPicButton::OnKeyDown(UINT key, UINT, UINT flags)
 {
+    if (key == VK_RETURN && m_bPushButton) {
+        NotifyClicked();
+        return;
+    }
     if (key != VK_SPACE) {
         Default();
         return;

@@ -9,12 +9,17 @@
 // the normal one. A disabled control draws its picture with gamma 0.4
 // (lighter). Pictures are drawn at the client origin in their own size.
 //
-// A click reaches the parent as STN_CLICKED (the static needs SS_NOTIFY);
-// when the pointer leaves, WM_PICTURE_LEFT is posted to the parent.
+// A click reaches the parent as STN_CLICKED (the static needs SS_NOTIFY), as
+// a push button's: the control holds the capture from the press and clicks
+// on a release over it; it shows pressed only while the pointer is over it,
+// and the press of a double click is a press like any other. When the
+// pointer leaves, WM_PICTURE_LEFT is posted to the parent.
 //
 // Keyboard: the picture acts as the push button it stands for. Space clicks
-// it (pressed while held, STN_CLICKED on release, as a click does); Tab,
-// Enter, Escape and the arrows are left to the dialog manager.
+// it (pressed while held, STN_CLICKED on release, as a click does), and so
+// does Enter while it has the focus; Tab, Escape and the arrows are left to
+// the dialog manager. Kinds that are no push button (switches, spin arrows,
+// pictures of a radio group) leave Enter to the dialog's default button.
 #pragma once
 
 #include "framework/Afx.h"
@@ -72,11 +77,13 @@ protected:
     void OnMouseLeave();
     void OnLButtonDown(UINT flags, CPoint point);
     void OnLButtonUp(UINT flags, CPoint point);
+    void OnLButtonDblClk(UINT flags, CPoint point);
+    void OnCaptureChanged(CWnd* newCapture);
     void OnPaint();
     void OnEnable(BOOL enable);
     void OnSetFocus(CWnd* oldFocus);
     void OnKillFocus(CWnd* newFocus);
-    UINT OnGetDlgCode();
+    LRESULT OnGetDlgCode(WPARAM, LPARAM lParam);
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
     void OnKeyUp(UINT key, UINT repeat, UINT flags);
 
@@ -87,12 +94,25 @@ protected:
     void DrawReleased();
     // The control's window rectangle in its parent's client coordinates.
     CRect RectInParent() const;
+    // The control draws its own focus cue and has the focus, and the
+    // window's UI state does not hide focus cues (they show once the
+    // keyboard is used).
+    bool ShowsFocusCue() const;
 
     // WM_MOUSELEAVE has been asked for and not come yet. (The hover flag is
     // no such sign: the focus sets it too.)
     BOOL m_bLeaveTracked = FALSE;
     // Space went down on the focused control and is not released yet.
     BOOL m_bSpaceDown = FALSE;
+    // The left button went down on the control and is not released yet.
+    BOOL m_bHeld = FALSE;
+    // Enter with the focus on it clicks it; kinds that are no push button
+    // clear it.
+    BOOL m_bPushButton = TRUE;
+    // The focus cue is a dotted frame inside the picture, drawn with it.
+    // Otherwise the focus shows as the hover picture and a frame drawn once
+    // on the parent around the control.
+    BOOL m_bOwnFocusCue = FALSE;
 
     DECLARE_MESSAGE_MAP()
 };

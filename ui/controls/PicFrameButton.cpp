@@ -6,6 +6,7 @@ BEGIN_MESSAGE_MAP(CPicFrameButton, CPicButton)
     ON_WM_MOUSEMOVE()
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
+    ON_WM_LBUTTONDBLCLK()
     ON_WM_GETDLGCODE()
     ON_WM_KEYDOWN()
 END_MESSAGE_MAP()
@@ -96,7 +97,7 @@ void CPicFrameButton::OnMouseMove(UINT flags, CPoint point)
     CPicButton::OnMouseMove(flags, point);
 }
 
-void CPicFrameButton::OnLButtonDown(UINT flags, CPoint point)
+void CPicFrameButton::OnLButtonDown(UINT, CPoint point)
 {
     // The click steps by where it is, whatever the last move reported.
     m_nZone = ZoneAt(point.x);
@@ -107,10 +108,12 @@ void CPicFrameButton::OnLButtonDown(UINT flags, CPoint point)
     } else {
         m_bDragging = FALSE;
     }
-    CPicButton::OnLButtonDown(flags, point);
+    // As a slider, it acts on the press: the static's own STN_CLICKED.
+    DrawPressed();
+    Default();
 }
 
-void CPicFrameButton::OnLButtonUp(UINT flags, CPoint point)
+void CPicFrameButton::OnLButtonUp(UINT, CPoint)
 {
     bool moved = false;
     if (HoldsCapture()) {
@@ -118,7 +121,8 @@ void CPicFrameButton::OnLButtonUp(UINT flags, CPoint point)
         m_bDragging = FALSE;
         ReleaseCapture();
     }
-    CPicButton::OnLButtonUp(flags, point);
+    DrawReleased();
+    Default();
     if (moved)
         NotifyClicked();
 }

@@ -62,6 +62,8 @@ protected:
     void OnMouseMove(UINT flags, CPoint point);
     void OnLButtonDown(UINT flags, CPoint point);
     void OnLButtonUp(UINT flags, CPoint point);
+    // The static's own handling (STN_DBLCLK), not the picture's press.
+    void OnLButtonDblClk(UINT, CPoint) { Default(); }
     UINT OnGetDlgCode();
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
 

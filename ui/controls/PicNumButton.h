@@ -24,7 +24,7 @@ public:
     static const UINT kRepeatPeriodMs = 100;
 
     // kind: ARROW_UP adds 1, ARROW_DOWN subtracts 1; the edit is not owned.
-    CPicNumButton(CNumEdit<int>* edit, int kind) : m_pEdit(edit), m_nKind(kind) {}
+    CPicNumButton(CNumEdit<int>* edit, int kind) : m_pEdit(edit), m_nKind(kind) { m_bPushButton = FALSE; }
 
     CNumEdit<int>* const m_pEdit;
     BOOL m_bRepeating = FALSE;   // the repeat timer steps the number

@@ -8,6 +8,10 @@
 BEGIN_MESSAGE_MAP(CPicRadioButton, CPicButton)
     ON_WM_GETDLGCODE()
     ON_WM_KEYDOWN()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONDBLCLK()
+    ON_WM_SETFOCUS()
+    ON_MESSAGE(WM_UPDATEUISTATE, &CPicRadioButton::OnUpdateUIState)
 END_MESSAGE_MAP()
 
 UINT CPicRadioButton::OnGetDlgCode() { return DLGC_BUTTON | DLGC_WANTARROWS; }
@@ -21,6 +25,32 @@ void CPicRadioButton::OnKeyDown(UINT key, UINT repeat, UINT flags)
     }
     if (auto* group = dynamic_cast<CPicRadioDlg*>(CWnd::FromHandlePermanent(::GetParent(m_hWnd))))
         group->MoveChoice(m_hWnd, step);
+}
+
+// As on a radio button, the press takes the focus: the arrows go on from it.
+void CPicRadioButton::OnLButtonDown(UINT flags, CPoint point)
+{
+    SetFocus();
+    CPicButton::OnLButtonDown(flags, point);
+}
+
+void CPicRadioButton::OnLButtonDblClk(UINT flags, CPoint point) { OnLButtonDown(flags, point); }
+
+// The hover look, and the cue drawn with the picture (no frame on the parent).
+void CPicRadioButton::OnSetFocus(CWnd*)
+{
+    Default();
+    m_bHover = TRUE;
+    Redraw();
+}
+
+// Focus cues shown or hidden for the window: the focused picture repaints.
+LRESULT CPicRadioButton::OnUpdateUIState(WPARAM, LPARAM)
+{
+    const LRESULT result = Default();
+    if (::GetFocus() == m_hWnd)
+        InvalidateBackground();
+    return result;
 }
 
 CPicRadioDlg::CPicRadioDlg(UINT templateId, CWnd* parent) : CUIDialog(templateId, parent) {}
@@ -164,8 +194,8 @@ void CPicRadioDlg::OnButtonClicked(int index)
         if (HWND parent = ::GetParent(m_hWnd))
             m_pfnCallback(CWnd::FromHandle(parent));
     }
-    // The owner may have moved the focus away (onto its placeholder); a
-    // keyboard user goes on from the chosen picture.
+    // The owner's callback may have moved the focus away: the user goes on
+    // from the chosen picture.
     HWND chosen = index < m_buttons.GetSize() ? m_buttons[index]->m_hWnd : nullptr;
     if (focusInGroup && chosen && ::IsWindow(chosen) && ::GetFocus() != chosen)
         ::SetFocus(chosen);

@@ -16,8 +16,10 @@
 // Keyboard, as a group of radio buttons: the group is one tab stop, on the
 // chosen picture (the first while none is chosen); the arrow keys move the
 // choice to the next or previous picture, round the row; Space chooses the
-// focused picture. A choice made with the focus in the group leaves it on the
-// chosen picture, whatever the owner's callback did with the focus.
+// focused picture. A press on a picture gives it the focus, and a choice
+// leaves the focus on the chosen picture, whatever the owner's callback did
+// with the focus. The focused picture draws its focus cue in its own
+// painting.
 #pragma once
 
 #include "framework/Afx.h"
@@ -27,9 +29,20 @@
 
 // A picture of a radio group: its arrow keys move the group's choice.
 class CPicRadioButton : public CPicButton {
+public:
+    CPicRadioButton()
+    {
+        m_bPushButton = FALSE;
+        m_bOwnFocusCue = TRUE;
+    }
+
 protected:
     UINT OnGetDlgCode();
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnLButtonDown(UINT flags, CPoint point);
+    void OnLButtonDblClk(UINT flags, CPoint point);
+    void OnSetFocus(CWnd* oldFocus);
+    LRESULT OnUpdateUIState(WPARAM, LPARAM);
 
     DECLARE_MESSAGE_MAP()
 };

@@ -7,6 +7,8 @@
 
 class CPicSwitchButton : public CPicButton {
 public:
+    CPicSwitchButton() { m_bPushButton = FALSE; }
+
     UINT m_nOnID = 0;
     UINT m_nOffID = 0;
     UINT m_nOnHoverID = 0;

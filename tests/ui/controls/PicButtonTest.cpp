@@ -164,9 +164,10 @@ TEST_F(PicButtonsGui, EachStateShowsItsPicture)
     press(button.m_hWnd, 5, 5);
     EXPECT_TRUE(button.m_bPressed);
     EXPECT_EQ(pressed, shown(button));
-    // The click reaches the page as the static's STN_CLICKED.
-    EXPECT_EQ(Ids({ IDC_PICTURE }), host.clicks);
+    EXPECT_TRUE(host.clicks.empty());
     release(button.m_hWnd, 5, 5);
+    // The click reaches the page on the release, as the static's STN_CLICKED.
+    EXPECT_EQ(Ids({ IDC_PICTURE }), host.clicks);
     EXPECT_FALSE(button.m_bPressed);
     EXPECT_EQ(hover, shown(button));
     pointerAway(button.m_hWnd);
@@ -319,6 +320,32 @@ TEST_F(PicButtonsGui, SpaceClicksTheFocusedPicture)
     SendMessageW(button.m_hWnd, WM_KEYUP, VK_SPACE, 0xC0000001);
     EXPECT_FALSE(button.m_bPressed);
     EXPECT_EQ(1u, host.clicks.size());
+}
+
+// As on a push button, the click is the release over the picture: a press
+// dragged off it clicks nothing, and shows pressed only while over it.
+TEST_F(PicButtonsGui, APressDraggedOffThePictureClicksNothing)
+{
+    CPicButton button;
+    bindPicture(button);
+    pointerTo(button.m_hWnd, 5, 5);
+    press(button.m_hWnd, 5, 5);
+    pointerTo(button.m_hWnd, 60, 5);
+    EXPECT_EQ(RGB(160, 40, 40), shown(button));
+    release(button.m_hWnd, 60, 5);
+    EXPECT_TRUE(host.clicks.empty());
+}
+
+// A second quick click arrives as a double click: it counts as a click.
+TEST_F(PicButtonsGui, TwoQuickClicksOnASwitchCountTwice)
+{
+    CPicSwitchButton sw;
+    ASSERT_TRUE(sw.SubclassDlgItem(IDC_SWITCH, &host));
+    press(sw.m_hWnd, 3, 3);
+    release(sw.m_hWnd, 3, 3);
+    SendMessageW(sw.m_hWnd, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(3, 3));
+    release(sw.m_hWnd, 3, 3);
+    EXPECT_EQ(Ids({ IDC_SWITCH, IDC_SWITCH }), host.clicks);
 }
 
 TEST_F(PicButtonsGui, SizingKeepsThePlaceInACaptionedParent)

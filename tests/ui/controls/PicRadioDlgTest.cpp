@@ -301,3 +301,29 @@ TEST_F(PicRadioDlgGui, TheArrowsMoveTheChoiceRoundTheRowWithTheFocus)
     EXPECT_TRUE(tabStop(0) && !tabStop(2));
     EXPECT_EQ(1, g_log.calls);
 }
+
+// The focused choice draws its focus cue itself: the cue follows the arrows
+// and a repaint of the group keeps it.
+TEST_F(PicRadioDlgGui, TheFocusedChoiceKeepsItsCueThroughARepaint)
+{
+    group->SetCheck(1);
+    pumpMessages();
+    const std::vector<COLORREF> unfocused = pixelsOf(1);
+    SetFocus(picture(0));
+    pressKey(dialogLoop(group->m_hWnd), VK_RIGHT);
+    group->Invalidate(TRUE);
+    pumpMessages();
+    EXPECT_NE(unfocused, pixelsOf(1));
+    saveScreenshot(group->m_hWnd, L"picture-radio-group-focus");
+}
+
+// A click leaves the focus on the clicked picture, whatever the owner did
+// with it, and the arrows go on from there.
+TEST_F(PicRadioDlgGui, AClickLeavesTheFocusOnTheClickedPicture)
+{
+    g_focusOnChoice = frame.hwnd();
+    click(1);
+    EXPECT_EQ(picture(1), GetFocus());
+    pressKey(dialogLoop(group->m_hWnd), VK_RIGHT);
+    EXPECT_EQ(2, group->GetCheck());
+}
