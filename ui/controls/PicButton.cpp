@@ -241,7 +241,9 @@ LRESULT CPicButton::OnGetDlgCode(WPARAM, LPARAM lParam)
 void CPicButton::OnKeyDown(UINT key, UINT, UINT flags)
 {
     if (key == VK_RETURN && m_bPushButton) {
-        NotifyClicked();
+        // A held Enter clicks once: a second save or delete is no user's wish.
+        if (!(flags & KF_REPEAT))
+            NotifyClicked();
         return;
     }
     if (key != VK_SPACE) {
