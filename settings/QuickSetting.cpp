@@ -789,8 +789,11 @@ HRESULT CQuickSetting::RenumberCustomPapers(int deletedId, const WCHAR* deletedN
         _QS_STRUCK& record = m_records[i];
         xml_node element = m_elements[(size_t)i];
         int& paper = record.paper.sizeIndex;
-        // A set names the deleted paper by its name or, renamed since, by its number.
-        if (record.paper.sizeName == deletedName || paper == deletedId) {
+        // A set's number names its paper: a paper renamed since keeps its
+        // sets, whatever name another paper took. Only a set whose number
+        // names no paper at all goes by the paper's name.
+        const bool numbered = paper >= 0 && paper <= LAST_CUSTOM_PAPER_ID;
+        if (numbered ? paper == deletedId : record.paper.sizeName == deletedName) {
             record.paper.sizeName = replacement;
             paper = fallbackId;
             if (element) {

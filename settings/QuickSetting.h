@@ -121,10 +121,11 @@ public:
     // with this id and writes the file (the set itself stays in the list).
     HRESULT RemoveItemNode(int id);
     // After the custom paper with this id and name was deleted: every set
-    // that named it (by name, or by id) takes the fallback paper and moves to
-    // the end of the list, in its order; custom papers are numbered by
-    // position, so every set naming a later custom paper follows it down by
-    // one. One write, when any set changed; S_FALSE when none did.
+    // on it (by its number; by the name only for a set whose number names no
+    // paper) takes the fallback paper and moves to the end of the list, in
+    // its order; custom papers are numbered by position, so every set naming
+    // a later custom paper follows it down by one. One write, when any set
+    // changed; S_FALSE when none did.
     HRESULT FollowCustomPaperDeletion(int deletedId, const WCHAR* deletedName, const WCHAR* fallbackName,
                                       int fallbackId);
 

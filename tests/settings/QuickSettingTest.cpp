@@ -884,3 +884,15 @@ TEST_F(QuickSettingDataFile, ADeletedCustomPaperMovesItsSetsToTheEndAndRenumbers
     EXPECT_EQ(E_INVALIDARG, store->FollowCustomPaperDeletion(1, L"A4", L"Letter", 0)) << "a standard paper";
     EXPECT_EQ(1, g_moves);
 }
+
+TEST_F(QuickSettingDataFile, ASetWhosePaperStaysIsNotMovedByTheNameItWasSavedUnder)
+{
+    // Saved on 257 as "Custom1", since renamed; the new 258 "Custom1" is deleted.
+    {
+        auto store = open();
+        ASSERT_EQ(S_OK, store->AddItem(onPaper(1, L"Custom1", 257)));
+    }
+    auto store = open();
+    EXPECT_EQ(S_FALSE, store->FollowCustomPaperDeletion(258, L"Custom1", L"A4", 1));
+    EXPECT_EQ(textOf({ expectedDefault(), onPaper(1, L"Custom1", 257) }), textOf(recordsOf(*store)));
+}
