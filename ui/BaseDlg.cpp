@@ -253,16 +253,21 @@ void CBaseDlg::FillPaperList()
     }
 
     m_pPaperPopup->EndFill();
+    m_pPaperPopup->SelectItem(ShownPaperIndex());
+    if (m_paperSize.m_hWnd)
+        m_paperSize.SetItemHeight(-1, kRowHeight);
+}
 
-    int index = papers.FindPaperById(block->paperId);
+int CBaseDlg::ShownPaperIndex() const
+{
+    const CPaperList& papers = m_context->settings->PaperList();
+    int index = papers.FindPaperById(Block()->paperId);
     if (index == -1) {
         DEFAULT_SETTINGS defaults;
         LoadDefaultSettings(&defaults);
         index = papers.FindPaperById((int)LocaleDefaultPaper(defaults).paperId);
     }
-    m_pPaperPopup->SelectItem(index < 0 ? 0 : index);
-    if (m_paperSize.m_hWnd)
-        m_paperSize.SetItemHeight(-1, kRowHeight);
+    return index < 0 ? 0 : index;
 }
 
 void CBaseDlg::InitMediaType()
@@ -646,6 +651,12 @@ void CBaseDlg::SelectTrayByInstallableInfo()
     PRIVATE_DEVMODE* block = Block();
     if (!block)
         return;
+    // A paper number the list lacks (a custom paper deleted elsewhere)
+    // gives way to the paper the page shows.
+    if (m_context->settings && m_context->settings->PaperList().FindPaperById(block->paperId) < 0) {
+        if (const PAPER_INFO* shown = m_context->settings->PaperList().GetPaper(ShownPaperIndex()))
+            block->paperId = (INT16)shown->id;
+    }
     // The feed edge first: the tray rules weigh the edge the driver gets.
     INT16 feedEdge = 0;
     if (GetFeedEdgeChoice(&feedEdge))

@@ -23,7 +23,8 @@ public:
     explicit CBaseDlg(PROPSHEET_CONTEXT* context);
     ~CBaseDlg() override;
 
-    // Before the sheet's apply: the feed edge is taken from the feed-edge
+    // Before the sheet's apply: a paper number the paper list lacks takes
+    // the paper the page shows; the feed edge is taken from the feed-edge
     // group; with an automatic input slot, the optional tray that holds the
     // current paper, and that the tray rules allow, becomes the input slot
     // (tray 1 first).
@@ -57,6 +58,10 @@ public:
     // The paper, media, input-slot, feed-edge, copies and collate fields of
     // the private block from the default settings.
     void LoadBasicDefaults();
+    // The paper list's index of the paper the page shows: the private paper,
+    // or the locale's default paper when the list lacks it (else the first).
+    // Needs the settings and the private block.
+    int ShownPaperIndex() const;
 
     // Owner callbacks of the copies box and the feed-edge group.
     static void OnCopiesChanged(CWnd* page);

@@ -869,6 +869,20 @@ TEST_F(BasicPageDataFileGui, BeforeApplyAnAutomaticSlotTakesTheTrayHoldingThePap
     EXPECT_EQ("JCLInputSlot=Auto", core->writtenPairs()[2]);
 }
 
+TEST_F(BasicPageDataFileGui, AnApplyGivesAPaperNumberTheListLacksThePaperThePageShows)
+{
+    StartSheet();
+    block.paperId = 258;   // deleted elsewhere: no custom paper is left
+    ShowSheet();
+    DEFAULT_SETTINGS defaults;
+    const INT16 shown = (INT16)LocaleDefaultPaper(*LoadDefaultSettings(&defaults)).paperId;
+    EXPECT_EQ(shown, SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(258, block.paperId) << "kept until the apply";
+    apply();
+    EXPECT_EQ(shown, block.paperId);
+    EXPECT_EQ(core->optionKeywords("PageSize")[shown], WrittenOption("PageSize"));
+}
+
 TEST_F(BasicPageDataFileGui, BeforeApplyATrayThePageRefusesIsNotPicked)
 {
     CArray<PAPER_INFO> trayPapers;
