@@ -386,6 +386,7 @@
 #define IDS_CUSTOM_PAPER            5033    // dialog caption; tip of its button
 #define IDS_CUSTOM_PAPER_NOT_DELETED 5206
 #define IDS_CUSTOM_PAPERS_NOT_SAVED 5208
+#define IDS_CUSTOM_PAPERS_CHANGED   5209    // another sheet wrote the papers meanwhile
 
 // Device-settings dialog
 #define IDS_SLEEP_GROUP             4027

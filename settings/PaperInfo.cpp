@@ -22,3 +22,9 @@ void CopyPaperInfo(PAPER_INFO* to, const PAPER_INFO* from)
     memcpy(to, from, sizeof *to);
     SetPaperName(to, name);
 }
+
+bool SamePaperSize(const PAPER_INFO& a, const PAPER_INFO& b)
+{
+    return a.width == b.width && a.height == b.height && a.widthMm == b.widthMm && a.heightMm == b.heightMm &&
+           a.widthInch == b.widthInch && a.heightInch == b.heightInch;
+}

@@ -45,3 +45,5 @@ static_assert(offsetof(PAPER_INFO, unit) == 4 && offsetof(PAPER_INFO, width) == 
 void CopyPaperInfo(PAPER_INFO* to, const PAPER_INFO* from);
 // Writes a name of at most 31 characters and its NUL into a paper.
 void SetPaperName(PAPER_INFO* paper, const WCHAR* name);
+// The same size in dots, millimetres and inches (whatever the unit shown).
+bool SamePaperSize(const PAPER_INFO& a, const PAPER_INFO& b);

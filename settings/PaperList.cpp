@@ -16,6 +16,8 @@ constexpr size_t kNameBufferChars = 260;
 constexpr int kStandardDpi = 600;
 constexpr DWORD kInchBit = 128;
 constexpr char kPaperSizeFeature[] = "PageSize";
+// Only the first 20 records of the custom-paper file are ever taken.
+constexpr size_t kFileBytes = MAX_CUSTOM_PAPERS * sizeof(PAPER_INFO);
 
 // A view of a text: [begin, end).
 struct TextView {
@@ -298,7 +300,31 @@ BOOL CPaperList::LoadStandardPapers()
 
 BOOL CPaperList::LoadCustomPapers() { return ReadCustomPapers(false); }
 
-BOOL CPaperList::ReloadCustomPapers() { return ReadCustomPapers(true); }
+BOOL CPaperList::ReloadCustomPapers(int* paperId)
+{
+    const int index = paperId ? FindPaperById(*paperId) : -1;
+    if (index < GetStandardCount())
+        return ReadCustomPapers(true);
+
+    // The document's custom paper, found again among the papers of the file.
+    PAPER_INFO paper;
+    CopyPaperInfo(&paper, GetPaper(index));
+    const BOOL read = ReadCustomPapers(true);
+    const PAPER_INFO* there = GetPaper(FindPaperById(paper.id));
+    if (there && SameName(*there, paper.name))
+        return read;
+    for (INT_PTR i = 0; i < GetCustomCount(); ++i) {
+        if (SameName(m_customPapers[i], paper.name)) {
+            *paperId = m_customPapers[i].id;
+            return read;
+        }
+    }
+    if (there && SamePaperSize(*there, paper))
+        return read;
+    DEFAULT_SETTINGS defaults;
+    *paperId = (int)LocaleDefaultPaper(*LoadDefaultSettings(&defaults)).paperId;
+    return read;
+}
 
 BOOL CPaperList::ReadCustomPapers(bool asStored)
 {
@@ -308,15 +334,17 @@ BOOL CPaperList::ReadCustomPapers(bool asStored)
     // No folder is made, and nothing read, through a reparse point.
     if (HasReparsePoint(path)) {
         m_fileState = FileState::Unreadable;
+        m_fileSeen = FileContent{};
         return FALSE;
     }
     if (FAILED(CreateDirectoryPath(path)))
         return TRUE;
 
-    // Only the first 20 records are ever taken.
     std::string content;
     ULONGLONG size = 0;
-    switch (ReadDataFile(path, MAX_CUSTOM_PAPERS * sizeof(PAPER_INFO), &content, &size)) {
+    const DATA_FILE_READ found = ReadDataFile(path, kFileBytes, &content, &size);
+    m_fileSeen = FileContent{ found != DATA_FILE_UNREADABLE, size, content };
+    switch (found) {
     case DATA_FILE_MISSING:
         if (asStored)
             m_customPapers.RemoveAll();
@@ -352,16 +380,23 @@ BOOL CPaperList::ReadCustomPapers(bool asStored)
     return TRUE;
 }
 
-BOOL CPaperList::SaveCustomPapers() const
+BOOL CPaperList::SaveCustomPapers(bool* changedElsewhere) const
 {
+    if (changedElsewhere)
+        *changedElsewhere = false;
     char path[MAX_PATH] = {};
     if (FAILED(BuildDataFilePath(path, CUSTOM_PAPER_FILE_NAME)))
         return m_customPapers.IsEmpty();
     CDataFileLock lock(path);
     if (!lock.Held())
         return FALSE;
+    std::string content;
     ULONGLONG size = 0;
-    DATA_FILE_READ found = ReadDataFile(path, 0, nullptr, &size);
+    DATA_FILE_READ found = ReadDataFile(path, changedElsewhere ? kFileBytes : 0, &content, &size);
+    if (changedElsewhere && found != DATA_FILE_UNREADABLE && !(FileContent{ true, size, content } == m_fileSeen)) {
+        *changedElsewhere = true;
+        return FALSE;
+    }
     // A file that was there but could not be read stays, unless it is gone:
     // these papers were not made from it.
     if (m_fileState == FileState::Unreadable && found != DATA_FILE_MISSING)
@@ -372,13 +407,18 @@ BOOL CPaperList::SaveCustomPapers() const
         !KeepDataFileBackup(path, MAX_CUSTOM_PAPERS * sizeof(PAPER_INFO), DATA_FILE_BACKUP_AGAIN))
         return FALSE;
 
+    std::string records;
+    if (!m_customPapers.IsEmpty())
+        records.assign(reinterpret_cast<const char*>(m_customPapers.GetData()),
+                       (size_t)m_customPapers.GetSize() * sizeof(PAPER_INFO));
     CDataFileWriter writer(path);
-    for (INT_PTR i = 0; i < m_customPapers.GetSize(); ++i)
-        if (!writer.Write(&m_customPapers[i], sizeof(PAPER_INFO)))
+    for (size_t at = 0; at < records.size(); at += sizeof(PAPER_INFO))
+        if (!writer.Write(records.data() + at, sizeof(PAPER_INFO)))
             return FALSE;
     if (!writer.Commit())
         return FALSE;
     m_fileState = FileState::Read;
+    m_fileSeen = FileContent{ true, records.size(), records };
     return TRUE;
 }
 
@@ -421,6 +461,13 @@ const PAPER_INFO* CPaperList::GetPaper(INT_PTR index) const
 PAPER_INFO* CPaperList::GetPaper(INT_PTR index)
 {
     return const_cast<PAPER_INFO*>(static_cast<const CPaperList*>(this)->GetPaper(index));
+}
+
+bool CPaperList::HoldsCustomPapers(const CArray<PAPER_INFO>& papers) const
+{
+    return papers.GetSize() == m_customPapers.GetSize() &&
+           (papers.IsEmpty() ||
+            memcmp(papers.GetData(), m_customPapers.GetData(), papers.GetSize() * sizeof(PAPER_INFO)) == 0);
 }
 
 PAPER_INFO* CPaperList::FindPaperByName(const CString& name)

@@ -12,6 +12,8 @@
 #include "settings/FeatureAccess.h"
 #include "settings/PaperInfo.h"
 
+#include <string>
+
 // Custom-size limits: {least width, greatest width, least height, greatest height}.
 #define PAPER_LIMIT_MIN_WIDTH 0
 #define PAPER_LIMIT_MAX_WIDTH 1
@@ -38,14 +40,21 @@ public:
     // The custom papers as the file holds them now: none when there is no
     // file or an empty one (what a save of no paper leaves). A file that
     // cannot be read, or is damaged, leaves the list as it is (FALSE).
-    BOOL ReloadCustomPapers();
+    // A paper id given in *paperId that names a custom paper of the list
+    // follows that paper into the file's numbering: kept while the paper at
+    // that number has the same name, else the number of the first paper of
+    // that name, else kept while the paper there has the same size (renamed);
+    // when the paper is gone, the locale's default paper.
+    BOOL ReloadCustomPapers(int* paperId = nullptr);
     // Replaces the file by the custom papers; FALSE (and the old file kept)
     // when it cannot be written whole. A file that this list found but could
     // not read is never replaced (unless it is gone meanwhile), and a damaged
     // file is kept as a backup first: copied when it is no larger than 20
     // records, else moved aside whole. The file's lock is held meanwhile; a
-    // lock that another writer keeps fails the save.
-    BOOL SaveCustomPapers() const;
+    // lock that another writer keeps fails the save. With changedElsewhere,
+    // a file that is not as this list last read or wrote it is left alone:
+    // FALSE with *changedElsewhere true.
+    BOOL SaveCustomPapers(bool* changedElsewhere = nullptr) const;
 
     // Gives the record its id and the custom flags, appends a copy; its
     // position among the custom papers, or -1 when the list is full.
@@ -79,6 +88,8 @@ public:
     const CArray<PAPER_INFO>& StandardPapers() const { return m_standardPapers; }
     CArray<PAPER_INFO>& CustomPapers() { return m_customPapers; }
     const CArray<PAPER_INFO>& CustomPapers() const { return m_customPapers; }
+    // The custom papers are these, record for record and byte for byte.
+    bool HoldsCustomPapers(const CArray<PAPER_INFO>& papers) const;
     INT_PTR GetStandardCount() const { return m_standardPapers.GetSize(); }
     INT_PTR GetCustomCount() const { return m_customPapers.GetSize(); }
     INT_PTR GetCount() const { return GetStandardCount() + GetCustomCount(); }
@@ -90,6 +101,15 @@ private:
     // What the last load found of the file.
     enum class FileState { NotRead, Read, Damaged, Unreadable };
 
+    // What a read of the file found: its size and its first 20 records'
+    // bytes (a missing file reads as an empty one).
+    struct FileContent {
+        bool known = false;
+        ULONGLONG size = 0;
+        std::string bytes;
+        bool operator==(const FileContent& o) const { return known && o.known && size == o.size && bytes == o.bytes; }
+    };
+
     // asStored: a missing or empty file is no custom paper.
     BOOL ReadCustomPapers(bool asStored);
 
@@ -98,5 +118,6 @@ private:
     int m_firstCustomId = FIRST_CUSTOM_PAPER_ID;
     float m_limits[8] = { 90.0f, 216.0f, 120.0f, 356.0f, 3.54f, 8.5f, 4.72f, 14.0f };
     mutable FileState m_fileState = FileState::NotRead;
+    mutable FileContent m_fileSeen;   // the file as this list last read or wrote it
 };
 

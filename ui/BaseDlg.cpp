@@ -568,12 +568,6 @@ PAPER_INFO DocumentPaper(const PROPSHEET_CONTEXT* context, const PRIVATE_DEVMODE
     return paper;
 }
 
-bool SameSize(const PAPER_INFO& a, const PAPER_INFO& b)
-{
-    return a.width == b.width && a.height == b.height && a.widthMm == b.widthMm && a.heightMm == b.heightMm &&
-           a.widthInch == b.widthInch && a.heightInch == b.heightInch;
-}
-
 } // namespace
 
 void CBaseDlg::OnCustomPaper()
@@ -598,7 +592,7 @@ void CBaseDlg::OnCustomPaper()
     delete dialog;
     // A paper chosen (or given back after a deletion) in the dialog, or the
     // document's own paper resized, is a change that Apply has to write.
-    if (block && (block->paperId != paperBefore || !SameSize(DocumentPaper(m_context, block), sizeBefore)))
+    if (block && (block->paperId != paperBefore || !SamePaperSize(DocumentPaper(m_context, block), sizeBefore)))
         NotifyPageChanged(this);
 }
 
@@ -755,6 +749,8 @@ void CBaseDlg::OnQuickSetSelChange()
     if (!Ready() || !m_context->quickSettings)
         return;
     PAGE_LINK* link = Link();
+    // The set names its custom paper by the file's numbering.
+    ReadCustomPapersAgain(link);
     const int row = m_quickSets.GetCurSel();
     const int id = row >= 0 ? (int)(INT_PTR)m_quickSets.GetItemData(row) : -1;
     CString name;
@@ -847,7 +843,9 @@ void CBaseDlg::OnSaveQuickSet()
             return;
     }
 
-    // One write: the new set, under an id free in the file, in place of the old one.
+    // One write: the new set, under an id free in the file, in place of the
+    // old one, its custom paper numbered as the file numbers it.
+    ReadCustomPapersAgain(link);
     _QS_STRUCK record;
     CaptureQuickSetting(link, &record);
     record.name = name;

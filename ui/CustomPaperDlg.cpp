@@ -45,6 +45,8 @@ CString UnitName(DWORD unit) { return g_strUnitName[InInches(unit) ? 1 : 0]; }
 // Writes that failed, for a language module without their texts.
 const WCHAR kPaperNotDeleted[] = L"The custom paper could not be deleted.";
 const WCHAR kPapersNotSaved[] = L"The custom papers could not be saved.";
+const WCHAR kPapersChanged[] =
+    L"Another program has changed the custom papers, so your change was not saved. Make it again.";
 
 } // namespace
 
@@ -179,41 +181,45 @@ void CCustomPaperDlg::StartFromFile()
     CPaperList* papers = Papers();
     if (!papers)
         return;
-    PRIVATE_DEVMODE* block = m_context->devmode ? m_context->devmode->pPrivate : nullptr;
-    const int index = block ? papers->FindPaperById(block->paperId) : -1;
-    const bool custom = index >= papers->GetStandardCount();
-    WCHAR name[PAPER_NAME_CHARS] = {};
-    if (custom)
-        wcsncpy(name, papers->GetPaper(index)->name, PAPER_NAME_CHARS - 1);
-    papers->ReloadCustomPapers();
+    ReadCustomPapersAgain(m_context->pageLink);
     m_stored.Copy(papers->CustomPapers());
-    if (!custom)
-        return;
-    // Numbered by position: a paper deleted before it moved it down.
-    for (INT_PTR i = 0; i < papers->GetCustomCount(); ++i) {
-        if (wcscmp(papers->CustomPapers()[i].name, name) == 0) {
-            block->paperId = (INT16)papers->CustomPapers()[i].id;
-            return;
-        }
-    }
-    // Deleted elsewhere: the sheet that deleted it moved its quick sets.
-    DEFAULT_SETTINGS defaults;
-    block->paperId = (INT16)LocaleDefaultPaper(*LoadDefaultSettings(&defaults)).paperId;
 }
 
-bool CCustomPaperDlg::SavePapers()
+CCustomPaperDlg::SaveResult CCustomPaperDlg::SavePapers()
 {
     CPaperList* papers = Papers();
-    if (!papers)
-        return true;
-    const CArray<PAPER_INFO>& now = papers->CustomPapers();
-    if (now.GetSize() == m_stored.GetSize() &&
-        (now.IsEmpty() || memcmp(now.GetData(), m_stored.GetData(), now.GetSize() * sizeof(PAPER_INFO)) == 0))
-        return true;
-    if (!papers->SaveCustomPapers())
-        return false;
-    m_stored.Copy(now);
-    return true;
+    if (!papers || papers->HoldsCustomPapers(m_stored))
+        return SaveResult::Written;
+    bool changedElsewhere = false;
+    if (!papers->SaveCustomPapers(&changedElsewhere))
+        return changedElsewhere ? SaveResult::ChangedElsewhere : SaveResult::Failed;
+    m_stored.Copy(papers->CustomPapers());
+    return SaveResult::Written;
+}
+
+void CCustomPaperDlg::ShowFileAgain()
+{
+    // The document's paper is numbered as in the papers last read or
+    // written: it is followed into the file from there.
+    if (CPaperList* papers = Papers())
+        papers->CustomPapers().Copy(m_stored);
+    StartFromFile();
+    FillGrid();
+    SelectDocumentRow();
+    m_warnPicture.ShowWindow(SW_HIDE);
+    CString text = LoadText(IDS_CUSTOM_PAPERS_CHANGED);
+    ShowWarningBox(m_context->resources, m_hWnd, text.IsEmpty() ? kPapersChanged : text.GetString());
+}
+
+void CCustomPaperDlg::SelectDocumentRow()
+{
+    CPaperList* papers = Papers();
+    DEVMODE_PAIR* devmode = m_context ? m_context->devmode : nullptr;
+    if (papers && devmode && devmode->pPrivate) {
+        int index = papers->FindPaperById(devmode->pPrivate->paperId);
+        if (index >= papers->GetStandardCount())
+            m_grid.SimulateRightClick(index - (int)papers->GetStandardCount());
+    }
 }
 
 void CCustomPaperDlg::FillGrid()
@@ -258,15 +264,7 @@ BOOL CCustomPaperDlg::OnInitDialog()
 
     StartFromFile();
     FillGrid();
-
-    // The document's paper, when it is a custom one, is the selected row.
-    CPaperList* papers = Papers();
-    DEVMODE_PAIR* devmode = m_context ? m_context->devmode : nullptr;
-    if (papers && devmode && devmode->pPrivate) {
-        int index = papers->FindPaperById(devmode->pPrivate->paperId);
-        if (index >= papers->GetStandardCount())
-            m_grid.SimulateRightClick(index - (int)papers->GetStandardCount());
-    }
+    SelectDocumentRow();
 
     ShowPicture(m_addButton, IDR_PAPER_ADD, IDR_PAPER_ADD_HOVER);
     ShowPicture(m_deleteButton, IDR_PAPER_DELETE, IDR_PAPER_DELETE_HOVER);
@@ -390,7 +388,12 @@ void CCustomPaperDlg::OnDeletePaper()
     kept.Copy(papers->CustomPapers());
     if (!papers->DeleteCustomPaper(row))
         return;
-    const bool written = SavePapers();
+    const SaveResult saved = SavePapers();
+    if (saved == SaveResult::ChangedElsewhere) {
+        ShowFileAgain();
+        return;
+    }
+    const bool written = saved == SaveResult::Written;
     if (!written || FAILED(FollowDeletion(deletedId, name))) {
         papers->CustomPapers().Copy(kept);
         if (written)
@@ -436,13 +439,21 @@ HRESULT CCustomPaperDlg::FollowDeletion(int deletedId, const CString& deletedNam
 
 // --- the end --------------------------------------------------------------------------
 
-void CCustomPaperDlg::Close(int result)
+bool CCustomPaperDlg::SaveToClose()
 {
-    if (!SavePapers()) {
+    switch (SavePapers()) {
+    case SaveResult::ChangedElsewhere:
+        ShowFileAgain();
+        return false;
+    case SaveResult::Failed: {
         CString text = LoadText(IDS_CUSTOM_PAPERS_NOT_SAVED);
         ShowWarningBox(m_context->resources, m_hWnd, text.IsEmpty() ? kPapersNotSaved : text.GetString());
+        break;
     }
-    EndDialog(result);
+    case SaveResult::Written:
+        break;
+    }
+    return true;
 }
 
 void CCustomPaperDlg::OnClickOk()
@@ -452,6 +463,8 @@ void CCustomPaperDlg::OnClickOk()
         m_grid.StartFlash();
         return;
     }
+    if (!SaveToClose())
+        return;
     CPaperList* papers = Papers();
     const int row = m_grid.GetSelectionMark();
     DEVMODE_PAIR* devmode = m_context ? m_context->devmode : nullptr;
@@ -464,14 +477,15 @@ void CCustomPaperDlg::OnClickOk()
     }
     if (link)
         MarkQuickSetUnsaved(link);
-    Close(IDOK);
+    EndDialog(IDOK);
 }
 
 void CCustomPaperDlg::OnClickCancel()
 {
     // A name or size still being typed is kept, as every other edit is.
     m_grid.CommitEdit();
-    Close(IDCANCEL);
+    if (SaveToClose())
+        EndDialog(IDCANCEL);
 }
 
 void CCustomPaperDlg::OnOK() { OnClickOk(); }

@@ -4,14 +4,16 @@
 //
 // The dialog starts from the custom papers in the file as it is when the
 // dialog opens (another sheet may have changed it), the document's paper
-// following its custom paper by name. One grid row per custom paper, in
+// following its custom paper there. One grid row per custom paper, in
 // paper-list order (row n is custom paper n). Every accepted edit, addition
 // and deletion changes the sheet's paper list at once; the custom-paper file
 // is written when the dialog closes, by OK or Cancel (Enter, Escape and the
 // close box do the same), unless the papers are still as the dialog found or
 // last wrote them. A deletion is written at once and also rewrites the quick
 // sets and the private block that name the deleted paper or a later one
-// (custom papers are numbered by position).
+// (custom papers are numbered by position). A write never replaces a file
+// that another sheet changed since the dialog read or wrote it: the dialog
+// then shows the file's papers again and stays open.
 #pragma once
 
 #include "framework/AfxArray.h"
@@ -88,9 +90,15 @@ private:
     // The custom papers from the file; the document's custom paper is found
     // again by its name, or gives way to the locale's default paper.
     void StartFromFile();
-    // Writes the custom papers unless the file holds them already; false
-    // when the write failed.
-    bool SavePapers();
+    enum class SaveResult { Written, Failed, ChangedElsewhere };
+    // Writes the custom papers unless the file holds them already. A file
+    // that is not as the dialog last read or wrote it is left alone.
+    SaveResult SavePapers();
+    // After a write refused for another sheet's change: the papers of the
+    // file shown again, and the user told.
+    void ShowFileAgain();
+    // The document's paper, when it is a custom one, becomes the selected row.
+    void SelectDocumentRow();
     // Rows for every custom paper, after the grid is emptied.
     void FillGrid();
     // Appends the row of a paper: name, sizes, unit choices and unit.
@@ -103,8 +111,10 @@ private:
     // private paper; E_FAIL (nothing changed) when the quick sets are not written.
     HRESULT FollowDeletion(int deletedId, const CString& deletedName);
     void ShowPicture(CPicButton& picture, UINT normal, UINT hover);
-    // Ends the dialog, the custom papers written first (a failed write told).
-    void Close(int result);
+    // The custom papers written before the dialog ends (a failed write
+    // told); false, with the file's papers shown again, when another sheet
+    // changed them meanwhile: the dialog stays open.
+    bool SaveToClose();
 
     CArray<CString> m_unitChoices;   // the unit names, as the unit cells offer them
     CArray<PAPER_INFO> m_stored;     // the custom papers as the file was last read or written

@@ -388,6 +388,26 @@ void CaptureQuickSetting(PAGE_LINK* link, _QS_STRUCK* record)
         CaptureAdvancedPage(advanced, record);
 }
 
+void ReadCustomPapersAgain(PAGE_LINK* link)
+{
+    if (!link || !link->settings)
+        return;
+    CPaperList& papers = link->settings->PaperList();
+    PRIVATE_DEVMODE* block = BlockOf(link);
+    CArray<PAPER_INFO> before;
+    before.Copy(papers.CustomPapers());
+    int paperId = block ? block->paperId : -1;
+    papers.ReloadCustomPapers(&paperId);
+    const bool moved = block && paperId != block->paperId;
+    if (moved)
+        block->paperId = (INT16)paperId;
+    CBaseDlg* basic = BasicOf(link);
+    if (basic && (moved || !papers.HoldsCustomPapers(before)))
+        basic->FillPaperList();
+    if (basic && moved)
+        NotifyPageChanged(basic);
+}
+
 void ValidateQuickSetting(PAGE_LINK* link, HANDLE hPrinter, _QS_STRUCK* record)
 {
     PRIVATE_DEVMODE* block = BlockOf(link);

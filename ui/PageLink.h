@@ -40,6 +40,12 @@ void CaptureQuickSetting(PAGE_LINK* link, _QS_STRUCK* record);
 // first) takes automatic with the warning; one without a free feed edge
 // takes feed edge 0. Needs the block and the settings, else changes nothing.
 void ValidateQuickSetting(PAGE_LINK* link, HANDLE hPrinter, _QS_STRUCK* record);
+// Before a custom paper's number is read or written against the shared files
+// (a quick set chosen or saved, the custom-paper dialog opened): the sheet's
+// custom papers as the file holds them now, the document's custom paper
+// followed to its number there (the locale's default paper when it is gone),
+// and the Basic page's paper list shown again when either changed.
+void ReadCustomPapersAgain(PAGE_LINK* link);
 // A quick set's settings into the private block (not its id).
 void ApplyQuickSetting(PAGE_LINK* link, _QS_STRUCK record);
 // Feeds the constraint rules from the private block.

@@ -776,6 +776,41 @@ TEST_F(BasicPageDataFileGui, AStaleListActsOnlyOnTheSetsTheFileStillHolds)
     EXPECT_EQ(1u, Count(file, "name=\"Mine2\""));
 }
 
+TEST_F(BasicPageDataFileGui, ChoosingOrSavingASetTakesTheCustomPapersAsTheFileNumbersThem)
+{
+    auto paper = [](const wchar_t* name, float width) {
+        PAPER_INFO p = {};
+        SetPaperName(&p, name);
+        SetPaperSize(&p, width, 200.0f, FALSE, 72);
+        return p;
+    };
+    // Another sheet deletes a paper: its quick sets follow in the file.
+    auto deleteElsewhere = [&](const wchar_t* name, std::vector<PAPER_INFO> left) {
+        ASSERT_TRUE(customPapers.write(left));
+        CQuickSetting other(printer.handle(), context->settings);
+        ASSERT_TRUE(SUCCEEDED(other.FollowCustomPaperDeletion(257, name, L"A4", kA4)));
+    };
+    ASSERT_TRUE(customPapers.write(std::vector<PAPER_INFO>{ paper(L"Small", 100), paper(L"Big", 200),
+                                                            paper(L"Last", 150) }));
+    ShowSheet();
+    const int standard = (int)context->settings->PaperList().GetStandardCount();
+    ChoosePaper(standard + 1);
+    SaveQuickSet(L"Big set");
+    deleteElsewhere(L"Small", { paper(L"Big", 200), paper(L"Last", 150) });
+    ChoosePaper(kLegal);
+    Choose(IDC_QUICKSET_COMBO, 1);
+    EXPECT_EQ(257, block.paperId);
+    EXPECT_EQ(L"Big", Text(Item(IDC_PAPER_SIZE)));
+    apply();
+    EXPECT_EQ("566 566 0 0 ShortEdge", WrittenOption("%CustomPageSize")) << "Big's size";
+
+    deleteElsewhere(L"Big", { paper(L"Last", 150) });
+    ChoosePaper(standard + 1);   // Last, as this sheet still lists it
+    SaveQuickSet(L"Last set");
+    EXPECT_EQ(1u, Count(QuickSetFile(), "<Size name=\"Last\" index=\"257\""));
+    EXPECT_EQ(257, block.paperId);
+}
+
 TEST_F(BasicPageDataFileGui, TypedNamesLoseTheRefusedCharacters)
 {
     ShowSheet();
@@ -793,12 +828,11 @@ TEST_F(BasicPageDataFileGui, TypedNamesLoseTheRefusedCharacters)
 
 TEST_F(BasicPageDataFileGui, ASetWithACustomPaperIsRecalledWithThatPaper)
 {
-    StartSheet();
     PAPER_INFO custom = {};
     custom.unit = PAPER_UNIT_INCH;
     SetPaperName(&custom, L"Wide");
     SetPaperSize(&custom, 8.5f, 11.0f, TRUE, 72);
-    ASSERT_EQ(0, context->settings->PaperList().AddCustomPaper(&custom));
+    ASSERT_TRUE(customPapers.write(std::vector<PAPER_INFO>{ custom }));
     ShowSheet();
     const int rows = (int)SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCOUNT, 0, 0);
     ChoosePaper(rows - 1);

@@ -971,3 +971,49 @@ TEST_F(CustomPaperDataFileGui, AWriteWaitsForTheFilesLockAndIsToldWhenItStaysHel
     ASSERT_EQ(1u, g_boxes.size());
     EXPECT_EQ(Text(IDS_CUSTOM_PAPERS_NOT_SAVED), g_boxes[0].text);
 }
+
+TEST_F(CustomPaperDataFileGui, TheDocumentKeepsItsPaperRenamedElsewhereOrNamedTwice)
+{
+    // Renamed by another sheet: same number, same size.
+    Store({ Paper(L"P1", 100, 150), Paper(L"Card", 110, 160) });
+    Run({ [](Dialog& d) { d.press(IDC_CUSTOM_CANCEL); } }, [&](PROPSHEET_CONTEXT* c) {
+        c->devmode->pPrivate->paperId = 258;
+        Store({ Paper(L"P1", 100, 150), Paper(L"Board", 110, 160) });
+    });
+    EXPECT_EQ(258, privateAfter.paperId);
+
+    // A file written by hand with one name twice: the second keeps its number.
+    Store({ Paper(L"P1", 100, 150), Paper(L"Card", 110, 160), Paper(L"Card", 120, 170) });
+    Run({ [](Dialog& d) { d.press(IDC_CUSTOM_CANCEL); } },
+        [&](PROPSHEET_CONTEXT* c) { c->devmode->pPrivate->paperId = 259; });
+    EXPECT_EQ(259, privateAfter.paperId);
+}
+
+TEST_F(CustomPaperDataFileGui, AWriteOverAnotherSheetsChangeIsRefusedAndShowsTheFileAgain)
+{
+    Store({ Paper(L"P1", 100, 150), Paper(L"P2", 110, 160), Paper(L"P3", 120, 170), Paper(L"P4", 130, 180) });
+    Steps steps;
+    steps << [&](Dialog& d) {
+        Store({ Paper(L"P2", 110, 160), Paper(L"P3", 120, 170), Paper(L"P4", 130, 180) });   // P1 deleted elsewhere
+        d.clickPicture(IDC_CUSTOM_ADD);
+        d.press(IDC_CUSTOM_OK);
+        ASSERT_EQ(1u, g_boxes.size());
+        EXPECT_EQ(Text(IDS_CUSTOM_PAPERS_CHANGED), g_boxes[0].text);
+        EXPECT_EQ(std::vector<std::wstring>({ L"P2", L"P3", L"P4" }), Names(StoredPapers(papersFile)));
+        EXPECT_EQ(3, d.rows()) << "the file's papers, the dialog still open";
+        EXPECT_EQ(L"P2", d.text(0, CUSTOM_COLUMN_NAME));
+        EXPECT_EQ(258, block->paperId) << "P3, followed";
+        // A deletion is held to the same rule.
+        Store({ Paper(L"P2", 110, 160), Paper(L"P3", 120, 170), Paper(L"Q4", 130, 180) });
+        d.click(0, CUSTOM_COLUMN_NAME);
+        d.clickPicture(IDC_CUSTOM_DELETE);
+        ASSERT_EQ(2u, g_boxes.size());
+        EXPECT_EQ(Text(IDS_CUSTOM_PAPERS_CHANGED), g_boxes[1].text);
+        EXPECT_EQ(std::vector<std::wstring>({ L"P2", L"P3", L"Q4" }), Names(StoredPapers(papersFile)));
+        EXPECT_EQ(L"Q4", d.text(2, CUSTOM_COLUMN_NAME));
+        EXPECT_EQ(258, block->paperId) << "still P3";
+    } << [](Dialog& d) { d.press(IDC_CUSTOM_CANCEL); };
+    EXPECT_EQ(IDCANCEL, Run(steps, [](PROPSHEET_CONTEXT* c) { c->devmode->pPrivate->paperId = 259; }));
+    EXPECT_EQ(std::vector<std::wstring>({ L"P2", L"P3", L"Q4" }), Names(StoredPapers(papersFile)));
+    EXPECT_EQ(2u, g_boxes.size());
+}
