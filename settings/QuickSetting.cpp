@@ -373,18 +373,10 @@ bool CQuickSetting::IsIdTaken(int id) const
     return false;
 }
 
-int CQuickSetting::FindRecord(int id, bool withElement) const
+int CQuickSetting::FindRecord(int id, bool withElement, const WCHAR* name) const
 {
     for (INT_PTR i = 0; i < m_records.GetSize(); ++i)
-        if (m_records[i].id == id && (!withElement || m_elements[(size_t)i]))
-            return (int)i;
-    return -1;
-}
-
-int CQuickSetting::FindNamedRecord(int id, const WCHAR* name) const
-{
-    for (INT_PTR i = 0; i < m_records.GetSize(); ++i)
-        if (m_records[i].id == id && (!name || m_records[i].name == name))
+        if (m_records[i].id == id && (!withElement || m_elements[(size_t)i]) && (!name || m_records[i].name == name))
             return (int)i;
     return -1;
 }
@@ -394,7 +386,7 @@ HRESULT CQuickSetting::FindCurrentItem(int id, const WCHAR* name, _QS_STRUCK* re
     if (!record)
         return E_INVALIDARG;
     ReadAgainIfChanged();
-    const int index = FindNamedRecord(id, name);
+    const int index = FindRecord(id, false, name);
     if (index < 0)
         return S_FALSE;
     *record = m_records[index];
@@ -426,7 +418,7 @@ HRESULT CQuickSetting::AddNewItem(_QS_STRUCK* record, int replacedId, const WCHA
         if (record->id >= MAX_QUICK_SET_ID)
             return E_FAIL;
         // An id that names another set by now leaves that set alone.
-        const int replaced = replacedId < 0 ? -1 : FindNamedRecord(replacedId, replacedName);
+        const int replaced = replacedId < 0 ? -1 : FindRecord(replacedId, false, replacedName);
         if (replaced >= 0)
             RemoveRecord(replaced);
         xml_node element = AppendItemElement(*record);
@@ -444,7 +436,7 @@ HRESULT CQuickSetting::DeleteItem(int id, const WCHAR* name)
     if (!name && FindRecord(id, false) < 0)
         return E_FAIL;
     return Write([&]() -> HRESULT {
-        const int index = FindNamedRecord(id, name);
+        const int index = FindRecord(id, false, name);
         if (index < 0)
             return S_FALSE;   // deleted, or its id given to another set, by another writer meanwhile
         RemoveRecord(index);

@@ -170,9 +170,9 @@ private:
     bool ReadItem(pugi::xml_node item, _QS_STRUCK* record) const;
     static bool IsOnOpenPath(pugi::xml_node node);
     bool IsIdTaken(int id) const;
-    int FindRecord(int id, bool withElement) const;
-    // The first set with this id, and this name when one is given; -1 when none.
-    int FindNamedRecord(int id, const WCHAR* name) const;
+    // The first set with this id (that still has its element, and has this
+    // name, when asked); -1 when none.
+    int FindRecord(int id, bool withElement, const WCHAR* name = nullptr) const;
     HRESULT RemoveRecordElement(int index);
     // Keeps a file that could not be loaded as a numbered backup
     // ("<name>.bak", "<name>.bak2", ...); true when it is kept (or gone).

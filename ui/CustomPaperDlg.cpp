@@ -102,6 +102,12 @@ CString CCustomPaperDlg::LoadText(UINT stringId) const
     return text;
 }
 
+void CCustomPaperDlg::Warn(UINT stringId, const WCHAR* fallback)
+{
+    const CString text = LoadText(stringId);
+    ShowWarningBox(m_context->resources, m_hWnd, text.IsEmpty() ? fallback : text.GetString());
+}
+
 BOOL CCustomPaperDlg::IsNumberText(const CString& text)
 {
     for (int i = 0; i < text.GetLength(); ++i) {
@@ -207,8 +213,7 @@ void CCustomPaperDlg::ShowFileAgain()
     FillGrid();
     SelectDocumentRow();
     m_warnPicture.ShowWindow(SW_HIDE);
-    CString text = LoadText(IDS_CUSTOM_PAPERS_CHANGED);
-    ShowWarningBox(m_context->resources, m_hWnd, text.IsEmpty() ? kPapersChanged : text.GetString());
+    Warn(IDS_CUSTOM_PAPERS_CHANGED, kPapersChanged);
 }
 
 void CCustomPaperDlg::SelectDocumentRow()
@@ -398,8 +403,7 @@ void CCustomPaperDlg::OnDeletePaper()
         papers->CustomPapers().Copy(kept);
         if (written)
             SavePapers();
-        CString text = LoadText(IDS_CUSTOM_PAPER_NOT_DELETED);
-        ShowWarningBox(m_context->resources, m_hWnd, text.IsEmpty() ? kPaperNotDeleted : text.GetString());
+        Warn(IDS_CUSTOM_PAPER_NOT_DELETED, kPaperNotDeleted);
         return;
     }
     if (!m_grid.DeleteItem(row))
@@ -445,11 +449,9 @@ bool CCustomPaperDlg::SaveToClose()
     case SaveResult::ChangedElsewhere:
         ShowFileAgain();
         return false;
-    case SaveResult::Failed: {
-        CString text = LoadText(IDS_CUSTOM_PAPERS_NOT_SAVED);
-        ShowWarningBox(m_context->resources, m_hWnd, text.IsEmpty() ? kPapersNotSaved : text.GetString());
+    case SaveResult::Failed:
+        Warn(IDS_CUSTOM_PAPERS_NOT_SAVED, kPapersNotSaved);
         break;
-    }
     case SaveResult::Written:
         break;
     }

@@ -87,8 +87,11 @@ private:
     CPaperList* Papers() const;
     HINSTANCE LanguageModule() const;
     CString LoadText(UINT stringId) const;
-    // The custom papers from the file; the document's custom paper is found
-    // again by its name, or gives way to the locale's default paper.
+    // A warning box with the language module's text, or the fixed English
+    // one where the module has none.
+    void Warn(UINT stringId, const WCHAR* fallback);
+    // The custom papers from the file, the document's custom paper followed
+    // to its number there (ReadCustomPapersAgain).
     void StartFromFile();
     enum class SaveResult { Written, Failed, ChangedElsewhere };
     // Writes the custom papers unless the file holds them already. A file
