@@ -309,6 +309,7 @@ HRESULT LoadFeatureSettings(PROPSHEET_CONTEXT* context, CFeatureSettings* settin
     block->collate = (WORD)publicDm->dmCollate;
     if (ReadSelection(*settings, "JCLMediaType", &value))
         block->mediaType = (INT16)LOWORD(value);
+    const INT16 openedSlot = block->inputSlot;
     if (ReadSelection(*settings, "JCLInputSlot", &value))
         block->inputSlot = (INT16)LOWORD(value);
     if (ReadSelection(*settings, "Duplex", &value))
@@ -327,6 +328,11 @@ HRESULT LoadFeatureSettings(PROPSHEET_CONTEXT* context, CFeatureSettings* settin
         block->feedEdge = (INT16)LOWORD(value);
     if (ReadSelection(*settings, "%Orientation", &value))
         block->orientation = (INT16)LOWORD(value);
+    // The tray an apply picked for an automatic slot is not the user's
+    // choice: the block stays automatic.
+    if (openedSlot == 0 && block->inputSlot != 0 &&
+        block->inputSlot == PickOptionalTray(settings->PaperList(), context->hPrinter, block->paperId, block->feedEdge))
+        block->inputSlot = 0;
     return S_OK;
 }
 

@@ -631,20 +631,16 @@ UINT CBaseDlg::OptionalTrayConflict(int slot, INT16 feedEdge) const
     const PAGE_LINK* link = Link();
     if (link && link->constraints && link->constraints->word[CONSTRAINT_TRAY] == 4)
         return 4;
-    if (feedEdge == 1 && m_context->settings) {
-        const CPaperList& papers = m_context->settings->PaperList();
-        const PAPER_INFO* paper = papers.GetPaper(papers.FindPaperById(Block()->paperId));
-        if (paper && lstrcmpW(paper->name, L"A5") == 0)
-            return 8;
-    }
+    if (m_context->settings && LongEdgeBarsTrays(m_context->settings->PaperList(), Block()->paperId, feedEdge))
+        return 8;
     return 0;
 }
 
-void CBaseDlg::SelectTrayByInstallableInfo()
+INT16 CBaseDlg::SelectTrayByInstallableInfo()
 {
     PRIVATE_DEVMODE* block = Block();
     if (!block)
-        return;
+        return 0;
     // A paper number the list lacks (a custom paper deleted elsewhere)
     // gives way to the paper the page shows.
     if (m_context->settings && m_context->settings->PaperList().FindPaperById(block->paperId) < 0) {
@@ -655,24 +651,13 @@ void CBaseDlg::SelectTrayByInstallableInfo()
     INT16 feedEdge = 0;
     if (GetFeedEdgeChoice(&feedEdge))
         block->feedEdge = feedEdge;
-    if (block->inputSlot == 0) {
-        INSTALLABLE_INFO trays = {};
-        if (m_context->hPrinter)
-            ReadInstallableInfo(m_context->hPrinter, &trays);
-        CArray<PAPER_INFO> trayPapers;
-        if (m_context->settings)
-            m_context->settings->PaperList().GetTrayPaperList(&trayPapers);
-        // A tray the page would refuse by hand is not picked either.
-        auto holdsPaper = [&](int tray) {
-            const INSTALLABLE_TRAY& t = trays.tray[tray];
-            return t.installed && t.paper < (DWORD)trayPapers.GetSize() && trayPapers[t.paper].id == block->paperId &&
-                   !OptionalTrayConflict(3 + tray, block->feedEdge);
-        };
-        if (holdsPaper(0))
-            block->inputSlot = 3;
-        else if (holdsPaper(1))
-            block->inputSlot = 4;
-    }
+    if (block->inputSlot != 0 || !m_context->settings)
+        return block->inputSlot;
+    // The pick is this apply's alone: the block, the page and a set saved
+    // later keep automatic, and the next apply picks for its own paper.
+    const int tray = PickOptionalTray(m_context->settings->PaperList(), m_context->hPrinter, block->paperId,
+                                      block->feedEdge);
+    return (INT16)(tray && !OptionalTrayConflict(tray, block->feedEdge) ? tray : 0);
 }
 
 BOOL CBaseDlg::GetFeedEdgeChoice(INT16* feedEdge) const

@@ -25,10 +25,11 @@ public:
 
     // Before the sheet's apply: a paper number the paper list lacks takes
     // the paper the page shows; the feed edge is taken from the feed-edge
-    // group; with an automatic input slot, the optional tray that holds the
-    // current paper, and that the tray rules allow, becomes the input slot
-    // (tray 1 first).
-    void SelectTrayByInstallableInfo();
+    // group. Answers the input slot the driver gets: the private one, or,
+    // when that is automatic, the optional tray that holds the current paper
+    // and that the tray rules allow (tray 1 first; automatic when none). The
+    // private input slot stays automatic.
+    INT16 SelectTrayByInstallableInfo();
     // The collate switch on or off, with its tip.
     void ShowCollate(BOOL on);
 

@@ -469,13 +469,35 @@ void ValidateQuickSetting(PAGE_LINK* link, HANDLE hPrinter, _QS_STRUCK* record)
         WarnInputSlot(link, 4);
         slot = 0;
     }
-    const PAPER_INFO* paper = papers.GetPaper(papers.FindPaperById(record->paper.sizeIndex));
-    if ((slot == 3 || slot == 4) && record->paper.feedEdgeIndex == 1 && paper && lstrcmpW(paper->name, L"A5") == 0) {
+    if ((slot == 3 || slot == 4) && LongEdgeBarsTrays(papers, record->paper.sizeIndex, record->paper.feedEdgeIndex)) {
         WarnInputSlot(link, 8);
         slot = 0;
     }
     if (state.word[CONSTRAINT_FEED_EDGE])
         record->paper.feedEdgeIndex = 0;
+}
+
+bool LongEdgeBarsTrays(const CPaperList& papers, int paperId, int feedEdge)
+{
+    const PAPER_INFO* paper = papers.GetPaper(papers.FindPaperById(paperId));
+    return feedEdge == 1 && paper && lstrcmpW(paper->name, L"A5") == 0;
+}
+
+int PickOptionalTray(const CPaperList& papers, HANDLE hPrinter, int paperId, int feedEdge)
+{
+    INSTALLABLE_INFO trays = {};
+    if (hPrinter)
+        ReadInstallableInfo(hPrinter, &trays);
+    if (LongEdgeBarsTrays(papers, paperId, feedEdge))
+        return 0;
+    CArray<PAPER_INFO> trayPapers;
+    papers.GetTrayPaperList(&trayPapers);
+    for (int tray = 0; tray < 2; ++tray) {
+        const INSTALLABLE_TRAY& t = trays.tray[tray];
+        if (t.installed && t.paper < (DWORD)trayPapers.GetSize() && trayPapers[t.paper].id == paperId)
+            return 3 + tray;
+    }
+    return 0;
 }
 
 void ApplyQuickSetting(PAGE_LINK* link, _QS_STRUCK record)

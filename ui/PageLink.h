@@ -9,6 +9,7 @@ struct DEVMODE_PAIR;
 struct RESOURCE_MODULE;
 struct _QS_STRUCK;
 class CFeatureSettings;
+class CPaperList;
 class CBaseDlg;
 class CAdvanceDlg;
 class CWnd;
@@ -46,6 +47,13 @@ void ValidateQuickSetting(PAGE_LINK* link, HANDLE hPrinter, _QS_STRUCK* record);
 // followed to its number there (the locale's default paper when it is gone),
 // and the Basic page's paper list shown again when either changed.
 void ReadCustomPapersAgain(PAGE_LINK* link);
+// A5 fed long edge first (feed edge 1) never comes from an optional tray.
+bool LongEdgeBarsTrays(const CPaperList& papers, int paperId, int feedEdge);
+// The optional tray an automatic input slot is given at an apply for that
+// paper and feed edge: the fitted tray (tray 1 before tray 2, slots 3 and 4)
+// that the printer data says holds the paper, unless the tray rules keep it
+// out; 0 when none does.
+int PickOptionalTray(const CPaperList& papers, HANDLE hPrinter, int paperId, int feedEdge);
 // A quick set's settings into the private block (not its id).
 void ApplyQuickSetting(PAGE_LINK* link, _QS_STRUCK record);
 // Feeds the constraint rules from the private block.

@@ -49,11 +49,13 @@ bool CanApply(const PROPSHEET_CONTEXT* context)
            context->devmode->pPrivate;
 }
 
-// Both pages settle the input slot and the feed edge first, through the Basic page.
-void BeforeApply(PROPSHEET_CONTEXT* context)
+// Both pages settle the input slot and the feed edge first, through the
+// Basic page; the answer is the input slot the driver gets.
+INT16 BeforeApply(PROPSHEET_CONTEXT* context)
 {
     if (context->pageLink && context->pageLink->basicPage)
-        context->pageLink->basicPage->SelectTrayByInstallableInfo();
+        return context->pageLink->basicPage->SelectTrayByInstallableInfo();
+    return context->devmode->pPrivate->inputSlot;
 }
 
 // A number still being typed into a box counts as the box will show it.
@@ -119,7 +121,7 @@ void ApplyBasicPage(HWND page)
         return;
     if (context->pageLink && context->pageLink->basicPage)
         SettleNumber(context->pageLink->basicPage->m_pCopies);
-    BeforeApply(context);
+    const INT16 inputSlot = BeforeApply(context);
     DEVMODEW* publicDm = context->devmode->pPublic;
     const PRIVATE_DEVMODE* block = context->devmode->pPrivate;
     publicDm->dmCopies = (short)LOWORD(block->copies);
@@ -133,7 +135,7 @@ void ApplyBasicPage(HWND page)
     CFeatureSettings* settings = context->settings;
     settings->PaperList().SelectPaper(block->paperId);
     settings->SetFeatureOption("JCLMediaType", (WORD)block->mediaType);
-    settings->SetFeatureOption("JCLInputSlot", (WORD)block->inputSlot);
+    settings->SetFeatureOption("JCLInputSlot", (WORD)inputSlot);
     settings->SetFeatureOption("JCLFeedEdge", (WORD)block->feedEdge);
     if (quickSetAlone)
         WriteAdvancedFeatures(settings, block, false);

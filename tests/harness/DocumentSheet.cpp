@@ -122,6 +122,22 @@ bool DocumentSheet::applyEnabled() const
     return IsWindowEnabled(GetDlgItem(sheetWindow, kApplyButton)) != FALSE;
 }
 
+void DocumentSheet::restart()
+{
+    if (sheetWindow) {
+        DestroyWindow(sheetWindow);
+        sheetWindow = nullptr;
+    }
+    if (info.UserData) {
+        info.Reason = PROPSHEETUI_REASON_DESTROY;
+        plugin->DocumentPropertySheets(&info, 0);
+        info.UserData = 0;
+        context = nullptr;
+    }
+    sheet.clear();
+    start();
+}
+
 void DocumentSheet::close()
 {
     if (m_hook) {

@@ -57,6 +57,9 @@ public:
     // The core driver's log cleared, then PSM_APPLY: every made page applies.
     void apply();
     bool applyEnabled() const;
+    // Ends the sheet as the driver does after OK (its window, then DESTROY)
+    // and starts a new one over the same block, DEVMODE and core driver.
+    void restart();
     // Ends the sheet (see above); the destructor does it if a case did not.
     void close();
 

@@ -112,6 +112,7 @@ public:
     void answer(UINT function, LONG_PTR value, int nth = 1);
 
     const std::vector<Call>& calls() const { return m_calls; }
+    void clear() { m_calls.clear(); }
     std::vector<Call> calls(UINT function) const;
 
     // Runs at every call, after it is recorded and before it is answered.

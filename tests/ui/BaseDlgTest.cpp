@@ -885,22 +885,54 @@ TEST_F(BasicPageDataFileGui, BeforeApplyAnAutomaticSlotTakesTheTrayHoldingThePap
     setInstallableInfo(true, 2, true, 2);
     ShowSheet();
     apply();
-    EXPECT_EQ(3, block.inputSlot);
     std::vector<std::string> written = core->writtenPairs();
     ASSERT_EQ(4u, written.size());
     EXPECT_EQ("JCLInputSlot=OptionalTray1", written[2]);
 
     // Tray 2 alone holds it.
-    block.inputSlot = 0;
     setInstallableInfo(true, 1, true, 2);
     apply();
-    EXPECT_EQ(4, block.inputSlot);
+    EXPECT_EQ("OptionalTray2", WrittenOption("JCLInputSlot"));
     // Entry 0 of the tray list is "*", which holds no paper.
-    block.inputSlot = 0;
     setInstallableInfo(true, 0, true, 0);
     apply();
     EXPECT_EQ(0, block.inputSlot);
     EXPECT_EQ("JCLInputSlot=Auto", core->writtenPairs()[2]);
+}
+
+TEST_F(BasicPageDataFileGui, TheTrayAnApplyPicksStaysThatApplysAndTheSlotStaysAutomatic)
+{
+    CArray<PAPER_INFO> trayPapers;
+    StartSheet();
+    context->settings->PaperList().GetTrayPaperList(&trayPapers);
+    DWORD letter = 0;
+    while (letter < (DWORD)trayPapers.GetSize() && trayPapers[letter].id != kLetter)
+        ++letter;
+    ASSERT_LT(letter, (DWORD)trayPapers.GetSize());
+    setInstallableInfo(true, letter, false, 0);
+    block.paperId = kLetter;
+    block.inputSlot = 0;
+    ShowSheet();
+    apply();
+    EXPECT_EQ("OptionalTray1", WrittenOption("JCLInputSlot"));
+    EXPECT_EQ(0, block.inputSlot);
+    SaveQuickSet(L"After apply");
+    EXPECT_EQ(0, context->quickSettings->GetItem(1).paper.inputSlotIndex);
+
+    // Opened again on what the apply gave the driver: automatic, as chosen.
+    restart();
+    EXPECT_EQ(0, block.inputSlot);
+    ShowSheet();
+    ChoosePaper(kA4);   // in no tray
+    apply();
+    EXPECT_EQ("Auto", WrittenOption("JCLInputSlot"));
+
+    // Tray 1 chosen by hand stays tray 1.
+    ChoosePaper(kLetter);
+    Choose(IDC_INPUT_SLOT, 3);
+    apply();
+    restart();
+    EXPECT_EQ(3, block.inputSlot);
 }
 
 TEST_F(BasicPageDataFileGui, AnApplyGivesAPaperNumberTheListLacksThePaperThePageShows)

@@ -196,33 +196,28 @@ TEST_F(PageProcsDataFileGui, EachPageRunsTheBeforeApplyStep)
     block.feedEdge = 0;
     context->pageLink->basicPage->m_pFeedEdge->SetCheck(1);
     setInstallableInfo(false, 0, true, 1);
-    std::vector<INT16> slotsAtResult;
+    std::vector<INT16> edgesAtResult;
     sheet.onCall = [&](const ComSheetRecorder::Call& call) {
         if (call.function != CPSFUNC_SET_RESULT)
             return;
-        slotsAtResult.push_back(block.inputSlot);
-        if (slotsAtResult.size() == 1) {
-            // Between the two applies: automatic again, tray 1 holds it now.
-            block.inputSlot = 0;
-            setInstallableInfo(true, 1, false, 0);
-        }
+        edgesAtResult.push_back(block.feedEdge);
+        if (edgesAtResult.size() == 1)
+            block.feedEdge = 0;   // between the two applies
     };
     apply();
-    std::vector<INT16> expected = { 4, 3 };
-    EXPECT_EQ(expected, slotsAtResult);
-    EXPECT_EQ(3, block.inputSlot);
+    std::vector<INT16> expected = { 1, 1 };
+    EXPECT_EQ(expected, edgesAtResult) << "each page takes the feed edge from the group";
+    EXPECT_EQ(0, block.inputSlot) << "the tray is the apply's pick, not the block's";
     std::vector<std::string> written = core->writtenPairs();
     ASSERT_GE(written.size(), 3u);
     EXPECT_EQ(Pair("JCLInputSlot", 4), written[2]);
-    // The feed edge is taken from the group's selected picture.
-    EXPECT_EQ(1, block.feedEdge);
 
     // A tray entry 0 ("*", id -1) matches no paper; a paper in no tray keeps automatic.
     sheet.onCall = nullptr;
-    block.inputSlot = 0;
     setInstallableInfo(true, 0, true, 0);
     apply();
-    EXPECT_EQ(0, block.inputSlot);
+    ASSERT_GE(core->writtenPairs().size(), 3u);
+    EXPECT_EQ(Pair("JCLInputSlot", 0), core->writtenPairs()[2]);
 }
 
 TEST_F(PageProcsDataFileGui, HelpShowsThePageTopicOnceItsDialogExists)
