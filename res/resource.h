@@ -387,6 +387,7 @@
 #define IDS_CUSTOM_PAPER_NOT_DELETED 5206
 #define IDS_CUSTOM_PAPERS_NOT_SAVED 5208
 #define IDS_CUSTOM_PAPERS_CHANGED   5209    // another sheet wrote the papers meanwhile
+#define IDS_QUICKSET_NOT_READ       5210    // a quick set could not be read with the papers it names
 
 // Device-settings dialog
 #define IDS_SLEEP_GROUP             4027

@@ -5,6 +5,7 @@
 #include "sheets/DataFiles.h"
 
 #include <math.h>
+#include <optional>
 #include <string>
 #include <string.h>
 #include <wchar.h>
@@ -302,28 +303,47 @@ BOOL CPaperList::LoadCustomPapers() { return ReadCustomPapers(false); }
 
 BOOL CPaperList::ReloadCustomPapers(int* paperId)
 {
-    const int index = paperId ? FindPaperById(*paperId) : -1;
-    if (index < GetStandardCount())
+    const PAPER_INFO* shown = paperId ? GetPaper(FindPaperOrDefault(*paperId)) : nullptr;
+    if (!shown)
         return ReadCustomPapers(true);
-
-    // The document's custom paper, found again among the papers of the file.
+    // A number the list lacks is followed as the paper shown for it: a
+    // paper that comes later under that number never takes it over.
     PAPER_INFO paper;
-    CopyPaperInfo(&paper, GetPaper(index));
+    CopyPaperInfo(&paper, shown);
+    *paperId = paper.id;
     const BOOL read = ReadCustomPapers(true);
+    if (IsCustomId(paper.id)) {
+        const int followed = FollowCustomPaper(paper);
+        *paperId = followed >= 0 ? followed : LocaleDefaultId();
+    }
+    return read;
+}
+
+int CPaperList::FollowCustomPaper(const PAPER_INFO& paper) const
+{
     const PAPER_INFO* there = GetPaper(FindPaperById(paper.id));
     if (there && SameName(*there, paper.name))
-        return read;
-    for (INT_PTR i = 0; i < GetCustomCount(); ++i) {
-        if (SameName(m_customPapers[i], paper.name)) {
-            *paperId = m_customPapers[i].id;
-            return read;
-        }
-    }
+        return paper.id;
+    for (INT_PTR i = 0; i < GetCustomCount(); ++i)
+        if (SameName(m_customPapers[i], paper.name))
+            return m_customPapers[i].id;
     if (there && SamePaperSize(*there, paper))
-        return read;
+        return paper.id;
+    return -1;
+}
+
+int CPaperList::LocaleDefaultId()
+{
     DEFAULT_SETTINGS defaults;
-    *paperId = (int)LocaleDefaultPaper(*LoadDefaultSettings(&defaults)).paperId;
-    return read;
+    return (int)LocaleDefaultPaper(*LoadDefaultSettings(&defaults)).paperId;
+}
+
+int CPaperList::FindPaperOrDefault(int id) const
+{
+    int index = FindPaperById(id);
+    if (index < 0)
+        index = FindPaperById(LocaleDefaultId());
+    return index < 0 ? 0 : index;
 }
 
 BOOL CPaperList::ReadCustomPapers(bool asStored)
@@ -387,9 +407,12 @@ BOOL CPaperList::SaveCustomPapers(bool* changedElsewhere) const
     char path[MAX_PATH] = {};
     if (FAILED(BuildDataFilePath(path, CUSTOM_PAPER_FILE_NAME)))
         return m_customPapers.IsEmpty();
-    CDataFileLock lock(path);
-    if (!lock.Held())
-        return FALSE;
+    std::optional<CDataFileLock> lock;
+    if (!m_lockHeld) {
+        lock.emplace(path);
+        if (!lock->Held())
+            return FALSE;
+    }
     std::string content;
     ULONGLONG size = 0;
     DATA_FILE_READ found = ReadDataFile(path, changedElsewhere ? kFileBytes : 0, &content, &size);
@@ -563,4 +586,24 @@ void CPaperList::GetTrayPaperList(CArray<PAPER_INFO>* out) const
         CopyPaperInfo(&copy, paper);
         out->Add(copy);
     }
+}
+
+CPaperFileLock::CPaperFileLock(CPaperList& papers) : m_papers(papers)
+{
+    if (papers.m_lockHeld) {
+        m_held = true;   // taken by an outer step of this list
+        return;
+    }
+    char path[MAX_PATH] = {};
+    if (FAILED(BuildDataFilePath(path, CUSTOM_PAPER_FILE_NAME)))
+        return;
+    m_lock.emplace(path);
+    m_held = m_lock->Held();
+    papers.m_lockHeld = m_held;
+}
+
+CPaperFileLock::~CPaperFileLock()
+{
+    if (m_lock && m_held)
+        m_papers.m_lockHeld = false;
 }

@@ -11,7 +11,9 @@
 #include "framework/AfxString.h"
 #include "settings/FeatureAccess.h"
 #include "settings/PaperInfo.h"
+#include "sheets/DataFiles.h"
 
+#include <optional>
 #include <string>
 
 // Custom-size limits: {least width, greatest width, least height, greatest height}.
@@ -40,12 +42,19 @@ public:
     // The custom papers as the file holds them now: none when there is no
     // file or an empty one (what a save of no paper leaves). A file that
     // cannot be read, or is damaged, leaves the list as it is (FALSE).
-    // A paper id given in *paperId that names a custom paper of the list
-    // follows that paper into the file's numbering: kept while the paper at
-    // that number has the same name, else the number of the first paper of
-    // that name, else kept while the paper there has the same size (renamed);
-    // when the paper is gone, the locale's default paper.
+    // A paper id given in *paperId follows its paper: a custom paper into the
+    // file's numbering (FollowCustomPaper; the locale's default paper when it
+    // is gone); an id the list lacks becomes the paper shown for it
+    // (FindPaperOrDefault), whatever paper the file has under that number.
     BOOL ReloadCustomPapers(int* paperId = nullptr);
+    // The number that a custom paper, as it was before the papers were read
+    // again, has now: its own while the paper there has the same name, else
+    // the number of the first paper of that name, else its own while the
+    // paper there has the same size (renamed elsewhere); -1 when it is gone.
+    int FollowCustomPaper(const PAPER_INFO& paper) const;
+    // The index of the paper with this id; when the list lacks it, of the
+    // locale's default paper, else 0: the paper a page shows for that id.
+    int FindPaperOrDefault(int id) const;
     // Replaces the file by the custom papers; FALSE (and the old file kept)
     // when it cannot be written whole. A file that this list found but could
     // not read is never replaced (unless it is gone meanwhile), and a damaged
@@ -53,7 +62,8 @@ public:
     // records, else moved aside whole. The file's lock is held meanwhile; a
     // lock that another writer keeps fails the save. With changedElsewhere,
     // a file that is not as this list last read or wrote it is left alone:
-    // FALSE with *changedElsewhere true.
+    // FALSE with *changedElsewhere true. Within a CPaperFileLock of this
+    // list, the save is made under that lock.
     BOOL SaveCustomPapers(bool* changedElsewhere = nullptr) const;
 
     // Gives the record its id and the custom flags, appends a copy; its
@@ -98,8 +108,12 @@ public:
     const float* GetSizeLimits(DWORD unit) const { return &m_limits[unit == PAPER_UNIT_INCH ? 4 : 0]; }
 
 private:
+    friend class CPaperFileLock;
+
     // What the last load found of the file.
     enum class FileState { NotRead, Read, Damaged, Unreadable };
+
+    static int LocaleDefaultId();
 
     // What a read of the file found: its size and its first 20 records'
     // bytes (a missing file reads as an empty one).
@@ -119,5 +133,28 @@ private:
     float m_limits[8] = { 90.0f, 216.0f, 120.0f, 356.0f, 3.54f, 8.5f, 4.72f, 14.0f };
     mutable FileState m_fileState = FileState::NotRead;
     mutable FileContent m_fileSeen;   // the file as this list last read or wrote it
+    bool m_lockHeld = false;          // a CPaperFileLock of this list holds the file
+};
+
+// The custom-paper file's lock held for one step that reads the custom
+// papers and acts on their numbers in the quick sets (a set chosen or saved,
+// a deletion and the renumbering of the sets): a deletion elsewhere, which
+// writes the papers and then the sets under this lock, cannot fall in
+// between. The lock is taken before the quick-settings file's, never after;
+// a lock held by another is waited for a short, bounded time and then not
+// held. The list's own saves within the step use the held lock, and a step
+// inside another of the same list holds it through the outer one.
+class CPaperFileLock {
+public:
+    explicit CPaperFileLock(CPaperList& papers);
+    ~CPaperFileLock();
+    CPaperFileLock(const CPaperFileLock&) = delete;
+    CPaperFileLock& operator=(const CPaperFileLock&) = delete;
+    bool Held() const { return m_held; }
+
+private:
+    CPaperList& m_papers;
+    std::optional<CDataFileLock> m_lock;   // empty when an outer step holds the file
+    bool m_held = false;
 };
 

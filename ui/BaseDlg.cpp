@@ -40,6 +40,7 @@ bool IsOptionalTray(int slot) { return slot == 3 || slot == 4; }
 const WCHAR kQuickSetNotSaved[] = L"The quick setting could not be saved.";
 const WCHAR kQuickSetNotDeleted[] = L"The quick setting could not be deleted.";
 const WCHAR kQuickSetGone[] = L"This quick setting is no longer saved.";
+const WCHAR kQuickSetNotRead[] = L"The quick setting could not be read. Choose it again.";
 
 } // namespace
 
@@ -260,14 +261,7 @@ void CBaseDlg::FillPaperList()
 
 int CBaseDlg::ShownPaperIndex() const
 {
-    const CPaperList& papers = m_context->settings->PaperList();
-    int index = papers.FindPaperById(Block()->paperId);
-    if (index == -1) {
-        DEFAULT_SETTINGS defaults;
-        LoadDefaultSettings(&defaults);
-        index = papers.FindPaperById((int)LocaleDefaultPaper(defaults).paperId);
-    }
-    return index < 0 ? 0 : index;
+    return m_context->settings->PaperList().FindPaperOrDefault(Block()->paperId);
 }
 
 void CBaseDlg::InitMediaType()
@@ -541,6 +535,16 @@ LRESULT CBaseDlg::OnPaperChosen(WPARAM, LPARAM lParam)
         MarkQuickSetUnsaved(link);
         NotifyPageChanged(this);
     }
+    FollowPaperRules();
+    return 0;
+}
+
+void CBaseDlg::FollowPaperRules()
+{
+    PRIVATE_DEVMODE* block = Block();
+    PAGE_LINK* link = Link();
+    if (!block || !link || !link->constraints)
+        return;
     if (link->constraints->word[CONSTRAINT_INPUT_SLOT]) {
         block->inputSlot = 1;
         SelectInputSlotRow(1);
@@ -550,25 +554,7 @@ LRESULT CBaseDlg::OnPaperChosen(WPARAM, LPARAM lParam)
         block->inputSlot = 0;
     }
     ShowConstraintIndicators(link);
-    return 0;
 }
-
-namespace {
-
-// The sizes of the paper the block names, as the paper list holds them
-// (all zero for a paper the list lacks).
-PAPER_INFO DocumentPaper(const PROPSHEET_CONTEXT* context, const PRIVATE_DEVMODE* block)
-{
-    PAPER_INFO paper = {};
-    if (block && context && context->settings) {
-        const CPaperList& papers = context->settings->PaperList();
-        if (const PAPER_INFO* found = papers.GetPaper(papers.FindPaperById(block->paperId)))
-            paper = *found;
-    }
-    return paper;
-}
-
-} // namespace
 
 void CBaseDlg::OnCustomPaper()
 {
@@ -576,24 +562,20 @@ void CBaseDlg::OnCustomPaper()
     if (!dialog)
         return;
     dialog->m_context = m_context;
-    const PRIVATE_DEVMODE* block = Block();
-    const INT16 paperBefore = block ? block->paperId : 0;
-    const PAPER_INFO sizeBefore = DocumentPaper(m_context, block);
+    // A paper chosen in the dialog, the document's paper deleted or resized
+    // there: the page follows as it follows a paper read again.
+    CDocumentPaperWatch paper(Link());
     {
         // The dialog's template lives in the language module.
         CAfxResourceScope scope(LanguageModule() ? LanguageModule() : AfxGetResourceHandle());
         dialog->DoModal();
     }
-    FillPaperList();
+    paper.Follow();
     // A paper deleted here or by another sheet moved its quick sets in the file.
     if (m_context->quickSettings)
         m_context->quickSettings->ReadAgainIfChanged();
     FillQuickSetList();
     delete dialog;
-    // A paper chosen (or given back after a deletion) in the dialog, or the
-    // document's own paper resized, is a change that Apply has to write.
-    if (block && (block->paperId != paperBefore || !SamePaperSize(DocumentPaper(m_context, block), sizeBefore)))
-        NotifyPageChanged(this);
 }
 
 void CBaseDlg::OnDefault()
@@ -731,20 +713,33 @@ void CBaseDlg::TellQuickSetFailure(UINT textId, const WCHAR* fallback)
 
 void CBaseDlg::OnQuickSetSelChange()
 {
-    if (!Ready() || !m_context->quickSettings)
+    if (!Ready() || !m_context->quickSettings || !m_context->settings)
         return;
     PAGE_LINK* link = Link();
-    // The set names its custom paper by the file's numbering.
-    ReadCustomPapersAgain(link);
     const int row = m_quickSets.GetCurSel();
     const int id = row >= 0 ? (int)(INT_PTR)m_quickSets.GetItemData(row) : -1;
     CString name;
     if (row >= 0)
         m_quickSets.GetLBText(row, name);
-    // The set as the file holds it now: another sheet may have deleted it,
-    // or given its id to a set of its own.
     _QS_STRUCK record;
-    const HRESULT found = row >= 0 ? m_context->quickSettings->FindCurrentItem(id, name, &record) : S_FALSE;
+    HRESULT found = E_FAIL;
+    {
+        // The set names its custom paper by the file's numbering: the papers
+        // and the set are read in one step.
+        CPaperFileLock lock(m_context->settings->PaperList());
+        if (lock.Held()) {
+            ReadCustomPapersAgain(link);
+            // The set as the file holds it now: another sheet may have
+            // deleted it, or given its id to a set of its own.
+            found = row >= 0 ? m_context->quickSettings->FindCurrentItem(id, name, &record) : S_FALSE;
+        }
+    }
+    if (FAILED(found)) {
+        // The papers are another sheet's for now: the choice is not made.
+        FillQuickSetList();
+        TellQuickSetFailure(IDS_QUICKSET_NOT_READ, kQuickSetNotRead);
+        return;
+    }
     if (found == S_OK) {
         ValidateQuickSetting(link, m_context->hPrinter, &record);
         ApplyQuickSetting(link, record);
@@ -829,13 +824,20 @@ void CBaseDlg::OnSaveQuickSet()
     }
 
     // One write: the new set, under an id free in the file, in place of the
-    // old one, its custom paper numbered as the file numbers it.
-    ReadCustomPapersAgain(link);
+    // old one, its custom paper numbered as the file numbers it from the
+    // papers' read to the set's write.
     _QS_STRUCK record;
-    CaptureQuickSetting(link, &record);
-    record.name = name;
     const int replaced = same >= 0 ? (int)(INT_PTR)m_quickSets.GetItemData(same) : -1;
-    const HRESULT hr = store.AddNewItem(&record, replaced, name);
+    HRESULT hr = E_FAIL;
+    if (m_context->settings) {
+        CPaperFileLock lock(m_context->settings->PaperList());
+        if (lock.Held()) {
+            ReadCustomPapersAgain(link);
+            CaptureQuickSetting(link, &record);
+            record.name = name;
+            hr = store.AddNewItem(&record, replaced, name);
+        }
+    }
     if (SUCCEEDED(hr))
         Block()->quickSetId = record.id;
     // The store read the file again: the list shows the sets of other sheets too.

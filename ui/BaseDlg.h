@@ -64,6 +64,12 @@ public:
     // Needs the settings and the private block.
     int ShownPaperIndex() const;
 
+    // After the document's paper changed and the constraint state took it,
+    // as a choice of that paper does: a paper without a free input slot
+    // takes slot 1; an optional tray the paper may not lie in gives way to
+    // automatic, with the warning; then the indicators of both pages.
+    void FollowPaperRules();
+
     // Owner callbacks of the copies box and the feed-edge group.
     static void OnCopiesChanged(CWnd* page);
     static void OnFeedEdgeChanged(CWnd* page);

@@ -205,13 +205,22 @@ CCustomPaperDlg::SaveResult CCustomPaperDlg::SavePapers()
 
 void CCustomPaperDlg::ShowFileAgain()
 {
-    // The document's paper is numbered as in the papers last read or
-    // written: it is followed into the file from there.
-    if (CPaperList* papers = Papers())
+    CPaperList* papers = Papers();
+    // The papers as last read or written number the document's paper and
+    // the user's selection: both are followed into the file from there.
+    const int row = m_grid.GetSelectionMark();
+    const bool selected = papers && row >= 0 && row < m_stored.GetSize();
+    PAPER_INFO selection = {};
+    if (selected)
+        selection = m_stored[row];
+    if (papers)
         papers->CustomPapers().Copy(m_stored);
     StartFromFile();
     FillGrid();
-    SelectDocumentRow();
+    // The paper the user had selected, or none: never another one.
+    const int followed = selected ? papers->FollowCustomPaper(selection) : -1;
+    if (followed >= 0)
+        m_grid.SimulateRightClick(followed - papers->GetFirstCustomId());
     m_warnPicture.ShowWindow(SW_HIDE);
     Warn(IDS_CUSTOM_PAPERS_CHANGED, kPapersChanged);
 }
@@ -229,8 +238,7 @@ void CCustomPaperDlg::SelectDocumentRow()
 
 void CCustomPaperDlg::FillGrid()
 {
-    m_grid.DeleteAllItems();
-    m_grid.m_arrRows.RemoveAll();
+    m_grid.DeleteAllRows();
     if (CPaperList* papers = Papers()) {
         for (INT_PTR i = 0; i < papers->GetCustomCount(); ++i)
             AppendRow(papers->CustomPapers()[i]);
@@ -385,24 +393,32 @@ void CCustomPaperDlg::OnDeletePaper()
     const int deletedId = papers->CustomPapers()[row].id;
     WCHAR name[PAPER_NAME_CHARS] = {};
     wcsncpy(name, papers->CustomPapers()[row].name, PAPER_NAME_CHARS - 1);
-    // The list first: nothing else changes when it refuses. Custom papers
-    // are numbered by position, so the quick sets and the document follow
-    // only once the paper file holds the new numbers; when either write
-    // fails, the paper stays.
+    // Custom papers are numbered by position, so the quick sets and the
+    // document follow only once the paper file holds the new numbers; when
+    // either write fails, the paper stays. The two writes are one step under
+    // the paper file's lock: no other sheet reads the papers between them.
     CArray<PAPER_INFO> kept;
     kept.Copy(papers->CustomPapers());
-    if (!papers->DeleteCustomPaper(row))
-        return;
-    const SaveResult saved = SavePapers();
+    SaveResult saved = SaveResult::Failed;
+    {
+        CPaperFileLock lock(*papers);
+        if (lock.Held()) {
+            if (!papers->DeleteCustomPaper(row))
+                return;
+            saved = SavePapers();
+            if (saved == SaveResult::Written && FAILED(FollowDeletion(deletedId, name))) {
+                papers->CustomPapers().Copy(kept);
+                SavePapers();
+                saved = SaveResult::Failed;
+            }
+        }
+    }
     if (saved == SaveResult::ChangedElsewhere) {
         ShowFileAgain();
         return;
     }
-    const bool written = saved == SaveResult::Written;
-    if (!written || FAILED(FollowDeletion(deletedId, name))) {
+    if (saved == SaveResult::Failed) {
         papers->CustomPapers().Copy(kept);
-        if (written)
-            SavePapers();
         Warn(IDS_CUSTOM_PAPER_NOT_DELETED, kPaperNotDeleted);
         return;
     }

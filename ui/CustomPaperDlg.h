@@ -11,7 +11,8 @@
 // close box do the same), unless the papers are still as the dialog found or
 // last wrote them. A deletion is written at once and also rewrites the quick
 // sets and the private block that name the deleted paper or a later one
-// (custom papers are numbered by position). A write never replaces a file
+// (custom papers are numbered by position), the two files in one step under
+// the paper file's lock. A write never replaces a file
 // that another sheet changed since the dialog read or wrote it: the dialog
 // then shows the file's papers again and stays open.
 #pragma once
@@ -98,7 +99,9 @@ private:
     // that is not as the dialog last read or wrote it is left alone.
     SaveResult SavePapers();
     // After a write refused for another sheet's change: the papers of the
-    // file shown again, and the user told.
+    // file shown again, the paper the user had selected still selected
+    // (followed into the file as the document's paper is) or none, and the
+    // user told.
     void ShowFileAgain();
     // The document's paper, when it is a custom one, becomes the selected row.
     void SelectDocumentRow();

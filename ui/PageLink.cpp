@@ -388,24 +388,52 @@ void CaptureQuickSetting(PAGE_LINK* link, _QS_STRUCK* record)
         CaptureAdvancedPage(advanced, record);
 }
 
+CDocumentPaperWatch::CDocumentPaperWatch(PAGE_LINK* link) : m_link(link)
+{
+    const PRIVATE_DEVMODE* block = BlockOf(link);
+    if (!block || !link->settings)
+        return;
+    const CPaperList& papers = link->settings->PaperList();
+    m_paperId = block->paperId;
+    if (const PAPER_INFO* paper = papers.GetPaper(papers.FindPaperById(m_paperId)))
+        m_paper = *paper;
+    m_customPapers.Copy(papers.CustomPapers());
+}
+
+void CDocumentPaperWatch::Follow()
+{
+    PRIVATE_DEVMODE* block = BlockOf(m_link);
+    if (!block || !m_link->settings)
+        return;
+    const CPaperList& papers = m_link->settings->PaperList();
+    const PAPER_INFO* paper = papers.GetPaper(papers.FindPaperById(block->paperId));
+    const bool moved = block->paperId != m_paperId;
+    const bool resized = paper ? !SamePaperSize(*paper, m_paper) : m_paper.name[0] != 0;
+    CBaseDlg* basic = BasicOf(m_link);
+    if (basic && (moved || !papers.HoldsCustomPapers(m_customPapers)))
+        basic->FillPaperList();
+    if (!moved && !resized)
+        return;
+    UpdateConstraintState(m_link);
+    if (basic)
+        basic->FollowPaperRules();
+    else
+        ShowConstraintIndicators(m_link);
+    if (CWnd* page = basic ? static_cast<CWnd*>(basic) : AdvancedOf(m_link))
+        NotifyPageChanged(page);
+}
+
 void ReadCustomPapersAgain(PAGE_LINK* link)
 {
     if (!link || !link->settings)
         return;
-    CPaperList& papers = link->settings->PaperList();
+    CDocumentPaperWatch watch(link);
     PRIVATE_DEVMODE* block = BlockOf(link);
-    CArray<PAPER_INFO> before;
-    before.Copy(papers.CustomPapers());
     int paperId = block ? block->paperId : -1;
-    papers.ReloadCustomPapers(&paperId);
-    const bool moved = block && paperId != block->paperId;
-    if (moved)
+    link->settings->PaperList().ReloadCustomPapers(block ? &paperId : nullptr);
+    if (block)
         block->paperId = (INT16)paperId;
-    CBaseDlg* basic = BasicOf(link);
-    if (basic && (moved || !papers.HoldsCustomPapers(before)))
-        basic->FillPaperList();
-    if (basic && moved)
-        NotifyPageChanged(basic);
+    watch.Follow();
 }
 
 void ValidateQuickSetting(PAGE_LINK* link, HANDLE hPrinter, _QS_STRUCK* record)
@@ -431,12 +459,12 @@ void ValidateQuickSetting(PAGE_LINK* link, HANDLE hPrinter, _QS_STRUCK* record)
     ValidateOption(settings, "JCLPrintQuality", items[DEFAULT_RESOLUTION], &record->resolutionIndex);
     ValidateOption(settings, "JCLDensity", items[DEFAULT_DENSITY], &record->density);
 
-    // A paper gone: the locale's default paper, as the paper list shows it,
-    // else the list's first paper.
+    // A paper gone: the paper the list shows for it (the locale's default).
     if (papers.FindPaperById(record->paper.sizeIndex) < 0) {
-        record->paper.sizeIndex = (int)LocaleDefaultPaper(defaults).paperId;
-        if (papers.FindPaperById(record->paper.sizeIndex) < 0 && papers.GetPaper(0))
-            record->paper.sizeIndex = papers.GetPaper(0)->id;
+        if (const PAPER_INFO* shown = papers.GetPaper(papers.FindPaperOrDefault(record->paper.sizeIndex)))
+            record->paper.sizeIndex = shown->id;
+        else
+            record->paper.sizeIndex = (int)LocaleDefaultPaper(defaults).paperId;
     }
     int& slot = record->paper.inputSlotIndex;
     if (slot == 3 || slot == 4) {

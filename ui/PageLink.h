@@ -2,6 +2,9 @@
 // operations between the pages, the private block and the quick sets.
 #pragma once
 
+#include "framework/AfxArray.h"
+#include "settings/PaperInfo.h"
+
 #include <windows.h>
 
 struct CONSTRAINT_STATE;
@@ -41,11 +44,35 @@ void CaptureQuickSetting(PAGE_LINK* link, _QS_STRUCK* record);
 // first) takes automatic with the warning; one without a free feed edge
 // takes feed edge 0. Needs the block and the settings, else changes nothing.
 void ValidateQuickSetting(PAGE_LINK* link, HANDLE hPrinter, _QS_STRUCK* record);
+// The document's paper as the pages show it, kept before a step that may
+// move the paper or change it without the user choosing it (the custom
+// papers read again, the custom-paper dialog run). Follow() then brings
+// into step everything that depends on it, as the user's own choice of that
+// paper would: the Basic page's paper list (also when only other custom
+// papers changed), the constraint state, the input slot, the indicators and
+// locked controls of both pages, and Apply when the driver would now get
+// another paper or another size.
+class CDocumentPaperWatch {
+public:
+    explicit CDocumentPaperWatch(PAGE_LINK* link);
+    CDocumentPaperWatch(const CDocumentPaperWatch&) = delete;
+    CDocumentPaperWatch& operator=(const CDocumentPaperWatch&) = delete;
+    void Follow();
+
+private:
+    PAGE_LINK* m_link;
+    INT16 m_paperId = 0;
+    PAPER_INFO m_paper = {};           // all zero when the list lacks it
+    CArray<PAPER_INFO> m_customPapers;
+};
+
 // Before a custom paper's number is read or written against the shared files
-// (a quick set chosen or saved, the custom-paper dialog opened): the sheet's
-// custom papers as the file holds them now, the document's custom paper
-// followed to its number there (the locale's default paper when it is gone),
-// and the Basic page's paper list shown again when either changed.
+// (a quick set chosen or saved, the custom-paper dialog opened or its write
+// refused): the sheet's custom papers as the file holds them now, the
+// document's paper followed into the file's numbering (CPaperList::
+// ReloadCustomPapers), and what depends on it brought into step
+// (CDocumentPaperWatch). A caller that goes on to the quick sets holds the
+// custom-paper file's lock (CPaperFileLock) from before this call.
 void ReadCustomPapersAgain(PAGE_LINK* link);
 // A5 fed long edge first (feed edge 1) never comes from an optional tray.
 bool LongEdgeBarsTrays(const CPaperList& papers, int paperId, int feedEdge);

@@ -122,7 +122,7 @@ bool DocumentSheet::applyEnabled() const
     return IsWindowEnabled(GetDlgItem(sheetWindow, kApplyButton)) != FALSE;
 }
 
-void DocumentSheet::restart()
+void DocumentSheet::endSheet()
 {
     if (sheetWindow) {
         DestroyWindow(sheetWindow);
@@ -134,6 +134,11 @@ void DocumentSheet::restart()
         info.UserData = 0;
         context = nullptr;
     }
+}
+
+void DocumentSheet::restart()
+{
+    endSheet();
     sheet.clear();
     start();
 }
@@ -146,16 +151,7 @@ void DocumentSheet::close()
         if (t_recording == this)
             t_recording = nullptr;
     }
-    if (sheetWindow) {
-        DestroyWindow(sheetWindow);
-        sheetWindow = nullptr;
-    }
-    if (info.UserData) {
-        info.Reason = PROPSHEETUI_REASON_DESTROY;
-        plugin->DocumentPropertySheets(&info, 0);
-        info.UserData = 0;
-        context = nullptr;
-    }
+    endSheet();
     ResetSystemSeams();
     ResetDataFileCalls();
     // The plug-in keeps its feature model on the driver's heap.

@@ -102,6 +102,8 @@ public:
     HWND sheetWindow = nullptr;
 
 private:
+    // The sheet window, then DESTROY.
+    void endSheet();
     static LRESULT CALLBACK RecordChanged(int code, WPARAM wParam, LPARAM lParam);
 
     std::unique_ptr<TestFrame> m_frame;

@@ -32,6 +32,7 @@
 #include "ui/BaseDlg.h"
 #include "ui/PageLink.h"
 
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -42,6 +43,15 @@ namespace {
 
 // Paper ids of the test PPD.
 enum : INT16 { kLetter = 0, kA4 = 1, kLegal = 2, kA5 = 4, kB5 = 5, kStatement = 6 };
+
+// A custom paper 200 mm high, as the custom-paper file stores it.
+PAPER_INFO CustomPaper(const wchar_t* name, float width)
+{
+    PAPER_INFO p = {};
+    SetPaperName(&p, name);
+    SetPaperSize(&p, width, 200.0f, FALSE, 72);
+    return p;
+}
 
 class BasicPage : public ::testing::Test, protected DocumentSheet {
 protected:
@@ -149,6 +159,17 @@ protected:
             if (pair.rfind(feature + "=", 0) == 0)
                 option = pair.substr(feature.size() + 1);
         return option;
+    }
+    // Where the paper stands in the tray paper list; 0 (the "*" entry) when
+    // no tray may hold it.
+    DWORD TrayPaperIndex(INT16 paperId) const
+    {
+        CArray<PAPER_INFO> trayPapers;
+        context->settings->PaperList().GetTrayPaperList(&trayPapers);
+        for (INT_PTR i = 1; i < trayPapers.GetSize(); ++i)
+            if (trayPapers[i].id == paperId)
+                return (DWORD)i;
+        return 0;
     }
     void ExpectUnsaved()
     {
@@ -778,12 +799,7 @@ TEST_F(BasicPageDataFileGui, AStaleListActsOnlyOnTheSetsTheFileStillHolds)
 
 TEST_F(BasicPageDataFileGui, ChoosingOrSavingASetTakesTheCustomPapersAsTheFileNumbersThem)
 {
-    auto paper = [](const wchar_t* name, float width) {
-        PAPER_INFO p = {};
-        SetPaperName(&p, name);
-        SetPaperSize(&p, width, 200.0f, FALSE, 72);
-        return p;
-    };
+    auto paper = &CustomPaper;
     // Another sheet deletes a paper: its quick sets follow in the file.
     auto deleteElsewhere = [&](const wchar_t* name, std::vector<PAPER_INFO> left) {
         ASSERT_TRUE(customPapers.write(left));
@@ -809,6 +825,116 @@ TEST_F(BasicPageDataFileGui, ChoosingOrSavingASetTakesTheCustomPapersAsTheFileNu
     SaveQuickSet(L"Last set");
     EXPECT_EQ(1u, Count(QuickSetFile(), "<Size name=\"Last\" index=\"257\""));
     EXPECT_EQ(257, block.paperId);
+}
+
+namespace {
+
+// The other sheet's step run at the moment this sheet takes the quick sets' lock.
+std::function<void()> g_atSetsLock;
+HANDLE WINAPI StepAtSetsLock(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                             DWORD disposition, DWORD flags, HANDLE templateFile)
+{
+    const std::wstring name = path;
+    const std::wstring lock = L"bq2100PS_qs.xml.lock";
+    if (g_atSetsLock && name.size() >= lock.size() && name.compare(name.size() - lock.size(), lock.size(), lock) == 0) {
+        auto step = std::move(g_atSetsLock);
+        g_atSetsLock = nullptr;
+        step();
+    }
+    return CreateFileW(path, access, share, security, disposition, flags, templateFile);
+}
+
+} // namespace
+
+TEST_F(BasicPageDataFileGui, ASetSavedWhileAnotherSheetDeletesAPaperNamesItsPaperAsTheFileNumbersIt)
+{
+    ASSERT_TRUE(customPapers.write(std::vector<PAPER_INFO>{ CustomPaper(L"Small", 100), CustomPaper(L"Big", 200),
+                                                            CustomPaper(L"Last", 150), CustomPaper(L"Extra", 120) }));
+    ShowSheet();
+    ChoosePaper((int)context->settings->PaperList().GetStandardCount() + 2);
+    // Between this sheet's read of the papers and its write of the set,
+    // another sheet deletes Small as a deletion does: the papers, then the
+    // sets, under the paper file's lock.
+    g_atSetsLock = [&]() {
+        char path[MAX_PATH] = {};
+        ASSERT_EQ(S_OK, BuildDataFilePath(path, CUSTOM_PAPER_FILE_NAME));
+        CDataFileLock lock(path);
+        if (!lock.Held())
+            return;
+        ASSERT_TRUE(customPapers.write(std::vector<PAPER_INFO>{ CustomPaper(L"Big", 200), CustomPaper(L"Last", 150),
+                                                                CustomPaper(L"Extra", 120) }));
+        CQuickSetting other(printer.handle(), context->settings);
+        other.FollowCustomPaperDeletion(257, L"Small", L"A4", kA4);
+    };
+    g_DataFileCalls.CreateFileW = &StepAtSetsLock;
+    g_DataFileCalls.Sleep = [](DWORD) {};
+    SaveQuickSet(L"Last set");
+    g_atSetsLock = nullptr;
+    CQuickSetting stored(printer.handle(), context->settings);
+    ASSERT_EQ(2, stored.GetCount());
+    const int number = stored.GetItem(1).paper.sizeIndex;
+    const std::string papers = customPapers.read().value_or("");
+    ASSERT_LT((size_t)(number - 257) * sizeof(PAPER_INFO), papers.size());
+    PAPER_INFO named;
+    memcpy(&named, papers.data() + (number - 257) * sizeof(PAPER_INFO), sizeof named);
+    EXPECT_STREQ(L"Last", named.name) << "the set's number " << number;
+
+    // A choice waits for the papers a bounded time, then is told and not made.
+    char path[MAX_PATH] = {};
+    ASSERT_EQ(S_OK, BuildDataFilePath(path, CUSTOM_PAPER_FILE_NAME));
+    CDataFileLock held(path);
+    ASSERT_TRUE(held.Held());
+    ChoosePaper(kLegal);
+    boxes.clear();
+    Choose(IDC_QUICKSET_COMBO, 1);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(languageString(IDS_QUICKSET_NOT_READ), boxes[0].text);
+    EXPECT_EQ(kLegal, block.paperId);
+}
+
+TEST_F(BasicPageDataFileGui, ANumberTheListLackedStaysThePaperShownWhenAPaperComesUnderIt)
+{
+    ASSERT_TRUE(customPapers.write(std::vector<PAPER_INFO>{ CustomPaper(L"Only", 100) }));
+    StartSheet();
+    block.paperId = 258;   // deleted elsewhere
+    ShowSheet();
+    ResetApply();
+    ASSERT_TRUE(customPapers.write(std::vector<PAPER_INFO>{ CustomPaper(L"Only", 100), CustomPaper(L"Later", 120) }));
+    SaveQuickSet(L"Set");
+    DEFAULT_SETTINGS defaults;
+    const INT16 shown = (INT16)LocaleDefaultPaper(*LoadDefaultSettings(&defaults)).paperId;
+    EXPECT_EQ(shown, block.paperId);
+    EXPECT_EQ(shown, SendMessageW(Item(IDC_PAPER_SIZE), CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(shown, context->quickSettings->GetItem(1).paper.sizeIndex);
+    EXPECT_TRUE(applyEnabled());
+}
+
+TEST_F(BasicPageDataFileGui, APaperReadAgainBringsTheLocksIndicatorsAndApplyIntoStep)
+{
+    ASSERT_TRUE(customPapers.write(std::vector<PAPER_INFO>{ CustomPaper(L"Card", 100) }));
+    StartSheet();
+    block.paperId = 257;
+    ShowSheet();
+    ShowAdvancedPage();
+    HWND duplex = context->pageLink->advancedPage->m_pDuplex->m_hWnd;
+    ASSERT_FALSE(IsWindowEnabled(page->m_pFeedEdge->m_hWnd));
+    ASSERT_FALSE(IsWindowEnabled(duplex));
+
+    // Resized elsewhere: the driver is to get the new size.
+    ASSERT_TRUE(customPapers.write(std::vector<PAPER_INFO>{ CustomPaper(L"Card", 150) }));
+    ResetApply();
+    SaveQuickSet(L"Resized");
+    EXPECT_TRUE(applyEnabled());
+    apply();
+    EXPECT_EQ("425 566 0 0 ShortEdge", WrittenOption("%CustomPageSize"));
+
+    // Deleted elsewhere: the default paper, with its own locks.
+    ASSERT_TRUE(customPapers.write(std::string()));
+    SaveQuickSet(L"Deleted");
+    EXPECT_LT(block.paperId, FIRST_CUSTOM_PAPER_ID);
+    EXPECT_TRUE(IsWindowEnabled(page->m_pFeedEdge->m_hWnd));
+    EXPECT_FALSE(IsWindowVisible(Item(IDC_FEEDEDGE_WARN)));
+    EXPECT_TRUE(IsWindowEnabled(duplex));
 }
 
 TEST_F(BasicPageDataFileGui, TypedNamesLoseTheRefusedCharacters)
@@ -902,13 +1028,9 @@ TEST_F(BasicPageDataFileGui, BeforeApplyAnAutomaticSlotTakesTheTrayHoldingThePap
 
 TEST_F(BasicPageDataFileGui, TheTrayAnApplyPicksStaysThatApplysAndTheSlotStaysAutomatic)
 {
-    CArray<PAPER_INFO> trayPapers;
     StartSheet();
-    context->settings->PaperList().GetTrayPaperList(&trayPapers);
-    DWORD letter = 0;
-    while (letter < (DWORD)trayPapers.GetSize() && trayPapers[letter].id != kLetter)
-        ++letter;
-    ASSERT_LT(letter, (DWORD)trayPapers.GetSize());
+    const DWORD letter = TrayPaperIndex(kLetter);
+    ASSERT_NE(0u, letter);
     setInstallableInfo(true, letter, false, 0);
     block.paperId = kLetter;
     block.inputSlot = 0;
@@ -951,13 +1073,9 @@ TEST_F(BasicPageDataFileGui, AnApplyGivesAPaperNumberTheListLacksThePaperThePage
 
 TEST_F(BasicPageDataFileGui, BeforeApplyATrayThePageRefusesIsNotPicked)
 {
-    CArray<PAPER_INFO> trayPapers;
     StartSheet();
-    context->settings->PaperList().GetTrayPaperList(&trayPapers);
-    DWORD a5 = 0;
-    while (a5 < (DWORD)trayPapers.GetSize() && trayPapers[a5].id != kA5)
-        ++a5;
-    ASSERT_LT(a5, (DWORD)trayPapers.GetSize());
+    const DWORD a5 = TrayPaperIndex(kA5);
+    ASSERT_NE(0u, a5);
     setInstallableInfo(true, a5, true, a5);
     block.paperId = kA5;
     block.feedEdge = 1;

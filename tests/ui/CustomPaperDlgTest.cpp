@@ -1017,3 +1017,28 @@ TEST_F(CustomPaperDataFileGui, AWriteOverAnotherSheetsChangeIsRefusedAndShowsThe
     EXPECT_EQ(std::vector<std::wstring>({ L"P2", L"P3", L"Q4" }), Names(StoredPapers(papersFile)));
     EXPECT_EQ(2u, g_boxes.size());
 }
+
+TEST_F(CustomPaperDataFileGui, ARefusedWriteKeepsTheUsersSelectionAndNoRefusedCellOfItsOwn)
+{
+    Store({ Paper(L"P1", 100, 150), Paper(L"P2", 110, 160), Paper(L"P3", 120, 170) });
+    Steps steps;
+    steps << Edit(0, CUSTOM_COLUMN_WIDTH, L"50")   // below the limit: refused
+          << [&](Dialog& d) {
+                 ASSERT_TRUE(d.hintShown());
+                 d.click(0, CUSTOM_COLUMN_NAME);
+                 ASSERT_EQ(0, d.mark());
+                 Store({ Paper(L"P1", 100, 150), Paper(L"Q2", 110, 160), Paper(L"P3", 120, 170) });
+                 d.clickPicture(IDC_CUSTOM_DELETE);
+                 ASSERT_EQ(1u, g_boxes.size());
+                 EXPECT_EQ(Text(IDS_CUSTOM_PAPERS_CHANGED), g_boxes[0].text);
+                 EXPECT_EQ(0, d.mark()) << "P1, as the user had it";
+                 EXPECT_TRUE(d.valid()) << "the file's width is not drawn as refused";
+                 EXPECT_EQ(L"100.0", d.text(0, CUSTOM_COLUMN_WIDTH));
+                 saveScreenshot(d.hwnd, L"custom-paper-refused-write");
+                 d.clickPicture(IDC_CUSTOM_DELETE);
+                 EXPECT_EQ(std::vector<std::wstring>({ L"Q2", L"P3" }), Names(StoredPapers(papersFile)));
+                 EXPECT_EQ(258, block->paperId) << "P3, moved down";
+             }
+          << [](Dialog& d) { d.press(IDC_CUSTOM_CANCEL); };
+    Run(steps, [](PROPSHEET_CONTEXT* c) { c->devmode->pPrivate->paperId = 259; });
+}

@@ -130,6 +130,21 @@ BOOL CGridCtrl::DeleteItem(int row)
     return TRUE;
 }
 
+BOOL CGridCtrl::DeleteAllRows()
+{
+    EndEditor(*this, m_pEdit.get(), END_DROP, true);
+    EndEditor(*this, m_pComboBox.get(), END_DROP, true);
+    if (m_hWnd)
+        KillTimer(GRID_FLASH_TIMER);
+    m_bValid = TRUE;
+    m_nCurRow = 0;
+    m_nCurCol = 0;
+    const BOOL deleted = DeleteAllItems();
+    m_arrRows.RemoveAll();
+    SetSelectionMark(-1);
+    return deleted;
+}
+
 GRID_CELL* CGridCtrl::GetCell(int row, int column)
 {
     if (row < 0 || row >= m_arrRows.GetSize())

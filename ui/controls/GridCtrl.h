@@ -7,8 +7,8 @@
 //   that its parent reflects back to it (LVN_INSERTITEM, NM_CUSTOMDRAW): its
 //   parent must be a framework window (a CDialog, or any subclassed CWnd).
 // - Rows: insert list items as usual (each insertion adds a row of default
-//   cells at the item's index); delete them with DeleteItem. To empty the
-//   grid, LVM_DELETEALLITEMS and then m_arrRows.RemoveAll().
+//   cells at the item's index); delete them with DeleteItem, or all of them
+//   with DeleteAllRows.
 // - An edit that ends sends WM_GRID_CELL_INVALID or WM_GRID_CELL_VALID to
 //   the parent; an invalid current cell is flashed by timer GRID_FLASH_TIMER
 //   and keeps the warning colour until it validates.
@@ -76,6 +76,11 @@ public:
     // cell: a row above it moves it up; deleting its own row clears the
     // invalid state. FALSE (and nothing changed) when the list refuses.
     BOOL DeleteItem(int row);
+    // Empties the grid: every row goes, an edit still open is dropped, and
+    // the invalid state of the current cell and its flash go too, so that
+    // nothing of them is drawn over the rows that come next; no row is
+    // selected.
+    BOOL DeleteAllRows();
     // Asks the owner about the current cell; a cell outside the rows and
     // columns is valid. Marks and repaints an invalid cell.
     BOOL ValidateCurrentCell();
