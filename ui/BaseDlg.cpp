@@ -625,7 +625,7 @@ INT16 CBaseDlg::SelectTrayByInstallableInfo()
         return 0;
     // A paper number the list lacks (a custom paper deleted elsewhere)
     // gives way to the paper the page shows.
-    if (m_context->settings && m_context->settings->PaperList().FindPaperById(block->paperId) < 0) {
+    if (m_context->settings) {
         if (const PAPER_INFO* shown = m_context->settings->PaperList().GetPaper(ShownPaperIndex()))
             block->paperId = (INT16)shown->id;
     }
